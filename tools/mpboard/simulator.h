@@ -1,0 +1,102 @@
+// mpboard: a simulated wireless router board in test mode.
+//
+// One Simulator serves a telnet shell, a UDP command endpoint and a serial
+// console on a pseudo-terminal at the same time, all sharing one board state.
+// Tests start it in-process; the mpboard program wraps it with options.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mpboard {
+
+// How the board's login program behaves on telnet and serial.
+enum class LoginStyle {
+    standard,       // "login: " / "Password: "; wrong password: CR LF now, "Login incorrect" later
+    together,       // negotiation and "login: " arrive in one write
+    empty_reasks,   // an empty user name is answered with "login: " again
+    none,           // no login: the shell prompt right after the negotiation
+};
+
+struct Faults {
+    bool no_prompt = false;            // never print the shell prompt after a command
+    int chunk_size = 0;                // > 0: write answers in chunks of this many bytes
+    int chunk_delay_ms = 0;            // pause between chunks
+    bool split_prompt = false;         // write the prompt in two writes
+    int answer_delay_ms = 0;           // delay before each answer
+    bool udp_drop = false;             // never answer a UDP datagram
+    int udp_delay_ms = 0;              // answer UDP datagrams this late
+    bool udp_duplicate = false;        // send every UDP reply twice
+    bool upper_case_ok = false;        // UDP "OK" instead of "ok"
+    int reset_after_bytes = -1;        // >= 0: reset the connection after this many answer bytes
+    bool refuse_login = false;         // every password is wrong
+    bool endless_negotiation = false;  // keep sending option negotiation, never ask for a login
+    bool no_login_prompt = false;      // send negotiation, then nothing until a line arrives
+    std::size_t flood_bytes = 0;       // > 0: every answer is preceded by this many filler bytes
+    bool garbage = false;              // mix garbage and NUL bytes into answers (before the prompt)
+    bool no_echo = false;              // do not echo command lines
+    std::uint32_t seed = 1;            // for anything random
+};
+
+struct Options {
+    std::string listen_address = "127.0.0.1";
+    int telnet_port = 2323;            // 0 = ephemeral; < 0 = no telnet
+    std::string udp_address = "127.0.0.1";
+    int udp_port = 9034;               // 0 = ephemeral; < 0 = no UDP
+    bool serial = true;                // open a pseudo-terminal console
+    std::string serial_link;           // if set, a symlink to the console's path
+    std::string user = "root";
+    std::string password = "root";
+    LoginStyle login = LoginStyle::standard;
+    int login_fail_delay_ms = 3000;
+    std::string prompt = "# ";
+    std::string if_name = "wlan0";
+    std::string tool = "iwpriv";
+    std::string chip_version = "b";
+    std::string mimo_support = "2";    // MIMO_TR_hw_support value
+    bool single_write = false;         // one write per answer with TCP_NODELAY (default: separate writes, Nagle on)
+    std::string flash_file;            // load and save flash parameters here, if set
+    std::string log_file;              // transcript; empty = none ("-" = stderr)
+    Faults faults;
+};
+
+struct Counters {
+    std::int64_t tx_ok = 0, tx_fail = 0, rx_ok = 0, crc_error = 0;
+};
+
+class Simulator {
+public:
+    explicit Simulator(Options options);
+    ~Simulator();  // stops
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Binds and starts serving on a background thread; throws on failure.
+    void start();
+    void stop();
+
+    int telnet_port() const;          // the bound port
+    int udp_port() const;
+    std::string serial_path() const;  // the console's device path
+
+    // Every command line the board received, in order, over any transport
+    // (login names and passwords excluded), as the shell saw it (no line end).
+    std::vector<std::string> commands() const;
+    void clear_commands();
+
+    // Board state, for tests.
+    Counters counters() const;
+    std::string flash_value(const std::string& name) const;  // "" when unknown
+    void set_flash_value(const std::string& name, const std::string& value);
+    bool test_mode() const;  // mp_start seen and not stopped
+    // Change fault switches while running.
+    void set_faults(const Faults& faults);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace mpboard

@@ -1,0 +1,10 @@
+// The DLL entry point: library load and unload.
+#include <windows.h>
+
+#include "connection/library_lifetime.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) mpdll::library_attach();
+    if (reason == DLL_PROCESS_DETACH) mpdll::library_detach();
+    return TRUE;
+}

@@ -1,0 +1,79 @@
+// Win32 communications-port backend of the serial operations.
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "platform/native_ops.h"
+
+namespace mpdll::platform {
+namespace {
+
+constexpr std::size_t kPathSize = 50;
+
+// Names of more than four characters ("COM10") get the
+// device-namespace prefix; the whole path must fit in 50 bytes.
+MpHandle open(const char* portName) {
+    if (!portName) return kInvalidHandle;
+    const std::size_t length = strnlen(portName, kPathSize);
+    std::array<char, kPathSize> path{};
+    std::string_view prefix = length > 4 ? "\\\\.\\" : "";
+    if (prefix.size() + length + 1 > path.size()) return kInvalidHandle;
+    std::copy(prefix.begin(), prefix.end(), path.begin());
+    std::memcpy(path.data() + prefix.size(), portName, length);
+    return ::CreateFileA(path.data(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+}
+
+bool set_queue_sizes(MpHandle h, std::uint32_t inBytes, std::uint32_t outBytes) {
+    return ::SetupComm(h, inBytes, outBytes) != 0;
+}
+
+bool set_timeouts(MpHandle h, const MpCommTimeouts& timeouts) {
+    COMMTIMEOUTS copy = timeouts;
+    return ::SetCommTimeouts(h, &copy) != 0;
+}
+
+bool set_line(MpHandle h, const MpDcb& line) {
+    DCB copy = line;
+    return ::SetCommState(h, &copy) != 0;
+}
+
+bool purge(MpHandle h, unsigned mask) { return ::PurgeComm(h, mask) != 0; }
+
+bool status(MpHandle h, std::uint32_t* inQueue, std::uint32_t* outQueue) {
+    DWORD errors = 0;
+    COMSTAT state{};
+    if (!::ClearCommError(h, &errors, &state)) return false;
+    *inQueue = state.cbInQue;
+    *outQueue = state.cbOutQue;
+    return true;
+}
+
+// The port is opened without overlapped I/O, so waiting for input is a short
+// sleep between status reads.
+void wait_input(MpHandle, int timeoutMs) { ::Sleep(static_cast<DWORD>(std::clamp(timeoutMs, 0, 5))); }
+
+int read(MpHandle h, char* data, int capacity) {
+    DWORD got = 0;
+    if (!::ReadFile(h, data, static_cast<DWORD>(capacity), &got, nullptr)) return -1;
+    return static_cast<int>(got);
+}
+
+int write(MpHandle h, const char* data, int length) {
+    DWORD put = 0;
+    if (!::WriteFile(h, data, static_cast<DWORD>(length), &put, nullptr)) return -1;
+    return static_cast<int>(put);
+}
+
+void close(MpHandle h) { ::CloseHandle(h); }
+
+constexpr SerialOps kCommPort{open, set_queue_sizes, set_timeouts, set_line, purge, status, wait_input, read, write, close};
+
+}  // namespace
+
+const SerialOps& native_serial_ops() { return kCommPort; }
+
+}  // namespace mpdll::platform

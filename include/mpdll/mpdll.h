@@ -266,6 +266,13 @@ MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32
                                         uint32_t regValue) MPDLL_NOEXCEPT;
 
 /* ---- Transmit power index tables --------------------------------------------- */
+/* Texts hold two hexadecimal digits per entry and are read only up to their
+ * terminator; tables and texts may hold any count of entries. HexPowerIndex
+ * writes exactly 2 * count characters and a terminator into each output
+ * (room: 2 * count + 1 bytes): a plain or base value outside 0..255 is written
+ * clamped to that range, a difference outside -8..7 as the digit 0, and a
+ * count of 0 or less gives seven empty texts. A null table or text makes a
+ * converter do nothing and return 0 (DiffDec2Hex returns the digit 0). */
 MPDLL_API int32_t MPDLL_CALL Hex2Dec(int32_t count, const char* hexText, int32_t* values) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL DecPowerIndex(int32_t count, const char* hexPlain1, const char* hexPlain2,
                                           const char* hexBaseA, const char* hexBaseB, const char* hexDiff1,

@@ -1,0 +1,73 @@
+// Reading and writing the entries of a power index table text.
+#include "procedures/hex_table_text.h"
+
+namespace mpdll::procedures {
+namespace {
+
+constexpr char kUpperDigits[] = "0123456789ABCDEF";
+
+int hex_digit(char c) noexcept {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+bool is_space(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+HexTableText::Entry HexTableText::next() noexcept {
+    Entry entry{'\0', '\0'};
+    if (next_ == nullptr || next_[0] == '\0') {
+        next_ = nullptr;
+        return entry;
+    }
+    entry.high = next_[0];
+    if (next_[1] == '\0') {
+        next_ = nullptr;
+        return entry;
+    }
+    entry.low = next_[1];
+    next_ += 2;
+    return entry;
+}
+
+std::optional<std::int32_t> read_hex_entry(HexTableText::Entry entry) noexcept {
+    const char characters[2] = {entry.high, entry.low};
+    std::size_t at = 0;
+    while (at < 2 && is_space(characters[at])) {
+        ++at;
+    }
+    bool negative = false;
+    if (at < 2 && (characters[at] == '+' || characters[at] == '-')) {
+        negative = characters[at] == '-';
+        ++at;
+    }
+    std::int32_t value = 0;
+    bool any = false;
+    for (; at < 2 && hex_digit(characters[at]) >= 0; ++at) {
+        value = value * 16 + hex_digit(characters[at]);
+        any = true;
+    }
+    if (!any) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+void write_hex_entry(char* out, std::int64_t value) noexcept {
+    const std::int64_t byte = value < 0 ? 0 : (value > 255 ? 255 : value);
+    out[0] = byte < 16 ? ' ' : kUpperDigits[byte / 16];
+    out[1] = kUpperDigits[byte % 16];
+}
+
+}  // namespace mpdll::procedures

@@ -49,6 +49,7 @@ test-asan: asan
 
 check-exports: win32
 	bash scripts/check-exports.sh $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
+	python3 scripts/check-stdcall.py $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
 
 test: deps
 	$(MAKE) build

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     int resolved = 0, total = 0;
 #define MPDLL_EXPORT(name, bytes)                                                        \
     ++total;                                                                             \
-    api.name = reinterpret_cast<decltype(api.name)>(::GetProcAddress(library, #name));   \
+    api.name = reinterpret_cast<decltype(api.name)>(reinterpret_cast<void*>(::GetProcAddress(library, #name))); \
     if (api.name) ++resolved;                                                            \
     else std::printf("missing export %s\n", #name);
 #include "export_table.inc"

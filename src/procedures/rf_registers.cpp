@@ -1,0 +1,92 @@
+// RF registers: read with "irf", written with "orf". The board reports a
+// register as four decimal numbers, most significant byte first.
+#include "commands/response_scan.h"
+#include "mpdll/mpdll.h"
+#include "procedures/board_shell.h"
+#include "procedures/register_value.h"
+
+namespace mpdll::procedures {
+
+std::uint32_t register_value(std::int32_t b1, std::int32_t b2, std::int32_t b3, std::int32_t b4) noexcept {
+    std::uint32_t value = static_cast<std::uint32_t>(b1);
+    for (const std::int32_t next : {b2, b3, b4}) {
+        value = (value << 8) | static_cast<std::uint32_t>(next);
+    }
+    return value;
+}
+
+namespace {
+
+using scan::Target;
+
+// The UDP answer names "wlan0" whatever the board's interface is called.
+constexpr std::string_view kUdpRegisterForm = "data:wlan0     read_rf:%d  %d  %d  %d  \a";
+constexpr std::string_view kShellRegisterForm = "%[^:]:%d %d %d %d";
+
+int32_t parse_register(std::string_view text, bool udp, uint32_t* regValueOut) noexcept {
+    std::int32_t b[4] = {};
+    const Target numbers[] = {Target::number(&b[0]), Target::number(&b[1]), Target::number(&b[2]),
+                              Target::number(&b[3])};
+    const Target labelAndNumbers[] = {Target::skip(), numbers[0], numbers[1], numbers[2], numbers[3]};
+    const bool read = udp ? scan::scan(text, kUdpRegisterForm, numbers) == 4
+                          : scan::scan(text, kShellRegisterForm, labelAndNumbers) == 5;
+    if (!read) {
+        return MPDLL_E_REPLY;
+    }
+    *regValueOut = register_value(b[0], b[1], b[2], b[3]);
+    return MPDLL_OK;
+}
+
+}  // namespace
+}  // namespace mpdll::procedures
+
+using mpdll::procedures::ShellLine;
+using mpdll::procedures::ShellResponse;
+
+MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32_t regSel2,
+                                        uint32_t* regValueOut) MPDLL_NOEXCEPT {
+    if (dev == nullptr || regValueOut == nullptr) {
+        return MPDLL_E_ARGUMENT;
+    }
+    ShellLine line;
+    line.append("irf ").append_decimal(regSel1).append(" ").append_decimal(regSel2);
+    ShellResponse response;
+    if (const int32_t status = mpdll::procedures::run_shell_line(dev, line, response); status != MPDLL_OK) {
+        return status;
+    }
+    switch (dev->mode) {
+        case MPDLL_MODE_UDP:
+            if (const int32_t status = mpdll::procedures::fetch_udp_output(dev, response); status != MPDLL_OK) {
+                return status;
+            }
+            return mpdll::procedures::parse_register(mpdll::procedures::response_text(response), true, regValueOut);
+        case MPDLL_MODE_TELNET:
+        case MPDLL_MODE_SERIAL:
+            return mpdll::procedures::parse_register(mpdll::procedures::response_text(response), false,
+                                                     regValueOut);
+        default:
+            return MPDLL_E_MODE;
+    }
+}
+
+MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32_t regSel2,
+                                        uint32_t regValue) MPDLL_NOEXCEPT {
+    if (dev == nullptr) {
+        return MPDLL_E_ARGUMENT;
+    }
+    ShellLine line;
+    line.append("orf ").append_decimal(regSel1).append(" ").append_decimal(regSel2).append(" ").append_hex(regValue);
+    ShellResponse response;
+    if (const int32_t status = mpdll::procedures::run_shell_line(dev, line, response); status != MPDLL_OK) {
+        return status;
+    }
+    switch (dev->mode) {
+        case MPDLL_MODE_UDP:
+            return IsBufferOk(response.data()) == MPDLL_OK ? MPDLL_OK : MPDLL_E_REPLY;
+        case MPDLL_MODE_TELNET:
+        case MPDLL_MODE_SERIAL:
+            return MPDLL_OK;
+        default:
+            return MPDLL_E_MODE;
+    }
+}

@@ -1,0 +1,168 @@
+// termios backend of the serial operations. The port is a device path
+// ("/dev/ttyS0", "/dev/ttyUSB0", a pseudo-terminal slave) opened as given.
+// Reads and writes follow the five port time-outs the way the Windows
+// communications port does; they are kept per open port in serial_port_table.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "platform/native_ops.h"
+#include "platform/platform.h"
+#include "platform/posix/serial_line.h"
+#include "platform/posix/serial_port_table.h"
+
+namespace mpdll::platform {
+namespace {
+
+// The handle is the descriptor plus one, so that 0 never names an open port.
+int fd_of(MpHandle h) { return static_cast<int>(reinterpret_cast<std::intptr_t>(h)) - 1; }
+MpHandle handle_of(int fd) { return reinterpret_cast<MpHandle>(static_cast<std::intptr_t>(fd) + 1); }
+
+MpHandle open(const char* portName) {
+    if (!portName || !*portName) return kInvalidHandle;
+    int fd = ::open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return kInvalidHandle;
+    termios line{};
+    if (!::isatty(fd) || ::tcgetattr(fd, &line) != 0) {
+        ::close(fd);
+        return kInvalidHandle;
+    }
+    ::ioctl(fd, TIOCEXCL);  // no sharing: later opens of the port fail
+    ::cfmakeraw(&line);
+    line.c_cflag |= CLOCAL | CREAD;
+    ::tcsetattr(fd, TCSANOW, &line);
+    serial_port_table::remember(fd);
+    return handle_of(fd);
+}
+
+// The driver sizes its own queues.
+bool set_queue_sizes(MpHandle, std::uint32_t, std::uint32_t) { return true; }
+
+bool set_timeouts(MpHandle h, const MpCommTimeouts& timeouts) { return serial_port_table::set(fd_of(h), timeouts); }
+
+bool set_line(MpHandle h, const MpDcb& dcb) {
+    int fd = fd_of(h);
+    termios line{};
+    if (::tcgetattr(fd, &line) != 0) return false;
+    if (!apply_line_settings(dcb, &line)) return false;
+    return ::tcsetattr(fd, TCSANOW, &line) == 0;
+}
+
+bool purge(MpHandle h, unsigned mask) {
+    const bool input = mask & kPurgeRxClear, output = mask & kPurgeTxClear;
+    if (!input && !output) return true;
+    int queue = input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH);
+    return ::tcflush(fd_of(h), queue) == 0;
+}
+
+bool status(MpHandle h, std::uint32_t* inQueue, std::uint32_t* outQueue) {
+    int fd = fd_of(h), in = 0, out = 0;
+    if (::ioctl(fd, FIONREAD, &in) != 0 || ::ioctl(fd, TIOCOUTQ, &out) != 0) return false;
+    *inQueue = static_cast<std::uint32_t>(in);
+    *outQueue = static_cast<std::uint32_t>(out);
+    return true;
+}
+
+// Waits for one of events on the port; a negative time waits without limit.
+// A hung-up line (the other end of a pseudo-terminal closed) reports no
+// input, so the wait sleeps out its time instead of returning at once.
+bool wait_for(int fd, short events, int timeoutMs) {
+    const std::uint64_t start = monotonic_ms();
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        int n = ::poll(&entry, 1, timeoutMs);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        if (entry.revents & events) return true;
+        if (entry.revents & POLLNVAL) return false;
+        if (timeoutMs < 0) return false;
+        const std::uint64_t spent = monotonic_ms() - start;
+        if (spent < static_cast<std::uint64_t>(timeoutMs)) sleep_ms(timeoutMs - static_cast<int>(spent));
+        return false;
+    }
+}
+
+void wait_input(MpHandle h, int timeoutMs) { wait_for(fd_of(h), POLLIN, timeoutMs < 0 ? 0 : timeoutMs); }
+
+// Time left until a deadline, for poll(); -1 when there is no deadline.
+int remaining(std::uint64_t deadline) {
+    if (deadline == 0) return -1;
+    std::uint64_t now = monotonic_ms();
+    return now >= deadline ? 0 : static_cast<int>(deadline - now);
+}
+
+std::uint64_t deadline_after(std::uint64_t totalMs) { return totalMs == 0 ? 0 : monotonic_ms() + totalMs; }
+
+// Reads as the port time-outs say: the total time-out bounds the whole read,
+// the interval time-out ends it when the line goes quiet after data, and an
+// interval of all bits set with no total returns what is queued at once.
+int read(MpHandle h, char* data, int capacity) {
+    const int fd = fd_of(h);
+    const MpCommTimeouts t = serial_port_table::get(fd);
+    const bool immediate = t.ReadIntervalTimeout == UINT32_MAX && t.ReadTotalTimeoutMultiplier == 0 &&
+                           t.ReadTotalTimeoutConstant == 0;
+    const std::uint64_t total = static_cast<std::uint64_t>(t.ReadTotalTimeoutMultiplier) * static_cast<std::uint64_t>(capacity) +
+                                t.ReadTotalTimeoutConstant;
+    const std::uint64_t deadline = deadline_after(total);
+    int got = 0;
+    while (got < capacity) {
+        ssize_t n = ::read(fd, data + got, static_cast<size_t>(capacity - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) return got > 0 ? got : -1;
+        if (immediate) break;
+        int wait = remaining(deadline);
+        if (got > 0 && t.ReadIntervalTimeout != 0) {
+            int interval = t.ReadIntervalTimeout > 60000u ? 60000 : static_cast<int>(t.ReadIntervalTimeout);
+            wait = wait < 0 ? interval : (interval < wait ? interval : wait);
+        }
+        if (wait == 0 || !wait_for(fd, POLLIN, wait)) break;
+    }
+    return got;
+}
+
+// Writes within the total write time-out; what the time-out cuts off is not
+// an error (the count written tells), as on the Windows port.
+int write(MpHandle h, const char* data, int length) {
+    const int fd = fd_of(h);
+    const MpCommTimeouts t = serial_port_table::get(fd);
+    const std::uint64_t deadline = deadline_after(
+        static_cast<std::uint64_t>(t.WriteTotalTimeoutMultiplier) * static_cast<std::uint64_t>(length) +
+        t.WriteTotalTimeoutConstant);
+    int put = 0;
+    while (put < length) {
+        ssize_t n = ::write(fd, data + put, static_cast<size_t>(length - put));
+        if (n > 0) {
+            put += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) return put > 0 ? put : -1;
+        int wait = remaining(deadline);
+        if (wait == 0 || !wait_for(fd, POLLOUT, wait)) break;
+    }
+    return put;
+}
+
+void close(MpHandle h) {
+    int fd = fd_of(h);
+    if (fd < 0) return;
+    serial_port_table::forget(fd);
+    ::close(fd);
+}
+
+constexpr SerialOps kTermios{open, set_queue_sizes, set_timeouts, set_line, purge, status, wait_input, read, write, close};
+
+}  // namespace
+
+const SerialOps& native_serial_ops() { return kTermios; }
+
+}  // namespace mpdll::platform

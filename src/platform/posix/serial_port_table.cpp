@@ -1,0 +1,54 @@
+// The port time-outs of each open serial port, in a small fixed table.
+#include "platform/posix/serial_port_table.h"
+
+#include <array>
+#include <mutex>
+
+namespace mpdll::platform::serial_port_table {
+namespace {
+
+constexpr MpCommTimeouts kDefaults{100, 0, 0, 100, 500};
+
+struct Entry {
+    int fd = -1;
+    MpCommTimeouts timeouts = kDefaults;
+};
+
+std::mutex tableLock;
+std::array<Entry, 32> table;
+
+Entry* find(int fd) {
+    for (Entry& entry : table)
+        if (entry.fd == fd) return &entry;
+    return nullptr;
+}
+
+}  // namespace
+
+void remember(int fd) {
+    std::lock_guard lock(tableLock);
+    Entry* entry = find(fd);
+    if (!entry) entry = find(-1);
+    if (entry) *entry = Entry{fd, kDefaults};
+}
+
+bool set(int fd, const MpCommTimeouts& timeouts) {
+    std::lock_guard lock(tableLock);
+    Entry* entry = find(fd);
+    if (!entry) return false;
+    entry->timeouts = timeouts;
+    return true;
+}
+
+MpCommTimeouts get(int fd) {
+    std::lock_guard lock(tableLock);
+    const Entry* entry = find(fd);
+    return entry ? entry->timeouts : kDefaults;
+}
+
+void forget(int fd) {
+    std::lock_guard lock(tableLock);
+    if (Entry* entry = find(fd)) *entry = Entry{};
+}
+
+}  // namespace mpdll::platform::serial_port_table

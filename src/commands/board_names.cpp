@@ -1,0 +1,59 @@
+// Reading the board's names from the context and putting them into command
+// texts (see board_names.h).
+#include "commands/board_names.h"
+
+#include <array>
+
+#include "connection/buffer_sizes.h"
+
+namespace mpdll::commands {
+namespace {
+
+void upper_case_in_place(std::span<char> field) noexcept {
+    for (char& c : field) {
+        if (c == '\0') return;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+// The text with the first occurrence of `word` replaced by `name`, into out.
+bool replace_first(std::string_view text, std::string_view word, std::string_view name,
+                   std::span<char> out) noexcept {
+    BoundedText result(out);
+    const std::size_t at = text.find(word);
+    if (at == std::string_view::npos) {
+        result.append(text);
+    } else {
+        result.append(text.substr(0, at));
+        result.append(name);
+        result.append(text.substr(at + word.size()));
+    }
+    return result.fits();
+}
+
+}  // namespace
+
+BoardNames read_board_names(DevContext& dev, std::int32_t& chipFlag) noexcept {
+    const std::string_view ifName = field_text(dev.ifName);
+    const std::string_view tool = field_text(dev.toolPath);
+    if (!field_text(dev.chipModel).empty()) {
+        upper_case_in_place(dev.chipModel);
+        chipFlag = field_text(dev.chipModel) == kNoFilterReportModel ? 1 : 0;
+    }
+    return {ifName.empty() ? kDefaultIfName : ifName, tool.empty() ? kDefaultTool : tool};
+}
+
+bool put_board_names(DevContext& dev, std::string_view text, std::span<char> out) noexcept {
+    if (out.empty()) return false;
+    std::int32_t unusedFlag = 0;
+    const BoardNames names = read_board_names(dev, unusedFlag);
+    if (out.size() > kCommandSize) out = out.first(kCommandSize);
+    const bool textFits = text.size() < out.size();
+    text = text.substr(0, out.size() - 1);
+    std::array<char, kCommandSize> withIfName{};
+    const bool ifNameFits = replace_first(text, kDefaultIfName, names.ifName, std::span(withIfName).first(out.size()));
+    const bool toolFits = replace_first(text_within(withIfName.data(), withIfName.size()), kDefaultTool, names.tool, out);
+    return textFits && ifNameFits && toolFits;
+}
+
+}  // namespace mpdll::commands

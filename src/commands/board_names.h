@@ -1,0 +1,45 @@
+// The board's own names for the test tool and the wireless interface, and
+// putting them into a command text in place of "iwpriv" and "wlan0".
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "commands/bounded_text.h"
+#include "mpdll/mpdll.h"
+
+namespace mpdll::commands {
+
+inline constexpr std::string_view kDefaultIfName = "wlan0";
+inline constexpr std::string_view kDefaultTool = "iwpriv";
+// The chip model whose receive filter has no report (command 33).
+inline constexpr std::string_view kNoFilterReportModel = "MXR4700LA";
+
+// The text of a fixed-size context field: up to its first NUL, never past the field.
+template <std::size_t N>
+std::string_view field_text(const char (&field)[N]) noexcept {
+    return text_within(field, N);
+}
+
+struct BoardNames {
+    std::string_view ifName;  // the context's, or "wlan0" when not set
+    std::string_view tool;    // the context's, or "iwpriv" when not set
+};
+
+// Reads the names and upper-cases chipModel in place (a lasting change to
+// the caller's record). When chipModel is not empty, *chipFlag becomes 1 for
+// the model without a filter report and 0 for any other; when it is empty,
+// *chipFlag is left alone.
+BoardNames read_board_names(DevContext& dev, std::int32_t& chipFlag) noexcept;
+
+// Writes text into out with the first "wlan0" replaced by the context's
+// interface name and then the first "iwpriv" by its tool word (each only when
+// the field is set), and a terminator. A command text is at most 2047
+// characters: only the first min(out.size(), 2048) - 1 characters of the text
+// are read, and each step keeps at most that many. Returns false when
+// anything was cut; out then holds as much as fits, terminated.
+// Upper-cases chipModel like read_board_names.
+bool put_board_names(DevContext& dev, std::string_view text, std::span<char> out) noexcept;
+
+}  // namespace mpdll::commands

@@ -1,0 +1,47 @@
+// Test-mode entry (EnterMP): takes the wireless interface down, switches the
+// driver's test mode on, fixes the channel, brings the interface up and
+// starts the test mode. Over UDP the board's endpoint is already in test
+// mode and nothing is sent.
+#include <array>
+#include <string_view>
+
+#include "commands/board_exchange.h"
+#include "commands/board_names.h"
+#include "connection/buffer_sizes.h"
+
+namespace {
+
+constexpr std::array<std::string_view, 5> kEntrySteps{
+    "ifconfig wlan0 down",
+    "iwpriv wlan0 set_mib mp_specific=1",
+    "iwpriv wlan0 set_mib channel=1",
+    "ifconfig wlan0 up",
+    "iwpriv wlan0 mp_start",
+};
+
+}  // namespace
+
+// The responses are not examined: a step succeeds once its exchange completed.
+// The first failing step ends the entry with its status; the caller may run
+// EnterMP again, every step can be repeated.
+MPDLL_API int32_t MPDLL_CALL EnterMP(DevContext* dev) MPDLL_NOEXCEPT {
+    if (dev == nullptr) return MPDLL_E_ARGUMENT;
+    switch (dev->mode) {
+        case MPDLL_MODE_UDP:
+            return MPDLL_OK;
+        case MPDLL_MODE_TELNET:
+        case MPDLL_MODE_SERIAL:
+            break;
+        default:
+            return MPDLL_E_MODE;
+    }
+    mpdll::commands::Response response;
+    for (const std::string_view step : kEntrySteps) {
+        std::array<char, mpdll::kCommandSize> line{};
+        mpdll::commands::put_board_names(*dev, step, line);  // 50-byte names always fit
+        if (const int32_t status = mpdll::commands::exchange(*dev, line.data(), response); status != MPDLL_OK) {
+            return status;
+        }
+    }
+    return MPDLL_OK;
+}

@@ -1,0 +1,42 @@
+// The shared command wrapper (see setting_command.h).
+#include "testmode/setting_command.h"
+
+#include <array>
+
+#include "commands/bounded_text.h"
+#include "commands/command_line.h"
+
+namespace mpdll::testmode {
+
+std::string_view text_argument(const char* text) noexcept { return commands::text_within(text, kCommandSize); }
+
+std::int32_t run_command(DevContext& dev, std::uint32_t id, std::initializer_list<commands::LineArg> args,
+                         commands::Response& response, std::int32_t wait) noexcept {
+    std::array<char, kCommandSize> line{};
+    if (const std::int32_t status = commands::compose_command(dev, id, args, line); status != MPDLL_OK) {
+        return status;
+    }
+    return commands::exchange(dev, line.data(), response, wait);
+}
+
+std::int32_t run_setting(DevContext* dev, std::uint32_t id, std::initializer_list<commands::LineArg> args) noexcept {
+    if (dev == nullptr) return MPDLL_E_ARGUMENT;
+    commands::Response response;
+    if (const std::int32_t status = run_command(*dev, id, args, response); status != MPDLL_OK) return status;
+    switch (dev->mode) {
+        case MPDLL_MODE_UDP:
+            return IsBufferOk(response.data());
+        case MPDLL_MODE_TELNET:
+        case MPDLL_MODE_SERIAL:
+            return MPDLL_OK;  // the board's output does not decide the status
+        default:
+            return MPDLL_E_MODE;
+    }
+}
+
+std::int32_t run_text_setting(DevContext* dev, std::uint32_t id, const char* text) noexcept {
+    if (text == nullptr) return MPDLL_E_ARGUMENT;
+    return run_setting(dev, id, {text_argument(text)});
+}
+
+}  // namespace mpdll::testmode

@@ -1,0 +1,70 @@
+// Opening, entering and closing the board for a run of operations.
+#include "board_session.h"
+
+#include "stopwatch.h"
+#include "text_escapes.h"
+
+#include <vector>
+
+namespace mpctl {
+
+BoardSession::BoardSession(const ConnectionOptions& options, bool auto_enter)
+    : options_(options), dev_(std::make_unique<DevContext>()), auto_enter_(auto_enter) {}
+
+BoardSession::~BoardSession() {
+    if (open_) {
+        CloseDev(dev_.get(), dev_->openFlags);
+    }
+}
+
+std::vector<SessionStep> BoardSession::prepare(Needs needs) {
+    std::vector<SessionStep> steps;
+    if (!usage_error_.empty()) {
+        return steps;
+    }
+    if (needs == Needs::nothing) {
+        if (!filled_ && !open_) {
+            usage_error_ = fill_names(options_, *dev_);
+            filled_ = usage_error_.empty();
+        }
+        return steps;
+    }
+    if (!open_) {
+        usage_error_ = fill_record(options_, *dev_);
+        if (!usage_error_.empty()) {
+            return steps;
+        }
+        filled_ = true;
+        Stopwatch watch;
+        SessionStep step{"open " + describe(options_), {}, 0};
+        step.result.status = OpenDev(dev_.get());
+        step.duration_ms = watch.elapsed_ms();
+        open_ = step.result.status == MPDLL_OK;
+        steps.push_back(std::move(step));
+        if (!open_) {
+            return steps;
+        }
+    }
+    if (needs == Needs::board && auto_enter_ && !entered_) {
+        Stopwatch watch;
+        SessionStep step{"enter", {}, 0};
+        step.result.status = EnterMP(dev_.get());
+        step.duration_ms = watch.elapsed_ms();
+        entered_ = step.result.status == MPDLL_OK;
+        steps.push_back(std::move(step));
+    }
+    if (needs == Needs::entry) {
+        entered_ = true;  // the plan enters the test mode itself
+    }
+    return steps;
+}
+
+Exchange BoardSession::last_exchange() const {
+    std::vector<char> sent(2048 + 1, '\0');
+    std::vector<char> received(16384 + 1, '\0');
+    GetBuffer(dev_.get(), sent.data(), 2048, received.data(), 16384);
+    return {masked(std::string(sent.data()), options_.password),
+            masked(std::string(received.data()), options_.password)};
+}
+
+}  // namespace mpctl

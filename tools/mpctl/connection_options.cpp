@@ -1,0 +1,166 @@
+// The connection options and the record they fill.
+#include "connection_options.h"
+
+#include "text_escapes.h"
+
+#include <arpa/inet.h>
+
+#include <cstring>
+#include <string_view>
+
+namespace mpctl {
+
+namespace {
+
+const char* const group = "Connection (one of --telnet, --serial, --udp)";
+
+// Copies text into a fixed field with its terminator, or says why it cannot.
+std::string put(char* field, std::size_t size, std::string_view text, std::string_view what) {
+    if (text.size() + 1 > size) {
+        return std::string(what) + " is longer than " + std::to_string(size - 1) + " characters";
+    }
+    std::memset(field, 0, size);
+    std::memcpy(field, text.data(), text.size());
+    return {};
+}
+
+std::string fill_serial_line(const ConnectionOptions& options, MpDcb& dcb) {
+    dcb.DCBlength = sizeof(MpDcb);
+    dcb.BaudRate = options.baud;
+    dcb.fBinary = 1;
+    dcb.ByteSize = static_cast<std::uint8_t>(options.data_bits);
+    static const char* const parities[] = {"none", "odd", "even", "mark", "space"};
+    bool known = false;
+    for (std::uint8_t i = 0; i < 5; ++i) {
+        if (options.parity == parities[i]) {
+            dcb.Parity = i;
+            dcb.fParity = i != 0;
+            known = true;
+        }
+    }
+    if (!known) {
+        return "--parity must be none, odd, even, mark or space";
+    }
+    if (options.stop_bits == "1") {
+        dcb.StopBits = 0;
+    } else if (options.stop_bits == "1.5") {
+        dcb.StopBits = 1;
+    } else if (options.stop_bits == "2") {
+        dcb.StopBits = 2;
+    } else {
+        return "--stop-bits must be 1, 1.5 or 2";
+    }
+    if (options.flow == "rtscts") {
+        dcb.fOutxCtsFlow = 1;
+        dcb.fRtsControl = 2;  // handshake
+    } else if (options.flow == "xonxoff") {
+        dcb.fOutX = 1;
+        dcb.fInX = 1;
+        dcb.XonChar = 0x11;
+        dcb.XoffChar = 0x13;
+    } else if (options.flow != "none") {
+        return "--flow must be none, rtscts or xonxoff";
+    }
+    return {};
+}
+
+}  // namespace
+
+void add_connection_options(CLI::App& app, ConnectionOptions& o) {
+    app.add_option("--telnet", o.telnet, "Reach the board by telnet at HOST[:PORT] (port 23 if none)")
+        ->type_name("HOST[:PORT]")->group(group);
+    app.add_option("--user", o.user, "Telnet login user name")->capture_default_str()->group(group);
+    app.add_option("--password", o.password, "Telnet login password (also from MPCTL_PASSWORD); never printed")
+        ->envname("MPCTL_PASSWORD")->group(group);
+    app.add_option("--serial", o.serial, "Reach the board through the serial console at this device path")
+        ->type_name("PORT")->group(group);
+    app.add_option("--baud", o.baud, "Serial line speed")->capture_default_str()->group(group);
+    app.add_option("--data-bits", o.data_bits, "Serial data bits")
+        ->check(CLI::Range(5, 8))->capture_default_str()->group(group);
+    app.add_option("--parity", o.parity, "Serial parity: none, odd, even, mark, space")
+        ->capture_default_str()->group(group);
+    app.add_option("--stop-bits", o.stop_bits, "Serial stop bits: 1, 1.5, 2")->capture_default_str()->group(group);
+    app.add_option("--flow", o.flow, "Serial flow control: none, rtscts, xonxoff")
+        ->capture_default_str()->group(group);
+    app.add_option("--udp", o.udp, "Reach the board's UDP command endpoint (port 9034) at this IPv4 address")
+        ->type_name("HOST")->group(group);
+    app.add_option("--prompt", o.prompt, "The board's shell prompt; \\r, \\n, \\t and \\\\ are escapes")
+        ->capture_default_str()->group(group);
+    app.add_option("--first-command", o.first_command, "Command line run right after the telnet login")
+        ->type_name("LINE")->group(group);
+    app.add_option("--if", o.if_name, "The board's wireless interface name")
+        ->type_name("NAME")->capture_default_str()->group(group);
+    app.add_option("--tool", o.tool, "Path of the board's test tool, in place of iwpriv")
+        ->type_name("PATH")->group(group);
+    app.add_option("--chip", o.chip, "Chip model (MXR4700LA changes the receive filter report word)")
+        ->type_name("MODEL")->group(group);
+    app.add_flag("--no-enter", o.no_enter, "Do not put the radio into test mode before the first operation")
+        ->group(group);
+}
+
+std::string fill_names(const ConnectionOptions& o, DevContext& dev) {
+    if (auto error = put(dev.ifName, sizeof dev.ifName, o.if_name, "--if"); !error.empty()) {
+        return error;
+    }
+    if (auto error = put(dev.toolPath, sizeof dev.toolPath, o.tool, "--tool"); !error.empty()) {
+        return error;
+    }
+    return put(dev.chipModel, sizeof dev.chipModel, o.chip, "--chip");
+}
+
+std::string fill_record(const ConnectionOptions& o, DevContext& dev) {
+    std::memset(&dev, 0, sizeof dev);
+    const int chosen = !o.telnet.empty() + !o.serial.empty() + !o.udp.empty();
+    if (chosen == 0) {
+        return "no board connection: give one of --telnet, --serial, --udp";
+    }
+    if (chosen > 1) {
+        return "give only one of --telnet, --serial, --udp";
+    }
+    if (auto error = fill_names(o, dev); !error.empty()) {
+        return error;
+    }
+    if (auto error = put(dev.prompt, sizeof dev.prompt, unescape(o.prompt), "--prompt"); !error.empty()) {
+        return error;
+    }
+    if (!o.udp.empty()) {
+        dev.mode = MPDLL_MODE_UDP;
+        in_addr address{};
+        if (inet_pton(AF_INET, o.udp.c_str(), &address) != 1) {
+            return "--udp needs an IPv4 address such as 192.168.1.1, not \"" + o.udp + "\"";
+        }
+        dev.udpPeer.address = address.s_addr;
+        return {};
+    }
+    if (!o.telnet.empty()) {
+        dev.mode = MPDLL_MODE_TELNET;
+        for (auto [field, size, text, what] : {std::tuple{dev.ipText, sizeof dev.ipText, o.telnet, "--telnet"},
+                                               std::tuple{dev.userName, sizeof dev.userName, o.user, "--user"},
+                                               std::tuple{dev.password, sizeof dev.password, o.password, "--password"},
+                                               std::tuple{dev.firstCommand, sizeof dev.firstCommand,
+                                                          o.first_command, "--first-command"}}) {
+            if (auto error = put(field, size, text, what); !error.empty()) {
+                return error;
+            }
+        }
+        return {};
+    }
+    dev.mode = MPDLL_MODE_SERIAL;
+    dev.portName = o.serial.c_str();
+    return fill_serial_line(o, dev.dcb);
+}
+
+std::string describe(const ConnectionOptions& o) {
+    if (!o.telnet.empty()) {
+        return "telnet " + o.telnet;
+    }
+    if (!o.serial.empty()) {
+        return "serial " + o.serial;
+    }
+    if (!o.udp.empty()) {
+        return "udp " + o.udp;
+    }
+    return {};
+}
+
+}  // namespace mpctl

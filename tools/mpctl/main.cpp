@@ -1,0 +1,72 @@
+// mpctl: type one command and see what the board said. Every operation of
+// the library is a subcommand; `mpctl run PLAN` runs a plan file of them in
+// one session.
+#include "connection_options.h"
+#include "operation_commands.h"
+#include "plan_file.h"
+#include "runner.h"
+
+#include <CLI/CLI.hpp>
+
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+const char* const footer = R"(Exit codes: 0 every operation succeeded, 1 an operation failed, 2 bad usage.
+Status codes: 0 success; -30000 the connection mode is none of UDP, telnet and
+serial; -30001 command identifier not in the command catalogue; -30002
+transport failure; -30003 serial receive: no prompt within 5000 ms; -30004
+the board's answer failed its test; -30005 open with another connection mode;
+-30006 the telnet or serial connection could not be made; -30007 an argument
+is missing or too long; a positive status is a socket error number.
+Every board operation opens the connection and, unless --no-enter, puts the
+radio into test mode first. `mpctl SUBCOMMAND --help` describes each one.)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"mpctl: drive the radio test mode of a wireless router board through mpdll", "mpctl"};
+    app.fallthrough();
+    app.require_subcommand(1);
+    app.footer(footer);
+
+    mpctl::ConnectionOptions connection;
+    mpctl::add_connection_options(app, connection);
+    mpctl::OutputOptions output;
+    app.add_flag("--json", output.json, "Print the results as JSON")->group("Output");
+    app.add_flag("-v,--verbose", output.verbose, "Print each exchange: the line sent and the raw answer")
+        ->group("Output");
+
+    std::optional<mpctl::Operation> chosen;
+    mpctl::add_operation_commands(app, chosen);
+
+    std::string plan_name;
+    bool keep_going = false;
+    CLI::App* run = app.add_subcommand(
+        "run", "Run a plan file, one operation per line in the words of these subcommands, in one session");
+    run->add_option("PLAN", plan_name, "The plan file")->required();
+    run->add_flag("--keep-going", keep_going, "Run the remaining steps after a failed one");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? mpctl::exit_ok : mpctl::exit_usage;
+    }
+
+    if (run->parsed()) {
+        std::ifstream file(plan_name);
+        if (!file) {
+            std::cerr << "mpctl: cannot read the plan " << plan_name << "\n";
+            return mpctl::exit_usage;
+        }
+        std::string error;
+        const std::vector<mpctl::PlanStep> plan = mpctl::read_plan(file, plan_name, error);
+        if (!error.empty()) {
+            std::cerr << "mpctl: " << error << "\n";
+            return mpctl::exit_usage;
+        }
+        return mpctl::run_plan(plan, plan_name, connection, output, keep_going);
+    }
+    return mpctl::run_single(*chosen, connection, output);
+}

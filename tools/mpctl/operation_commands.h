@@ -1,0 +1,21 @@
+// The operation subcommands: the same words on the command line and in a
+// plan file.
+#pragma once
+
+#include "operation.h"
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+
+namespace mpctl {
+
+// Adds every operation subcommand to app. After a successful parse, chosen
+// holds the operation that was named.
+void add_operation_commands(CLI::App& app, std::optional<Operation>& chosen);
+
+// The two halves of it: operations on the board, and board-free conversions.
+void add_board_commands(CLI::App& app, std::optional<Operation>& chosen);
+void add_conversion_commands(CLI::App& app, std::optional<Operation>& chosen);
+
+}  // namespace mpctl

@@ -1,0 +1,112 @@
+// Serial transport: SerialSnd writes one line, SerialRcv collects the
+// board's output until the prompt shows up or 5000 ms pass. While the input
+// queue is empty the receive waits on the port instead of spinning.
+#include <cstring>
+#include <span>
+
+#include "connection/bounded_text.h"
+#include "connection/buffer_sizes.h"
+#include "connection/last_exchange.h"
+#include "connection/prompt_collector.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr std::uint64_t kReceiveLimitMs = 5000;
+constexpr int kQuietStepMs = 200;
+constexpr int kDrainPollMs = 1;
+
+using mpdll::platform::SerialOps;
+
+// The output queue drains within sendTimeout ms of the start (unsigned);
+// false when the port status cannot be read.
+bool drain_output(const SerialOps& port, MpHandle handle, std::uint32_t sendTimeout, std::uint64_t start) {
+    for (;;) {
+        std::uint32_t in = 0, out = 0;
+        if (!port.status(handle, &in, &out)) return false;
+        const auto spent = static_cast<std::uint32_t>(mpdll::platform::monotonic_ms() - start);
+        if (out == 0 || spent >= sendTimeout) return true;
+        mpdll::platform::sleep_ms(kDrainPollMs);
+    }
+}
+
+// The quiet wait: sleeps in 200 ms steps until the input count holds still
+// (or the receive time is up); false when the port status cannot be read.
+bool wait_until_quiet(const SerialOps& port, MpHandle handle, std::uint32_t seen, std::uint64_t start) {
+    for (;;) {
+        mpdll::platform::sleep_ms(kQuietStepMs);
+        std::uint32_t in = 0, out = 0;
+        if (!port.status(handle, &in, &out)) return false;
+        if (in == seen || mpdll::platform::monotonic_ms() - start > kReceiveLimitMs) return true;
+        seen = in;
+    }
+}
+
+}  // namespace
+
+MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
+    using namespace mpdll;
+    if (!dev || !data || length < 0 || static_cast<std::size_t>(length) > kCommandSize - 2) return MPDLL_E_ARGUMENT;
+    const std::uint64_t start = platform::monotonic_ms();
+    char line[kCommandSize] = {};
+    std::memcpy(line, data, static_cast<std::size_t>(length));
+    line[length] = '\r';
+    const std::string_view text = buffer_text(line, sizeof line);
+    last_exchange::record_sent(text);
+
+    const SerialOps& port = platform::serial();
+    port.purge(dev->serialHandle, platform::kPurgeAll);
+    if (port.write(dev->serialHandle, text.data(), static_cast<int>(text.size())) < 0) {
+        port.purge(dev->serialHandle, platform::kPurgeOutput);
+        return MPDLL_E_TRANSPORT;
+    }
+    const auto sendTimeout = static_cast<std::uint32_t>(dev->sendTimeout);
+    if (sendTimeout != 0 && !drain_output(port, dev->serialHandle, sendTimeout, start)) return MPDLL_E_TRANSPORT;
+    port.purge(dev->serialHandle, platform::kPurgeOutput);
+    return MPDLL_OK;
+}
+
+// buffer is not cleared: the text already in it stays and the answer is
+// appended (SendCommand passes it cleared).
+MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t*, int32_t wait) MPDLL_NOEXCEPT {
+    using namespace mpdll;
+    if (!dev || !buffer || bufferSize < 1) return MPDLL_E_ARGUMENT;
+    char chunk[kResponseSize] = {};
+    if (wait > 0) platform::sleep_ms(wait);
+    const std::uint64_t start = platform::monotonic_ms();
+    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt), wait);
+    const MpHandle handle = dev->serialHandle;
+
+    auto finish = [&](const SerialOps& port) {
+        last_exchange::record_received(collector.text());
+        port.purge(handle, platform::kPurgeAll);
+        return MPDLL_OK;
+    };
+
+    std::uint64_t spent = 0;
+    while (spent <= kReceiveLimitMs) {
+        const SerialOps& port = platform::serial();
+        std::uint32_t in = 0, out = 0;
+        if (!port.status(handle, &in, &out)) return MPDLL_E_SERIAL_TIMEOUT;
+        if (in == 0) {
+            port.wait_input(handle, static_cast<int>(kReceiveLimitMs - spent) + 1);
+        } else {
+            const bool quiet = wait == MPDLL_WAIT_QUIET;
+            if (quiet && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
+            const int got = port.read(handle, chunk, static_cast<int>(sizeof chunk - 1));
+            if (got < 0) {
+                port.purge(handle, platform::kPurgeInput);
+                return MPDLL_E_TRANSPORT;
+            }
+            const std::string_view text = buffer_text(chunk, static_cast<std::size_t>(got));
+            if (quiet) {
+                collector.replace(text);
+                return finish(port);
+            }
+            if (collector.append(text)) return finish(port);
+            std::memset(chunk, 0, static_cast<std::size_t>(got));
+        }
+        spent = platform::monotonic_ms() - start;
+    }
+    return MPDLL_E_SERIAL_TIMEOUT;
+}

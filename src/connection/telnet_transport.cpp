@@ -1,0 +1,101 @@
+// Telnet transport: TelnetSnd sends one line, TelnetRcv collects the board's
+// output until the prompt shows up or the 5-6 s window ends.
+#include "connection/telnet_transport.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "connection/bounded_text.h"
+#include "connection/buffer_sizes.h"
+#include "connection/last_exchange.h"
+#include "connection/prompt_collector.h"
+#include "connection/receive_window.h"
+#include "platform/platform.h"
+
+namespace mpdll {
+namespace {
+
+constexpr int kQuietStepMs = 200;
+constexpr std::size_t kLongestLine = kResponseSize - 2;  // the line, its CR and a terminator
+
+// The quiet wait: returns once the pending count has not changed over
+// 200 ms (after at least two steps), or when the window closes.
+void wait_until_quiet(MpSocket socket, const ReceiveWindow& window) {
+    int previous = 0;
+    for (;;) {
+        platform::sleep_ms(kQuietStepMs);
+        const int now = platform::sockets().pending(socket);
+        if (now == previous || !window.open()) return;
+        previous = now;
+    }
+}
+
+}  // namespace
+
+std::int32_t socket_error() noexcept {
+    const int error = platform::sockets().last_error();
+    return error > 0 ? error : MPDLL_E_TRANSPORT;
+}
+
+std::int32_t telnet_send_bytes(MpSocket socket, std::string_view bytes) noexcept {
+    while (!bytes.empty()) {
+        const int length = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
+        const int sent = platform::sockets().send(socket, bytes.data(), length);
+        if (sent < 0) return socket_error();
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return MPDLL_OK;
+}
+
+std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool record) noexcept {
+    if (data.size() > kLongestLine) return MPDLL_E_ARGUMENT;
+    char line[kResponseSize] = {};
+    std::memcpy(line, data.data(), data.size());
+    line[data.size()] = '\r';
+    const std::string_view whole(line, data.size() + 1);
+    if (record) last_exchange::record_sent(whole);
+    return telnet_send_bytes(dev.telnetSocket, whole);
+}
+
+}  // namespace mpdll
+
+MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
+    if (!dev || !data || length < 0) return MPDLL_E_ARGUMENT;
+    return mpdll::telnet_send_line(*dev, std::string_view(data, static_cast<std::size_t>(length)), true);
+}
+
+MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT {
+    using namespace mpdll;
+    if (!dev || !buffer || !receivedLength || bufferSize < 1) return MPDLL_E_ARGUMENT;
+    char chunk[kResponseSize] = {};
+    std::memset(buffer, 0, static_cast<std::size_t>(bufferSize));
+    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt), wait);
+    long long received = 0;
+    auto finish = [&] {
+        last_exchange::record_received(collector.text());
+        *receivedLength = static_cast<int32_t>(std::min<long long>(received, INT32_MAX));
+        return MPDLL_OK;
+    };
+
+    const ReceiveWindow window;
+    do {
+        const platform::SocketOps& ops = platform::sockets();
+        const MpSocket socket = dev->telnetSocket;
+        const platform::Wait readable = ops.wait_readable(socket, kPollIntervalMs);
+        if (readable == platform::Wait::failed) return MPDLL_E_TRANSPORT;
+        if (readable != platform::Wait::ready) continue;
+
+        if (wait == MPDLL_WAIT_QUIET && ops.pending(socket) > 0) wait_until_quiet(socket, window);
+        const int got = ops.recv(socket, chunk, static_cast<int>(sizeof chunk - 1));
+        if (got < 0) return socket_error();
+        if (got > 0) ops.acknowledge_now(socket);
+        received += got;
+        if (collector.append(buffer_text(chunk, static_cast<std::size_t>(got)))) return finish();
+        std::memset(chunk, 0, static_cast<std::size_t>(got));
+        // A closed connection stays readable with nothing to read: pace the
+        // loop as if waiting, until the window ends.
+        if (got == 0) platform::sleep_ms(kPollIntervalMs);
+    } while (window.open());
+    return finish();
+}

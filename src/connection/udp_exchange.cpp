@@ -1,0 +1,35 @@
+// One command over the UDP path.
+#include "connection/udp_exchange.h"
+
+#include <climits>
+#include <cstring>
+
+#include "connection/bounded_text.h"
+#include "connection/last_exchange.h"
+#include "connection/receive_window.h"
+#include "platform/platform.h"
+
+namespace mpdll {
+
+std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response) noexcept {
+    const int length = static_cast<int>(std::min<std::size_t>(command.size(), INT_MAX));
+    const int sent = platform::sockets().send_to(dev.udpSocket, command.data(), length, dev.udpPeer);
+    last_exchange::record_sent(command);
+    if (sent < 0) return MPDLL_E_TRANSPORT;
+
+    const ReceiveWindow window;
+    do {
+        const platform::SocketOps& ops = platform::sockets();
+        const platform::Wait readable = ops.wait_readable(dev.udpSocket, kPollIntervalMs);
+        if (readable == platform::Wait::failed) return MPDLL_E_TRANSPORT;
+        if (readable != platform::Wait::ready) continue;
+        std::memset(response.data(), 0, response.size());
+        const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &dev.udpPeer);
+        if (got < 0) return MPDLL_E_TRANSPORT;
+        last_exchange::record_received(buffer_text(response.data(), static_cast<std::size_t>(got)));
+        return MPDLL_OK;
+    } while (window.open());
+    return MPDLL_OK;
+}
+
+}  // namespace mpdll

@@ -1,0 +1,13 @@
+// One command over the UDP path: the bare line in one datagram, the first
+// datagram back within the 5-6 s window is the whole reply.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "mpdll/mpdll.h"
+
+namespace mpdll {
+// response is cleared by the caller; the reply is kept terminated in it.
+std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response) noexcept;
+}  // namespace mpdll

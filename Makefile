@@ -4,7 +4,7 @@ JOBS ?= 2
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps native asan win32 win64 build test test-native test-asan check-exports demo bench fuzz clean
+.PHONY: all deps native asan win32 win64 build test test-native test-asan test-windows check-exports demo bench fuzz clean
 
 all: build
 
@@ -51,11 +51,15 @@ check-exports: win32
 	bash scripts/check-exports.sh $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
 	python3 scripts/check-stdcall.py $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
 
+test-windows: native win64
+	bash scripts/run-windows-e2e.sh $(BUILD)/native $(BUILD)/x86_64
+
 test: deps
 	$(MAKE) build
 	$(MAKE) test-native
 	$(MAKE) test-asan
 	$(MAKE) check-exports
+	$(MAKE) test-windows
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs the Windows end-to-end program under wine64 against the board
+# simulator: the 64-bit DLL loaded by name, telnet, UDP and serial (a COM
+# port mapped to the simulator's pseudo-terminal), and the library's
+# debugger output ("Enter MP DLL", "Leave MP DLL").
+# Usage: run-windows-e2e.sh NATIVE_BUILD_DIR WIN64_BUILD_DIR
+set -euo pipefail
+native=$(realpath "$1")
+win64=$(realpath "$2")
+board="$native/tools/mpboard/mpboard"
+exe="$win64/tests/windows/mpdll_e2e.exe"
+dll="$win64/src/mpdll.dll"
+work="$win64/e2e"
+udp_address=127.0.0.61
+
+rm -rf "$work" && mkdir -p "$work"
+export WINEPREFIX="$win64/wineprefix"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+if [ ! -d "$WINEPREFIX/dosdevices" ]; then
+  echo "creating the Wine prefix (first use)"
+  WINEDEBUG=-all wineboot -i >"$work/wineboot.log" 2>&1 || true
+  wineserver -w || true
+fi
+
+board_pid=
+cleanup() {
+  [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT INT TERM
+
+"$board" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 --serial-link "$work/board-console" \
+  --log "$work/board.log" >"$work/board.out" 2>&1 &
+board_pid=$!
+for _ in $(seq 1 100); do
+  grep -q '^ready' "$work/board.out" 2>/dev/null && break
+  sleep 0.1
+done
+ready=$(grep '^ready' "$work/board.out") || { echo "the simulator did not start:"; cat "$work/board.out"; exit 1; }
+telnet=$(sed -n 's/.*telnet=\([^ ]*\).*/\1/p' <<<"$ready")
+serial=$(sed -n 's/.*serial=\([^ ]*\).*/\1/p' <<<"$ready")
+ln -sfn "$serial" "$WINEPREFIX/dosdevices/com5"
+echo "simulator: $ready"
+
+cp "$dll" "$work/"
+status=0
+(cd "$work" && WINEDEBUG=+debugstr timeout 170 wine "$exe" mpdll.dll "$telnet" "$udp_address" COM5) \
+  >"$work/e2e.out" 2>"$work/debug.log" || status=$?
+cat "$work/e2e.out"
+
+check_debug() {
+  if grep -q "$1" "$work/debug.log"; then
+    echo "PASS debugger output holds \"$1\""
+  else
+    echo "FAIL debugger output lacks \"$1\""
+    status=1
+  fi
+}
+check_debug "Enter MP DLL"
+check_debug "Leave MP DLL"
+if [ $status -ne 0 ]; then
+  echo "windows end-to-end run failed (status $status); simulator transcript: $work/board.log"
+fi
+exit $status

@@ -60,7 +60,26 @@ struct Options {
     std::string flash_file;            // load and save flash parameters here, if set
     std::string log_file;              // transcript; empty = none ("-" = stderr)
     Faults faults;
+    bool serial_login = false;         // ask for a login on the serial console too (default: a bare shell)
+    int negotiation_wait_ms = 1000;    // how long telnet waits for the client's option answers before the login
 };
+
+// The frames on the air that an RX test counts. At every mp_query while RX
+// runs, each source below delivers its frames once; a frame counts when it
+// matches every address filter set (RX OK when intact, CRC error when not).
+// While TX runs in packet mode, each mp_query adds tx_ok_per_query to TX OK
+// and tx_fail_per_query to TX Fail.
+struct AirSource {
+    const char* sa;
+    const char* da;
+    const char* bssid;
+    int intact;     // frames per query that arrive intact
+    int damaged;    // frames per query that fail their CRC
+};
+inline constexpr AirSource kTester{"02:00:00:00:00:01", "02:00:00:00:00:02", "02:00:00:00:00:01", 98, 2};
+inline constexpr AirSource kNeighbour{"02:00:00:00:00:99", "ff:ff:ff:ff:ff:ff", "02:00:00:00:00:99", 19, 1};
+inline constexpr int tx_ok_per_query = 97;
+inline constexpr int tx_fail_per_query = 3;
 
 struct Counters {
     std::int64_t tx_ok = 0, tx_fail = 0, rx_ok = 0, crc_error = 0;
@@ -93,6 +112,9 @@ public:
     bool test_mode() const;  // mp_start seen and not stopped
     // Change fault switches while running.
     void set_faults(const Faults& faults);
+    // Fault switches for one telnet connection only (numbered from 1 in
+    // accept order), in place of the global ones.
+    void set_connection_faults(int connection, const Faults& faults);
 
 private:
     struct Impl;

@@ -1,0 +1,98 @@
+// mpboard: runs the simulated board until SIGINT or SIGTERM. Prints one
+// "ready" line with the bound addresses once it serves.
+#include <csignal>
+#include <cstdio>
+#include <map>
+
+#include <CLI/CLI.hpp>
+
+#include "simulator.h"
+
+int main(int argc, char** argv) {
+    mpboard::Options o;
+    mpboard::Faults& f = o.faults;
+    bool no_serial = false;
+    CLI::App app{"mpboard: a simulated wireless router board in radio test mode (telnet, UDP, serial console)"};
+
+    app.add_option("--listen", o.listen_address, "telnet listen address")->capture_default_str();
+    app.add_option("--telnet-port", o.telnet_port, "telnet port (0 = any free port, -1 = no telnet)")->capture_default_str();
+    app.add_option("--udp-address", o.udp_address, "UDP command endpoint address")->capture_default_str();
+    app.add_option("--udp-port", o.udp_port, "UDP port (0 = any free port, -1 = no UDP)")->capture_default_str();
+    app.add_flag("--no-serial", no_serial, "no serial console");
+    app.add_option("--serial-link", o.serial_link, "make a symlink to the console's pseudo-terminal here");
+    app.add_flag("--serial-login", o.serial_login, "ask for a login on the serial console too");
+    app.add_option("--user", o.user, "login name")->capture_default_str();
+    app.add_option("--password", o.password, "login password")->capture_default_str();
+    std::map<std::string, mpboard::LoginStyle> styles{{"standard", mpboard::LoginStyle::standard},
+                                                      {"together", mpboard::LoginStyle::together},
+                                                      {"empty-reasks", mpboard::LoginStyle::empty_reasks},
+                                                      {"none", mpboard::LoginStyle::none}};
+    app.add_option("--login", o.login,
+                   "login style: standard (login prompt after the negotiation; empty name asks for a password), "
+                   "together (negotiation and login prompt in one write), empty-reasks (together; empty name "
+                   "asks again), none (no login)")
+        ->transform(CLI::CheckedTransformer(styles, CLI::ignore_case))
+        ->default_str("standard");
+    app.add_option("--login-fail-delay", o.login_fail_delay_ms, "ms before \"Login incorrect\"")->capture_default_str();
+    app.add_option("--negotiation-wait", o.negotiation_wait_ms, "ms to wait for the client's telnet option answers")
+        ->capture_default_str();
+    app.add_option("--prompt", o.prompt, "shell prompt")->capture_default_str();
+    app.add_option("--if-name", o.if_name, "wireless interface name")->capture_default_str();
+    app.add_option("--tool", o.tool, "wireless tool word (as typed on the board, e.g. a path)")->capture_default_str();
+    app.add_option("--chip-version", o.chip_version, "chipVersion in /proc/IF/mib_rf")->capture_default_str();
+    app.add_option("--mimo", o.mimo_support, "MIMO_TR_hw_support in /proc/IF/mib_rf")->capture_default_str();
+    app.add_flag("--single-write", o.single_write, "one write per answer with TCP_NODELAY");
+    app.add_option("--flash-file", o.flash_file, "load and save flash parameters here");
+    app.add_option("--log", o.log_file, "transcript file (\"-\" = standard error)");
+
+    auto faults = "Faults";
+    app.add_flag("--no-prompt", f.no_prompt, "never print the prompt after a command")->group(faults);
+    app.add_option("--chunk-size", f.chunk_size, "write answers in chunks of this many bytes")->group(faults);
+    app.add_option("--chunk-delay", f.chunk_delay_ms, "ms between chunks")->group(faults);
+    app.add_flag("--split-prompt", f.split_prompt, "write the prompt in two writes")->group(faults);
+    app.add_option("--answer-delay", f.answer_delay_ms, "ms before each answer")->group(faults);
+    app.add_flag("--udp-drop", f.udp_drop, "never answer a UDP datagram")->group(faults);
+    app.add_option("--udp-delay", f.udp_delay_ms, "ms before each UDP reply")->group(faults);
+    app.add_flag("--udp-duplicate", f.udp_duplicate, "send every UDP reply twice")->group(faults);
+    app.add_flag("--upper-case-ok", f.upper_case_ok, "UDP \"OK\" instead of \"ok\"")->group(faults);
+    app.add_option("--reset-after", f.reset_after_bytes, "reset the telnet connection after this many answer bytes")
+        ->group(faults);
+    app.add_flag("--refuse-login", f.refuse_login, "every password is wrong")->group(faults);
+    app.add_flag("--endless-negotiation", f.endless_negotiation, "keep negotiating, never ask for a login")->group(faults);
+    app.add_flag("--no-login-prompt", f.no_login_prompt, "after the negotiation, wait for a line before the login")
+        ->group(faults);
+    app.add_option("--flood", f.flood_bytes, "precede every answer's output with this many filler bytes")->group(faults);
+    app.add_flag("--garbage", f.garbage, "mix NUL and control bytes into answers")->group(faults);
+    app.add_flag("--no-echo", f.no_echo, "do not echo command lines")->group(faults);
+    app.add_option("--seed", f.seed, "seed for the garbage bytes")->group(faults)->capture_default_str();
+
+    CLI11_PARSE(app, argc, argv);
+    o.serial = !no_serial;
+
+    // The signals are taken synchronously below; every thread inherits the mask.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    mpboard::Simulator simulator(o);
+    try {
+        simulator.start();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    std::string ready = "ready";
+    if (simulator.telnet_port() >= 0) ready += " telnet=" + o.listen_address + ":" + std::to_string(simulator.telnet_port());
+    if (simulator.udp_port() >= 0) ready += " udp=" + o.udp_address + ":" + std::to_string(simulator.udp_port());
+    if (!simulator.serial_path().empty()) ready += " serial=" + simulator.serial_path();
+    std::printf("%s\n", ready.c_str());
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&signals, &received);
+    simulator.stop();
+    return 0;
+}

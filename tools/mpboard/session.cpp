@@ -1,0 +1,315 @@
+// Login program and shell of the simulated board, as one terminal session.
+#include "session.h"
+
+#include <algorithm>
+
+namespace mpboard {
+namespace {
+
+constexpr int kEndlessIntervalMs = 500;
+constexpr int kSplitPromptPauseMs = 20;
+constexpr int kMaxLoginFailures = 3;
+constexpr const char* kLastLogin = "Last login: Sat Mar  1 08:00:00 2025 on ttyS0\r\n";
+
+std::string with_crlf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+Session::Session(SessionHost& host, Channel& channel, int connection)
+    : host_(host), options_(host.options()), channel_(channel), connection_(connection), random_(faults().seed) {}
+
+void Session::run() {
+    open();
+    while (phase_ != Phase::closed && !host_.stop().requested()) {
+        std::string bytes;
+        switch (channel_.read(timer_ms(), bytes)) {
+        case Channel::ReadResult::closed:
+            return;
+        case Channel::ReadResult::timeout:
+            on_timer();
+            break;
+        case Channel::ReadResult::data:
+            take(bytes);
+            break;
+        }
+    }
+}
+
+void Session::send(std::string_view bytes) {
+    if (phase_ != Phase::closed && !channel_.send(bytes)) phase_ = Phase::closed;
+}
+
+bool Session::pause(int ms) {
+    if (ms <= 0) return true;
+    if (!host_.stop().sleep_ms(ms)) phase_ = Phase::closed;
+    return phase_ != Phase::closed;
+}
+
+void Session::open() {
+    Faults f = faults();
+    if (!telnet()) {
+        if (options_.serial_login) {
+            send("\r\nlogin: ");
+            phase_ = Phase::user;
+        }
+        return;
+    }
+    std::string opening = telnet_.opening();
+    if (f.endless_negotiation) {
+        send(opening);
+        phase_ = Phase::endless;
+        timer_ = Clock::now() + std::chrono::milliseconds(kEndlessIntervalMs);
+        return;
+    }
+    bool login_together = options_.login == LoginStyle::together || options_.login == LoginStyle::empty_reasks;
+    if (login_together && !f.no_login_prompt) {
+        send(opening + "login: ");
+        phase_ = Phase::user;
+        return;
+    }
+    send(opening);
+    phase_ = Phase::negotiating;
+    timer_ = Clock::now() + std::chrono::milliseconds(options_.negotiation_wait_ms);
+}
+
+int Session::timer_ms() const {
+    if (phase_ != Phase::negotiating && phase_ != Phase::endless) return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(timer_ - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(left, 0));
+}
+
+void Session::on_timer() {
+    if (Clock::now() < timer_) return;
+    if (phase_ == Phase::negotiating) {
+        begin_login();
+    } else if (phase_ == Phase::endless) {
+        send(telnet_.another_request());
+        timer_ = Clock::now() + std::chrono::milliseconds(kEndlessIntervalMs);
+    }
+}
+
+// The login program starts: like a real one it flushes what was typed before.
+void Session::begin_login() {
+    editor_.discard();
+    echo_.clear();
+    if (faults().no_login_prompt && !line_seen_) {
+        phase_ = Phase::awaiting_line;
+        return;
+    }
+    if (options_.login == LoginStyle::none) {
+        start_shell();
+        return;
+    }
+    send("login: ");
+    phase_ = Phase::user;
+}
+
+void Session::start_shell() {
+    phase_ = Phase::shell;
+    send(options_.prompt);
+}
+
+void Session::take(const std::string& bytes) {
+    if (!telnet()) {
+        handle_data(bytes);
+        return;
+    }
+    std::string reply;
+    std::string data = telnet_.take(bytes, reply);
+    if (!reply.empty()) send(reply);
+    if (phase_ == Phase::negotiating && telnet_.settled()) {
+        begin_login();
+        return;  // data that came with the answers was typed before the login started
+    }
+    handle_data(data);
+}
+
+void Session::handle_data(const std::string& data) {
+    if (phase_ == Phase::negotiating || phase_ == Phase::endless) return;
+    for (const LineEvent& event : editor_.feed(data)) {
+        if (phase_ == Phase::closed) return;
+        bool echoing = phase_ == Phase::user || (phase_ == Phase::shell && !faults().no_echo);
+        bool flushed = false;
+        switch (event.kind) {
+        case LineEvent::Kind::typed:
+            if (echoing) echo_ += event.text;
+            break;
+        case LineEvent::Kind::erased:
+            if (echoing) echo_ += "\b \b";
+            break;
+        case LineEvent::Kind::interrupt:
+            send(echo_ + "^C\r\n" + (phase_ == Phase::shell ? options_.prompt : std::string()));
+            echo_.clear();
+            break;
+        case LineEvent::Kind::end_of_input:
+            if (telnet()) phase_ = Phase::closed;
+            break;
+        case LineEvent::Kind::line:
+            line_seen_ = true;
+            if (phase_ == Phase::awaiting_line) {
+                begin_login();
+                flushed = true;
+            } else if (phase_ == Phase::user) {
+                send(echo_ + "\r\n");
+                echo_.clear();
+                flushed = on_user(event.text);
+            } else if (phase_ == Phase::password) {
+                flushed = on_password(event.text);
+            } else if (phase_ == Phase::shell) {
+                flushed = on_shell_line(event.text);
+            }
+            break;
+        }
+        if (flushed) {
+            editor_.discard();
+            echo_.clear();
+            return;
+        }
+    }
+    if (!echo_.empty()) {
+        send(echo_);  // a person typing: characters are echoed as they come
+        echo_.clear();
+    }
+}
+
+bool Session::on_user(const std::string& name) {
+    if (name.empty() && options_.login == LoginStyle::empty_reasks) {
+        send("login: ");
+        return true;
+    }
+    user_ = name;
+    send("Password: ");
+    phase_ = Phase::password;
+    return true;
+}
+
+bool Session::on_password(const std::string& password) {
+    send("\r\n");
+    if (!faults().refuse_login && user_ == options_.user && password == options_.password) {
+        send(std::string("\r\nmpboard: simulated board, interface ") + options_.if_name + "\r\n" + kLastLogin);
+        start_shell();
+        return false;  // input typed after the password goes to the shell
+    }
+    if (!pause(options_.login_fail_delay_ms)) return true;
+    if (++failed_logins_ >= kMaxLoginFailures) {
+        send("Login incorrect\r\n");
+        phase_ = telnet() ? Phase::closed : Phase::user;
+        failed_logins_ = 0;
+        if (!telnet()) send("login: ");
+        return true;
+    }
+    send("Login incorrect\r\nlogin: ");
+    phase_ = Phase::user;
+    return true;
+}
+
+bool Session::on_shell_line(const std::string& line) {
+    std::string typed = echo_;
+    echo_.clear();
+    if (line == "exit" || line == "logout") {
+        send(typed + "\r\n");
+        if (telnet()) {
+            phase_ = Phase::closed;
+        } else if (options_.serial_login) {
+            send("login: ");
+            phase_ = Phase::user;
+        } else {
+            send(options_.prompt);
+        }
+        return true;
+    }
+    std::string output;
+    if (!line.empty()) {
+        host_.record_command(line);
+        output = host_.board().run(line).output;
+    }
+    answer(typed, output);
+    return false;
+}
+
+// Writes one answer: the echo of the line, the command's output and the
+// prompt, as separate writes or as one, with the fault switches applied.
+void Session::answer(const std::string& typed_line, const std::string& output) {
+    Faults f = faults();
+    std::string echo = f.no_echo ? std::string() : typed_line + "\r\n";
+    std::string body;
+    if (f.flood_bytes > 0) body += filler(f.flood_bytes);
+    body += with_crlf(output);
+    if (f.garbage) body += garbage();
+    std::string prompt = f.no_prompt ? std::string() : options_.prompt;
+    std::string prompt_tail;
+    if (f.split_prompt && prompt.size() >= 2) {
+        prompt_tail = prompt.substr(prompt.size() / 2);
+        prompt.resize(prompt.size() / 2);
+    }
+    answer_bytes_ = 0;
+    if (options_.single_write) {
+        if (!pause(f.answer_delay_ms) || !emit(echo + body + prompt, f)) return;
+    } else {
+        if (!emit(echo, f) || !pause(f.answer_delay_ms) || !emit(body, f) || !emit(prompt, f)) return;
+    }
+    if (!prompt_tail.empty() && pause(f.chunk_delay_ms > 0 ? f.chunk_delay_ms : kSplitPromptPauseMs))
+        emit(prompt_tail, f);
+}
+
+bool Session::emit(std::string_view bytes, const Faults& f) {
+    if (bytes.empty()) return phase_ != Phase::closed;
+    if (f.reset_after_bytes >= 0 && answer_bytes_ + bytes.size() > static_cast<std::size_t>(f.reset_after_bytes)) {
+        std::size_t room = static_cast<std::size_t>(f.reset_after_bytes) - answer_bytes_;
+        send(bytes.substr(0, room));
+        answer_bytes_ += room;
+        if (telnet()) {
+            channel_.reset();
+            phase_ = Phase::closed;
+        }
+        return false;  // a terminal line simply goes silent for the rest of this answer
+    }
+    answer_bytes_ += bytes.size();
+    std::size_t chunk = f.chunk_size > 0 ? static_cast<std::size_t>(f.chunk_size) : bytes.size();
+    for (std::size_t at = 0; at < bytes.size() && phase_ != Phase::closed; at += chunk) {
+        if (at > 0 && !pause(f.chunk_delay_ms)) return false;
+        send(bytes.substr(at, chunk));
+    }
+    return phase_ != Phase::closed;
+}
+
+std::string Session::filler(std::size_t size) const {
+    char fill = 'x';
+    for (char candidate : std::string("x.-=~")) {
+        if (options_.prompt.find(candidate) == std::string::npos) {
+            fill = candidate;
+            break;
+        }
+    }
+    std::string line(62, fill);
+    line += "\r\n";
+    std::string out;
+    out.reserve(size);
+    while (out.size() < size) out.append(line, 0, std::min(line.size(), size - out.size()));
+    return out;
+}
+
+// Line noise: NUL bytes and control or high bytes, never printable text, a
+// line end or a telnet command byte, so it cannot fake a prompt.
+std::string Session::garbage() {
+    static const std::string alphabet = [] {
+        std::string bytes;
+        for (int c = 1; c < 256; ++c)
+            if ((c < 32 && c != '\r' && c != '\n') || (c >= 128 && c < 255)) bytes += static_cast<char>(c);
+        return bytes;
+    }();
+    std::string out;
+    for (int i = 0; i < 16; ++i)
+        out += i % 4 == 0 ? '\0' : alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random_)];
+    return out;
+}
+
+}  // namespace mpboard

@@ -3,6 +3,7 @@
 // prompt must never be taken as the answer to the next one.
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 #include "mpdll/mpdll.h"

@@ -2,6 +2,7 @@
 // SendCommand.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "mpdll/mpdll.h"

@@ -2,6 +2,7 @@
 // datagram back within the 5-6 s window is the whole reply.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 

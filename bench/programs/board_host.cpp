@@ -1,0 +1,33 @@
+// bench_board_host: runs one simulated board for the side-by-side runs of the
+// suite script (pexpect loops and the library's command loop in separate
+// processes). Prints one line "telnet PORT udp PORT serial PATH" once the
+// board listens, then serves until its standard input closes.
+//
+//   bench_board_host [--single-write]
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "support/bench_boards.h"
+
+int main(int argc, char** argv) {
+    mpbench::Writes writes = mpbench::Writes::nagle;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--single-write") == 0) {
+            writes = mpbench::Writes::single;
+        } else {
+            std::fprintf(stderr, "usage: %s [--single-write]\n", argv[0]);
+            return 2;
+        }
+    }
+    mpboard::Simulator board(mpbench::bench_board_options(writes));
+    board.start();
+    std::printf("telnet %d udp %d serial %s\n", board.telnet_port(), board.udp_port(), board.serial_path().c_str());
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+    }
+    board.stop();
+    return 0;
+}

@@ -45,15 +45,17 @@ BoardNames read_board_names(DevContext& dev, std::int32_t& chipFlag) noexcept {
 
 bool put_board_names(DevContext& dev, std::string_view text, std::span<char> out) noexcept {
     if (out.empty()) return false;
+    if (out.size() > kCommandSize) out = out.first(kCommandSize);
     std::int32_t unusedFlag = 0;
     const BoardNames names = read_board_names(dev, unusedFlag);
-    if (out.size() > kCommandSize) out = out.first(kCommandSize);
-    const bool textFits = text.size() < out.size();
-    text = text.substr(0, out.size() - 1);
-    std::array<char, kCommandSize> withIfName{};
-    const bool ifNameFits = replace_first(text, kDefaultIfName, names.ifName, std::span(withIfName).first(out.size()));
-    const bool toolFits = replace_first(text_within(withIfName.data(), withIfName.size()), kDefaultTool, names.tool, out);
-    return textFits && ifNameFits && toolFits;
+    // The tool word may still shorten the text by up to its own length, so
+    // the middle step keeps that much more than the result may hold.
+    std::array<char, kCommandSize + kDefaultTool.size()> withIfName{};
+    const bool ifNameFits =
+        replace_first(text, kDefaultIfName, names.ifName, std::span(withIfName).first(out.size() + kDefaultTool.size()));
+    const bool toolFits =
+        replace_first(text_within(withIfName.data(), withIfName.size()), kDefaultTool, names.tool, out);
+    return ifNameFits && toolFits;
 }
 
 }  // namespace mpdll::commands

@@ -15,6 +15,9 @@ inline constexpr std::string_view kDefaultIfName = "wlan0";
 inline constexpr std::string_view kDefaultTool = "iwpriv";
 // The chip model whose receive filter has no report (command 33).
 inline constexpr std::string_view kNoFilterReportModel = "MXR4700LA";
+// A template longer than a command line by at most this much may still make
+// a line once shorter names are put in.
+inline constexpr std::size_t kNamesSlack = kDefaultIfName.size() + kDefaultTool.size();
 
 // The text of a fixed-size context field: up to its first NUL, never past the field.
 template <std::size_t N>
@@ -35,11 +38,10 @@ BoardNames read_board_names(DevContext& dev, std::int32_t& chipFlag) noexcept;
 
 // Writes text into out with the first "wlan0" replaced by the context's
 // interface name and then the first "iwpriv" by its tool word (each only when
-// the field is set), and a terminator. A command text is at most 2047
-// characters: only the first min(out.size(), 2048) - 1 characters of the text
-// are read, and each step keeps at most that many. Returns false when
-// anything was cut; out then holds as much as fits, terminated.
-// Upper-cases chipModel like read_board_names.
+// the field is set), and a terminator. The result is at most
+// min(out.size(), 2048) - 1 characters. Returns false when it had to be cut;
+// out then holds as much as fits, terminated. Upper-cases chipModel like
+// read_board_names.
 bool put_board_names(DevContext& dev, std::string_view text, std::span<char> out) noexcept;
 
 }  // namespace mpdll::commands

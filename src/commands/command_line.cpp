@@ -14,7 +14,7 @@ std::int32_t compose_command(DevContext& dev, std::uint32_t id, std::initializer
     read_board_names(dev, chipFlag);
     const auto templateText = catalogue_text(id, chipFlag != 0);
     if (!templateText) return MPDLL_E_COMMAND_ID;
-    std::array<char, kCommandSize> filled{};
+    std::array<char, kCommandSize + kNamesSlack> filled{};
     if (!format_line(filled, *templateText, args)) return MPDLL_E_ARGUMENT;
     if (!put_board_names(dev, text_within(filled.data(), filled.size()), line)) return MPDLL_E_ARGUMENT;
     return MPDLL_OK;

@@ -26,11 +26,11 @@ MPDLL_API int32_t MPDLL_CALL mp_command_d2s(DevContext* dev, char* ifNameOut, ch
     return MPDLL_OK;
 }
 
-// out: at least 2048 bytes. A text or result longer than 2047 characters is
-// cut there; out always receives a terminator.
+// out: at least 2048 bytes. A result longer than 2047 characters is cut
+// there; out always receives a terminator.
 MPDLL_API int32_t MPDLL_CALL mp_command_s2s(DevContext* dev, const char* text, char* out) MPDLL_NOEXCEPT {
     if (!dev || !text || !out) return MPDLL_E_ARGUMENT;
-    put_board_names(*dev, text_within(text, kCommandSize), std::span<char>(out, kCommandSize));
+    put_board_names(*dev, text_within(text, kCommandSize + kNamesSlack), std::span<char>(out, kCommandSize));
     return MPDLL_OK;
 }
 

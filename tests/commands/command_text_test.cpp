@@ -204,6 +204,14 @@ TEST(OverlongText, ConversionWritesAtMost2047CharactersAndATerminator) {
     }
 }
 
+TEST(OverlongText, TemplateLongerThanALineStillConvertsWhenShorterNamesMakeItFit) {
+    Context c("w", "i");
+    const std::string text = "iwpriv wlan0 " + std::string(2040, 'z');  // 2053 characters
+    Buffer out{};
+    EXPECT_EQ(mp_command_s2s(&c.dev, text.c_str(), out.data()), MPDLL_OK);
+    EXPECT_EQ(std::string(out.data()), "i w " + std::string(2040, 'z'));
+}
+
 TEST(NullPointers, AreRefusedWithoutTouchingAnything) {
     Context c;
     Buffer a{}, b{};

@@ -85,7 +85,7 @@ void add_connection_options(CLI::App& app, ConnectionOptions& o) {
     app.add_option("--udp", o.udp, "Reach the board's UDP command endpoint (port 9034) at this IPv4 address")
         ->type_name("HOST")->group(group);
     app.add_option("--prompt", o.prompt, "The board's shell prompt; \\r, \\n, \\t and \\\\ are escapes")
-        ->capture_default_str()->group(group);
+        ->default_str("\"# \"")->group(group);
     app.add_option("--first-command", o.first_command, "Command line run right after the telnet login")
         ->type_name("LINE")->group(group);
     app.add_option("--if", o.if_name, "The board's wireless interface name")

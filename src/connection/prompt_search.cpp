@@ -17,8 +17,11 @@ std::int32_t offset_of(std::string_view text, std::string_view part) {
 }
 
 // The prompt with the first "\n\r" turned into "\r\n", or else the first
-// "\r\n" into "\n\r".
-std::string_view line_end_variant(std::string_view prompt, std::array<char, kFieldSize>& work) {
+// "\r\n" into "\n\r". The work text has room for a whole prompt field and
+// a terminator, also when the field itself is not terminated.
+using PromptWork = std::array<char, kFieldSize + 1>;
+
+std::string_view line_end_variant(std::string_view prompt, PromptWork& work) {
     const std::size_t length = copy_text(work, prompt);
     std::string_view copy(work.data(), length);
     std::size_t at = copy.find("\n\r");
@@ -32,7 +35,7 @@ std::string_view line_end_variant(std::string_view prompt, std::array<char, kFie
 std::int32_t prompt_offset(std::string_view text, std::string_view prompt) noexcept {
     std::int32_t at = offset_of(text, prompt);
     if (at >= 0) return at;
-    std::array<char, kFieldSize> work{};
+    PromptWork work{};
     return offset_of(text, line_end_variant(prompt, work));
 }
 

@@ -1,0 +1,119 @@
+// The telnet negotiation: the reply table of TelnetReplay and the scan of
+// TelnetNegotiate, byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "connection/telnet_negotiation.h"
+#include "mpdll/mpdll.h"
+
+namespace {
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string text;
+    for (int v : values) text.push_back(static_cast<char>(v));
+    return text;
+}
+
+constexpr int IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250, SE = 240;
+
+struct ReplayCase {
+    std::string sequence, reply;
+};
+
+TEST(TelnetReplay, ReplyTable) {
+    const std::vector<ReplayCase> cases = {
+        {bytes({IAC, WILL, 1}), bytes({IAC, DO, 1})},
+        {bytes({IAC, WILL, 3}), bytes({IAC, DO, 3})},
+        {bytes({IAC, WILL, 31}), bytes({IAC, DONT, 31})},
+        {bytes({IAC, WONT, 1}), bytes({IAC, DONT, 1})},
+        {bytes({IAC, WONT, 24}), bytes({IAC, DONT, 24})},
+        {bytes({IAC, DO, 1}), bytes({IAC, WILL, 1})},
+        {bytes({IAC, DO, 3}), bytes({IAC, WILL, 3})},
+        {bytes({IAC, DO, 24}), bytes({IAC, WONT, 24})},
+        {bytes({IAC, DONT, 3}), bytes({IAC, WONT, 3})},
+        {bytes({IAC, DONT, 5}), bytes({IAC, WONT, 5})},
+        {bytes({IAC, SB, 1, '1'}), bytes({IAC, SB, 1, '0', IAC, SE})},
+        {bytes({IAC, SB, 3, '1', IAC}), bytes({IAC, SB, 3, '0', IAC, SE})},
+        {bytes({IAC, SB, 24, '1', IAC}), ""},  // refused option: no reply
+        {bytes({IAC, SB, 1, '2'}), ""},
+        {bytes({IAC, SB, 1}), ""},              // no fourth byte
+        {bytes({IAC, 241, 1}), ""},             // not a negotiation command
+        {bytes({IAC, DO}), ""},                 // shorter than 3 bytes
+        {"", ""},
+    };
+    for (const ReplayCase& c : cases) {
+        char reply[8] = {};
+        int32_t length = -1;
+        EXPECT_EQ(TelnetReplay(c.sequence.data(), static_cast<int32_t>(c.sequence.size()), reply, &length), MPDLL_OK);
+        EXPECT_EQ(std::string(reply, static_cast<std::size_t>(length)), c.reply) << testing::PrintToString(c.sequence);
+    }
+    char reply[8];
+    int32_t length;
+    EXPECT_EQ(TelnetReplay(nullptr, 3, reply, &length), MPDLL_E_ARGUMENT);
+}
+
+struct NegotiateCase {
+    const char* name;
+    std::string received;
+    int32_t found;
+    std::string reply;
+};
+
+TEST(TelnetNegotiate, ScanTable) {
+    const std::vector<NegotiateCase> cases = {
+        {"DO ECHO, WILL SGA", bytes({IAC, DO, 1, IAC, WILL, 3}), 1, bytes({IAC, WILL, 1, IAC, DO, 3})},
+        {"text before and between", "Welcome\r\n" + bytes({IAC, DO, 24}) + "x" + bytes({IAC, WILL, 31}), 1,
+         bytes({IAC, WONT, 24, IAC, DONT, 31})},
+        {"no IAC", "login: ", 0, ""},
+        {"empty", "", 0, ""},
+        {"IAC IAC is data", bytes({'a', IAC, IAC, WILL, 1}), 0, ""},
+        {"IAC IAC then a sequence", bytes({IAC, IAC, IAC, DO, 3}), 1, bytes({IAC, WILL, 3})},
+        {"other command", bytes({IAC, 241, IAC, DO, 1}), 1, bytes({IAC, WILL, 1})},
+        {"SB answered, scan goes on after SE", bytes({IAC, SB, 1, '1', IAC, SE, IAC, DO, 24}), 1,
+         bytes({IAC, SB, 1, '0', IAC, SE, IAC, WONT, 24})},
+        {"SB refused still counts", bytes({IAC, SB, 24, '1', IAC, SE}), 1, ""},
+        {"SB without SE ends the scan", bytes({IAC, DO, 1, IAC, SB, 24, '1', IAC, DO, 3}), 1, bytes({IAC, WILL, 1})},
+        {"sequence cut at the end", bytes({IAC, DO, 1, IAC, WILL}), 1, bytes({IAC, WILL, 1})},
+        {"lone IAC at the end", bytes({'x', IAC}), 0, ""},
+        {"scan ends at NUL", std::string("a\0", 2) + bytes({IAC, DO, 1}), 0, ""},
+    };
+    for (const NegotiateCase& c : cases) {
+        char reply[64] = {};
+        int32_t length = -1;
+        EXPECT_EQ(TelnetNegotiate(c.received.data(), static_cast<int32_t>(c.received.size()), reply, &length), c.found)
+            << c.name;
+        EXPECT_EQ(std::string(reply, static_cast<std::size_t>(length)), c.reply) << c.name;
+    }
+}
+
+TEST(TelnetNegotiate, ScanStopsAtReceivedSize) {
+    const std::string received = bytes({IAC, DO, 1, IAC, DO, 3});
+    char reply[16] = {};
+    int32_t length = 0;
+    EXPECT_EQ(TelnetNegotiate(received.data(), 3, reply, &length), 1);
+    EXPECT_EQ(std::string(reply, static_cast<std::size_t>(length)), bytes({IAC, WILL, 1}));
+    EXPECT_EQ(TelnetNegotiate(received.data(), 0, reply, &length), 0);
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(TelnetNegotiate(received.data(), 6, nullptr, &length), MPDLL_E_ARGUMENT);
+}
+
+TEST(TelnetNegotiate, InternalReplyIsBoundedByItsArea) {
+    const std::string received = bytes({IAC, DO, 1, IAC, DO, 3, IAC, DO, 24});
+    std::vector<char> reply(7, '#');
+    const auto result = mpdll::telnet::negotiate(received, std::span<char>(reply.data(), 6));
+    EXPECT_TRUE(result.found);
+    EXPECT_EQ(result.replyLength, 6u);
+    EXPECT_EQ(reply[6], '#');
+}
+
+TEST(TelnetDataText, LeavesTheNegotiationOut) {
+    const std::string received = "ab" + bytes({IAC, DO, 1}) + "cd" + bytes({IAC, SB, 24, 1, IAC, SE}) + "e" +
+                                 bytes({IAC, IAC}) + "f" + bytes({IAC, 241}) + "g";
+    char out[64];
+    const std::size_t length = mpdll::telnet::data_text(received, out);
+    EXPECT_EQ(std::string(out, length), "abcde" + bytes({IAC}) + "fg");
+}
+
+}  // namespace

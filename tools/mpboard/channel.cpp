@@ -2,11 +2,17 @@
 #include "channel.h"
 
 #include <fcntl.h>
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace mpboard {
 
@@ -57,6 +63,15 @@ bool Channel::send(std::string_view bytes) {
 void Channel::reset() {
     if (kind_ != Kind::socket || fd_ < 0) return;
     transcript_.note(name_, "connection reset");
+    // What was written goes out first (an abortive close drops unsent bytes),
+    // so the peer sees exactly the bytes before the reset.
+    int on = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    for (int wait = 0; wait < 100; ++wait) {
+        int unacknowledged = 0;
+        if (::ioctl(fd_, SIOCOUTQ, &unacknowledged) != 0 || unacknowledged == 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     linger hard{1, 0};
     ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     ::close(fd_);

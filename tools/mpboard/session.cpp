@@ -24,7 +24,9 @@ std::string with_crlf(const std::string& text) {
 }  // namespace
 
 Session::Session(SessionHost& host, Channel& channel, int connection)
-    : host_(host), options_(host.options()), channel_(channel), connection_(connection), random_(faults().seed) {}
+    : host_(host), options_(host.options()), channel_(channel), connection_(connection), seeded_with_(faults().seed) {
+    random_.seed(seeded_with_);
+}
 
 void Session::run() {
     open();
@@ -243,7 +245,7 @@ void Session::answer(const std::string& typed_line, const std::string& output) {
     std::string body;
     if (f.flood_bytes > 0) body += filler(f.flood_bytes);
     body += with_crlf(output);
-    if (f.garbage) body += garbage();
+    if (f.garbage) body += garbage(f.seed);
     std::string prompt = f.no_prompt ? std::string() : options_.prompt;
     std::string prompt_tail;
     if (f.split_prompt && prompt.size() >= 2) {
@@ -299,7 +301,11 @@ std::string Session::filler(std::size_t size) const {
 
 // Line noise: NUL bytes and control or high bytes, never printable text, a
 // line end or a telnet command byte, so it cannot fake a prompt.
-std::string Session::garbage() {
+std::string Session::garbage(std::uint32_t seed) {
+    if (seed != seeded_with_) {
+        seeded_with_ = seed;  // a new seed restarts the sequence
+        random_.seed(seed);
+    }
     static const std::string alphabet = [] {
         std::string bytes;
         for (int c = 1; c < 256; ++c)

@@ -42,7 +42,7 @@ private:
     int timer_ms() const;
     void on_timer();
     std::string filler(std::size_t size) const;
-    std::string garbage();
+    std::string garbage(std::uint32_t seed);
     Faults faults() const { return host_.faults_for(connection_); }
     bool telnet() const { return channel_.kind() == Channel::Kind::socket; }
 
@@ -60,6 +60,7 @@ private:
     Clock::time_point timer_{};  // negotiation deadline or next endless request
     std::size_t answer_bytes_ = 0;
     std::mt19937 random_;
+    std::uint32_t seeded_with_;
 };
 
 }  // namespace mpboard

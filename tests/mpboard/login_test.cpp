@@ -1,0 +1,162 @@
+// Telnet opening and the login program: negotiation, login styles, wrong
+// passwords after the fail delay, and the login faults.
+#include <gtest/gtest.h>
+
+#include "board_clients.h"
+
+namespace mpboard::testing {
+namespace {
+
+const std::string kOpening = "\xff\xfb\x01\xff\xfb\x03\xff\xfd\x18";
+
+TEST(Login, OpensWithNegotiationThenAsksLoginAfterTheAnswers) {
+    Simulator board(quick_options());
+    board.start();
+    TelnetClient client(board.telnet_port());
+    EXPECT_EQ(client.read_for(150), kOpening);  // nothing else until the client answers
+    // The CR after the answers is typed before the login program runs: flushed.
+    client.send(negotiation_answer() + "\r");
+    EXPECT_EQ(client.read_until("login: "), "login: ");
+    client.send("root\r\r");  // the doubled CR must not become an empty password
+    EXPECT_EQ(client.read_until("Password: "), "root\r\nPassword: ");
+    client.send("root\r");
+    std::string banner = client.read_until("# ");
+    EXPECT_EQ(banner.substr(0, 2), "\r\n");
+    EXPECT_NE(banner.find("Last login: "), std::string::npos);
+    EXPECT_EQ(banner.substr(banner.size() - 2), "# ");
+    EXPECT_TRUE(board.commands().empty()) << "login name or password recorded as a command";
+}
+
+TEST(Login, ClientThatNeverAnswersGetsTheLoginAfterTheWait) {
+    Simulator board(quick_options());
+    board.start();
+    TelnetClient client(board.telnet_port());
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.read_until("login: "), kOpening + "login: ");
+    EXPECT_GE(elapsed_ms(start), 250);
+}
+
+struct StyleCase {
+    const char* name;
+    LoginStyle style;
+    std::string first_burst;     // what the board writes at connect
+    std::string after_answer_cr; // answer to the client's negotiation answer followed by CR
+};
+
+class LoginStyles : public ::testing::TestWithParam<StyleCase> {};
+
+TEST_P(LoginStyles, EmptyLineAfterTheNegotiationAnswer) {
+    Options o = quick_options();
+    o.login = GetParam().style;
+    Simulator board(o);
+    board.start();
+    TelnetClient client(board.telnet_port());
+    EXPECT_EQ(client.read_for(150), GetParam().first_burst);
+    client.send(negotiation_answer() + "\r");
+    EXPECT_EQ(client.read_for(200), GetParam().after_answer_cr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, LoginStyles,
+    ::testing::Values(StyleCase{"standard", LoginStyle::standard, kOpening, "login: "},
+                      StyleCase{"together", LoginStyle::together, kOpening + "login: ", "\r\nPassword: "},
+                      StyleCase{"empty_reasks", LoginStyle::empty_reasks, kOpening + "login: ", "\r\nlogin: "},
+                      StyleCase{"none", LoginStyle::none, kOpening, "# "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RefusalCase {
+    const char* name;
+    std::string password;
+    bool refuse_fault;
+};
+
+class LoginRefused : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(LoginRefused, EchoesCrLfAtOnceAndRefusesAfterTheFailDelay) {
+    Options o = quick_options();
+    o.faults.refuse_login = GetParam().refuse_fault;
+    Simulator board(o);
+    board.start();
+    TelnetClient client(board.telnet_port());
+    client.read_until(kOpening);
+    client.send(negotiation_answer());
+    client.read_until("login: ");
+    client.send("root\r");
+    client.read_until("Password: ");
+    auto start = std::chrono::steady_clock::now();
+    client.send(GetParam().password + "\r");
+    EXPECT_EQ(client.read_for(100), "\r\n");
+    EXPECT_EQ(client.read_until("login: "), "Login incorrect\r\nlogin: ");
+    EXPECT_GE(elapsed_ms(start), 190);
+}
+
+INSTANTIATE_TEST_SUITE_P(Passwords, LoginRefused,
+                         ::testing::Values(RefusalCase{"wrong_password", "nope", false},
+                                           RefusalCase{"refuse_fault", "root", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Login, ThirdFailureClosesTheConnection) {
+    Options o = quick_options();
+    o.login_fail_delay_ms = 0;
+    Simulator board(o);
+    board.start();
+    TelnetClient client(board.telnet_port());
+    client.read_until(kOpening);
+    client.send(negotiation_answer());
+    client.read_until("login: ");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        client.send("root\r");
+        client.read_until("Password: ");
+        client.send("bad\r");
+        client.read_until(attempt < 2 ? "login: " : "Login incorrect\r\n");
+    }
+    int error = 0;
+    EXPECT_EQ(client.read_once(1000, &error), "");  // end of stream
+}
+
+TEST(Login, EndlessNegotiationNeverAsksForALogin) {
+    Options o = quick_options();
+    o.faults.endless_negotiation = true;
+    Simulator board(o);
+    board.start();
+    TelnetClient client(board.telnet_port());
+    client.send(negotiation_answer() + "\r");
+    std::string got = client.read_for(1200);
+    EXPECT_EQ(got.find("login"), std::string::npos);
+    EXPECT_GE(got.size(), kOpening.size() + 2 * 3) << "no further requests after the opening";
+    EXPECT_EQ(got.substr(kOpening.size(), 2), "\xff\xfd");
+}
+
+TEST(Login, NoLoginPromptWaitsForALine) {
+    Options o = quick_options();
+    o.faults.no_login_prompt = true;
+    Simulator board(o);
+    board.start();
+    TelnetClient client(board.telnet_port());
+    client.send(negotiation_answer());
+    EXPECT_EQ(client.read_for(500), kOpening);
+    client.send("\r");
+    EXPECT_EQ(client.read_until("login: "), "login: ");
+}
+
+TEST(Login, TerminalTypeAndUnknownOptionsAreAnsweredAndStripped) {
+    Options o = quick_options();
+    o.login = LoginStyle::none;
+    Simulator board(o);
+    board.start();
+    TelnetClient client(board.telnet_port());
+    client.read_until(kOpening);
+    // What an interactive client says: WILL TTYPE, WILL NAWS, DO ECHO, DO SGA.
+    client.send("\xff\xfb\x18\xff\xfb\x1f\xff\xfd\x01\xff\xfd\x03");
+    std::string reply = client.read_for(150);
+    EXPECT_NE(reply.find("\xff\xfa\x18\x01\xff\xf0"), std::string::npos) << "no SEND for the terminal type";
+    EXPECT_NE(reply.find("\xff\xfe\x1f"), std::string::npos) << "NAWS not refused";
+    client.send(std::string("\xff\xfa\x18\x00xterm\xff\xf0", 11));
+    client.read_until("# ");
+    client.send("fo\xff\xf1o\r");  // a NOP in the middle of the line
+    EXPECT_EQ(client.read_until("# "), "foo\r\nsh: foo: not found\r\n# ");
+    EXPECT_EQ(board.commands(), std::vector<std::string>{"foo"});
+}
+
+}  // namespace
+}  // namespace mpboard::testing

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/native_ops.h"
 #include "platform/platform.h"
@@ -22,6 +23,15 @@ namespace {
 // The handle is the descriptor plus one, so that 0 never names an open port.
 int fd_of(MpHandle h) { return static_cast<int>(reinterpret_cast<std::intptr_t>(h)) - 1; }
 MpHandle handle_of(int fd) { return reinterpret_cast<MpHandle>(static_cast<std::intptr_t>(fd) + 1); }
+
+constexpr int kDrainPollMs = 1;
+
+// A pseudo-terminal slave (its canonical name is under /dev/pts/, also when
+// the caller names it through a link).
+bool is_pseudo_terminal_slave(int fd) {
+    char name[64] = {};
+    return ::ttyname_r(fd, name, sizeof name) == 0 && std::strncmp(name, "/dev/pts/", 9) == 0;
+}
 
 MpHandle open(const char* portName) {
     if (!portName || !*portName) return kInvalidHandle;
@@ -36,7 +46,7 @@ MpHandle open(const char* portName) {
     ::cfmakeraw(&line);
     line.c_cflag |= CLOCAL | CREAD;
     ::tcsetattr(fd, TCSANOW, &line);
-    serial_port_table::remember(fd);
+    serial_port_table::remember(fd, is_pseudo_terminal_slave(fd));
     return handle_of(fd);
 }
 
@@ -53,8 +63,13 @@ bool set_line(MpHandle h, const MpDcb& dcb) {
     return ::tcsetattr(fd, TCSANOW, &line) == 0;
 }
 
+// Clearing the output discards what the port has not sent yet. A
+// pseudo-terminal has sent everything the moment it was written (flushing
+// its output would take back what the other end has not read yet), so
+// there the output is left alone.
 bool purge(MpHandle h, unsigned mask) {
-    const bool input = mask & kPurgeRxClear, output = mask & kPurgeTxClear;
+    const bool input = mask & kPurgeRxClear;
+    const bool output = (mask & kPurgeTxClear) && !serial_port_table::is_pseudo_terminal(fd_of(h));
     if (!input && !output) return true;
     int queue = input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH);
     return ::tcflush(fd_of(h), queue) == 0;
@@ -129,8 +144,15 @@ int read(MpHandle h, char* data, int capacity) {
     return got;
 }
 
-// Writes within the total write time-out; what the time-out cuts off is not
-// an error (the count written tells), as on the Windows port.
+// The output queue empties, or the deadline passes.
+void drain_until(int fd, std::uint64_t deadline) {
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0 && remaining(deadline) != 0) sleep_ms(kDrainPollMs);
+}
+
+// Writes within the total write time-out and, like the Windows port, ends
+// once the bytes have left the port (or the time-out cuts the wait short);
+// what the time-out cuts off is not an error (the count written tells).
 int write(MpHandle h, const char* data, int length) {
     const int fd = fd_of(h);
     const MpCommTimeouts t = serial_port_table::get(fd);
@@ -149,6 +171,7 @@ int write(MpHandle h, const char* data, int length) {
         int wait = remaining(deadline);
         if (wait == 0 || !wait_for(fd, POLLOUT, wait)) break;
     }
+    drain_until(fd, deadline);
     return put;
 }
 

@@ -12,6 +12,7 @@ constexpr MpCommTimeouts kDefaults{100, 0, 0, 100, 500};
 struct Entry {
     int fd = -1;
     MpCommTimeouts timeouts = kDefaults;
+    bool pseudoTerminal = false;
 };
 
 std::mutex tableLock;
@@ -25,11 +26,11 @@ Entry* find(int fd) {
 
 }  // namespace
 
-void remember(int fd) {
+void remember(int fd, bool pseudoTerminal) {
     std::lock_guard lock(tableLock);
     Entry* entry = find(fd);
     if (!entry) entry = find(-1);
-    if (entry) *entry = Entry{fd, kDefaults};
+    if (entry) *entry = Entry{fd, kDefaults, pseudoTerminal};
 }
 
 bool set(int fd, const MpCommTimeouts& timeouts) {
@@ -44,6 +45,12 @@ MpCommTimeouts get(int fd) {
     std::lock_guard lock(tableLock);
     const Entry* entry = find(fd);
     return entry ? entry->timeouts : kDefaults;
+}
+
+bool is_pseudo_terminal(int fd) {
+    std::lock_guard lock(tableLock);
+    const Entry* entry = find(fd);
+    return entry && entry->pseudoTerminal;
 }
 
 void forget(int fd) {

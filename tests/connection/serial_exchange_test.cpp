@@ -1,0 +1,194 @@
+// The serial path over a pseudo-terminal: the library opens the slave by
+// its path, the test plays the board on the master side.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "connection/buffer_sizes.h"
+#include "mpdll/mpdll.h"
+#include "platform/platform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+double thread_cpu_seconds() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The board end of a pseudo-terminal.
+class PtyBoard {
+public:
+    PtyBoard() {
+        char name[128] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) path_ = name;
+    }
+    ~PtyBoard() {
+        finish();
+        ::close(master_);
+        ::close(slave_);
+    }
+    const std::string& path() const { return path_; }
+
+    // Reads until CR (or time-out) and returns what was read.
+    std::string read_line(int timeoutMs = 3000) {
+        std::string line;
+        const auto start = Clock::now();
+        while (seconds_since(start) * 1000 < timeoutMs) {
+            pollfd entry{master_, POLLIN, 0};
+            if (::poll(&entry, 1, 20) <= 0) continue;
+            char c;
+            if (::read(master_, &c, 1) != 1) break;
+            line.push_back(c);
+            if (c == '\r') break;
+        }
+        return line;
+    }
+    void write(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }
+    void play(std::function<void(PtyBoard&)> script) {
+        finish();
+        thread_ = std::thread([this, script = std::move(script)] { script(*this); });
+    }
+    // Waits for the script to end.
+    void finish() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    int master_ = -1, slave_ = -1;
+    std::string path_;
+    std::thread thread_;
+};
+
+std::unique_ptr<DevContext> serial_record(const std::string& path, const char* prompt) {
+    auto dev = std::make_unique<DevContext>();
+    std::memset(dev.get(), 0, sizeof(DevContext));
+    dev->mode = MPDLL_MODE_SERIAL;
+    dev->portName = path.c_str();
+    dev->dcb.DCBlength = sizeof(MpDcb);
+    dev->dcb.BaudRate = 115200;
+    dev->dcb.ByteSize = 8;
+    dev->sendTimeout = 500;
+    std::strncpy(dev->prompt, prompt, sizeof dev->prompt - 1);
+    return dev;
+}
+
+std::string last_received() {
+    char sent[16], received[mpdll::kResponseSize];
+    GetBuffer(nullptr, sent, sizeof sent, received, sizeof received);
+    return received;
+}
+
+TEST(SerialExchange, CommandAndAnswerOverThePort) {
+    PtyBoard board;
+    ASSERT_FALSE(board.path().empty());
+    std::string line;
+    board.play([&](PtyBoard& b) {
+        line = b.read_line();
+        b.write("iwpriv wlan0 mp_ther\r\nwlan0     mp_ther:31\r\n# ");
+    });
+    auto dev = serial_record(board.path(), "# ");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    EXPECT_EQ(dev->openFlags, static_cast<uint32_t>(MPDLL_MODE_SERIAL));
+    char response[128];
+    EXPECT_EQ(SendCommand(dev.get(), "iwpriv wlan0 mp_ther", response, sizeof response, 0, 0), MPDLL_OK);
+    EXPECT_STREQ(response, "\r\nwlan0     mp_ther:31\r\n");
+    EXPECT_EQ(line, "iwpriv wlan0 mp_ther\r");
+    EXPECT_EQ(last_received(), "iwpriv wlan0 mp_ther\r\nwlan0     mp_ther:31\r\n# ");
+    EXPECT_EQ(CloseDev(dev.get(), MPDLL_MODE_SERIAL), MPDLL_OK);
+    EXPECT_EQ(dev->mode, 0);
+}
+
+TEST(SerialExchange, PromptSplitAcrossTwoReadsIsFound) {
+    PtyBoard board;
+    board.play([](PtyBoard& b) {
+        b.read_line();
+        b.write("ls\r\nbin etc\r\nroot@bo");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // longer than the 100 ms read interval
+        b.write("ard# ");
+    });
+    auto dev = serial_record(board.path(), "root@board# ");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    char response[128];
+    const auto start = Clock::now();
+    EXPECT_EQ(SendCommand(dev.get(), "ls", response, sizeof response, 0, 0), MPDLL_OK);
+    EXPECT_LT(seconds_since(start), 2.0);
+    EXPECT_STREQ(response, "\r\nbin etc\r\n");
+    CloseDev(dev.get(), MPDLL_MODE_SERIAL);
+}
+
+TEST(SerialExchange, NoPromptFailsAfter5000msWithoutSpinning) {
+    PtyBoard board;
+    board.play([](PtyBoard& b) {
+        b.read_line();
+        b.write("reboot\r\nrebooting\r\n");
+    });
+    auto dev = serial_record(board.path(), "# ");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    char response[128];
+    const auto start = Clock::now();
+    const double cpuBefore = thread_cpu_seconds();
+    EXPECT_EQ(SendCommand(dev.get(), "reboot", response, sizeof response, 0, 0), MPDLL_E_SERIAL_TIMEOUT);
+    const double elapsed = seconds_since(start);
+    EXPECT_GE(elapsed, 4.95);
+    EXPECT_LT(elapsed, 5.6);
+    EXPECT_LT(thread_cpu_seconds() - cpuBefore, 0.25) << "below 5 % of one core over the 5 s";
+    EXPECT_STREQ(response, "");
+    EXPECT_EQ(last_received(), "") << "a timed-out receive leaves lastReceived as SendCommand cleared it";
+    CloseDev(dev.get(), MPDLL_MODE_SERIAL);
+}
+
+TEST(SerialExchange, QuietWaitTakesTheFirstBurstWithoutThePrompt) {
+    PtyBoard board;
+    auto dev = serial_record(board.path(), "# ");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    board.play([](PtyBoard& b) { b.write("Welcome\r\nlogin: "); });
+    char buffer[64] = "stale text";
+    const auto start = Clock::now();
+    EXPECT_EQ(SerialRcv(dev.get(), buffer, sizeof buffer, nullptr, MPDLL_WAIT_QUIET), MPDLL_OK);
+    EXPECT_LT(seconds_since(start), 2.0);
+    EXPECT_STREQ(buffer, "Welcome\r\nlogin: ") << "the burst replaces what the buffer held";
+    CloseDev(dev.get(), MPDLL_MODE_SERIAL);
+}
+
+TEST(SerialExchange, EmptyLineIsOneCr) {
+    PtyBoard board;
+    std::string line;
+    board.play([&](PtyBoard& b) { line = b.read_line(); });
+    auto dev = serial_record(board.path(), "# ");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    EXPECT_EQ(SerialSnd(dev.get(), "ignored", 0), MPDLL_OK);
+    EXPECT_EQ(SerialSnd(dev.get(), "x", 2047), MPDLL_E_ARGUMENT);
+    board.finish();
+    EXPECT_EQ(line, "\r");
+    CloseDev(dev.get(), MPDLL_MODE_SERIAL);
+}
+
+TEST(SerialExchange, PortThatCannotBeOpened) {
+    const std::string path = "/nonexistent/ttyS9";
+    auto dev = serial_record(path, "# ");
+    dev->openFlags = MPDLL_MODE_SERIAL | MPDLL_MODE_UDP;
+    EXPECT_EQ(OpenDev(dev.get()), MPDLL_E_OPEN);
+    EXPECT_EQ(dev->serialHandle, mpdll::platform::kInvalidHandle);
+    EXPECT_EQ(dev->openFlags, static_cast<uint32_t>(MPDLL_MODE_UDP));
+    dev->portName = nullptr;
+    EXPECT_EQ(OpenDev(dev.get()), MPDLL_E_OPEN);
+}
+
+}  // namespace

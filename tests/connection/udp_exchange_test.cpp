@@ -1,0 +1,143 @@
+// The UDP path against a datagram board bound on its own loopback address
+// (OpenDev fixes port 9034, so each test uses a distinct 127.0.0.X).
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "connection/buffer_sizes.h"
+#include "mpdll/mpdll.h"
+#include "platform/platform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr uint16_t kBoardPort = 9034;
+
+// Answers each datagram with what reply() returns (nothing for an empty list).
+class UdpBoard {
+public:
+    UdpBoard(const char* ip, std::function<std::vector<std::string>(const std::string&)> reply)
+        : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(kBoardPort);
+        inet_pton(AF_INET, ip, &address.sin_addr);
+        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        thread_ = std::thread([this, reply = std::move(reply)] {
+            while (!stop_) {
+                pollfd entry{fd_, POLLIN, 0};
+                if (::poll(&entry, 1, 20) <= 0) continue;
+                char data[2048];
+                sockaddr_in from{};
+                socklen_t length = sizeof from;
+                ssize_t n = ::recvfrom(fd_, data, sizeof data, 0, reinterpret_cast<sockaddr*>(&from), &length);
+                if (n < 0) continue;
+                for (const std::string& answer : reply(std::string(data, static_cast<size_t>(n))))
+                    ::sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+            }
+        });
+    }
+    ~UdpBoard() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    bool bound() const { return bound_; }
+
+private:
+    int fd_;
+    bool bound_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+std::unique_ptr<DevContext> udp_record(const char* ip) {
+    auto dev = std::make_unique<DevContext>();
+    std::memset(dev.get(), 0, sizeof(DevContext));
+    dev->mode = MPDLL_MODE_UDP;
+    inet_pton(AF_INET, ip, &dev->udpPeer.address);
+    return dev;
+}
+
+std::string last_sent() {
+    char sent[mpdll::kCommandSize], received[16];
+    GetBuffer(nullptr, sent, sizeof sent, received, sizeof received);
+    return sent;
+}
+
+TEST(UdpExchange, OpenSetsThePortAndTheReplyIsTheFirstDatagram) {
+    UdpBoard board("127.0.0.171", [](const std::string& line) { return std::vector<std::string>{"ok " + line}; });
+    ASSERT_TRUE(board.bound());
+    auto dev = udp_record("127.0.0.171");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    EXPECT_EQ(dev->openFlags, 1u);
+    EXPECT_EQ(dev->cmdTimeout, 5000);
+    EXPECT_EQ(dev->udpPeer.family, 2);
+    EXPECT_EQ(ntohs(dev->udpPeer.port), kBoardPort);
+    EXPECT_TRUE(mpdll::platform::sockets().is_valid(dev->udpSocket));
+    EXPECT_TRUE(mpdll::platform::sockets().is_valid(dev->udpAuxSocket));
+    EXPECT_NE(dev->cmdMutex, nullptr);
+    EXPECT_NE(dev->cmdEvent, nullptr);
+    EXPECT_NE(dev->cmdDoneEvent, nullptr);
+
+    char response[64];
+    EXPECT_EQ(SendCommand(dev.get(), "iwpriv wlan0 mp_ther", response, sizeof response, 0, 0), MPDLL_OK);
+    EXPECT_STREQ(response, "ok iwpriv wlan0 mp_ther");
+    EXPECT_EQ(last_sent(), "iwpriv wlan0 mp_ther") << "the UDP line carries no line end";
+
+    char small[6];
+    EXPECT_EQ(SendCommand(dev.get(), "abcdefgh", small, sizeof small, 0, 0), MPDLL_OK);
+    EXPECT_STREQ(small, "ok ab") << "a reply longer than the buffer is cut, terminated";
+
+    EXPECT_EQ(CloseDev(dev.get(), MPDLL_MODE_UDP), MPDLL_OK);
+    EXPECT_EQ(dev->udpStop, 1);
+    EXPECT_EQ(dev->openFlags, 0u);
+    EXPECT_EQ(dev->mode, 0);
+}
+
+TEST(UdpExchange, DuplicatedReplyIsNotTakenAsTheNextAnswer) {
+    UdpBoard board("127.0.0.172", [](const std::string& line) {
+        if (line == "first") return std::vector<std::string>{"ok first", "ok first"};
+        return std::vector<std::string>{"ok " + line};
+    });
+    ASSERT_TRUE(board.bound());
+    auto dev = udp_record("127.0.0.172");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    char response[64];
+    ASSERT_EQ(SendCommand(dev.get(), "first", response, sizeof response, 0, 0), MPDLL_OK);
+    ASSERT_EQ(mpdll::platform::sockets().wait_readable(dev->udpSocket, 2000), mpdll::platform::Wait::ready);
+    EXPECT_EQ(SendCommand(dev.get(), "second", response, sizeof response, 0, 0), MPDLL_OK);
+    EXPECT_STREQ(response, "ok second");
+    CloseDev(dev.get(), MPDLL_MODE_UDP);
+}
+
+TEST(UdpExchange, NoReplyGivesSuccessAndAnEmptyResponseAfterTheWindow) {
+    UdpBoard board("127.0.0.173", [](const std::string&) { return std::vector<std::string>{}; });
+    ASSERT_TRUE(board.bound());
+    auto dev = udp_record("127.0.0.173");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    char response[64];
+    std::memset(response, 'x', sizeof response);
+    const auto start = Clock::now();
+    EXPECT_EQ(SendCommand(dev.get(), "iwpriv wlan0 mp_ctx stop", response, sizeof response, 0, 0), MPDLL_OK);
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    EXPECT_GE(elapsed, 4.9);
+    EXPECT_LT(elapsed, 6.5);
+    EXPECT_STREQ(response, "");
+    EXPECT_EQ(last_sent(), "iwpriv wlan0 mp_ctx stop");
+    CloseDev(dev.get(), MPDLL_MODE_UDP);
+}
+
+}  // namespace

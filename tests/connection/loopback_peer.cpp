@@ -45,13 +45,6 @@ std::string PeerLink::read_until(std::string_view terminator, int timeoutMs) {
     }
 }
 
-std::string PeerLink::read_for(int timeoutMs) {
-    const auto start = std::chrono::steady_clock::now();
-    while (receive_some(timeoutMs - static_cast<int>(seconds_since(start) * 1000))) {
-    }
-    return take_pending(pending_.size());
-}
-
 bool PeerLink::sees_close(int timeoutMs) {
     const auto start = std::chrono::steady_clock::now();
     while (seconds_since(start) * 1000 < timeoutMs) {

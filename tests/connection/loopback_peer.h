@@ -21,12 +21,9 @@ public:
     // Reads until the text received holds terminator or the time is up;
     // returns everything read (also when the terminator never came).
     std::string read_until(std::string_view terminator, int timeoutMs = 3000);
-    // Reads whatever arrives within timeoutMs.
-    std::string read_for(int timeoutMs);
     // True when the client closed the connection within timeoutMs.
     bool sees_close(int timeoutMs);
     void close();
-    int fd() const { return fd_; }
 
 private:
     // One receive within timeoutMs into pending_; false on time-out or close.

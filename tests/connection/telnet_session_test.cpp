@@ -2,7 +2,6 @@
 // negotiation, login, first command, and command exchanges.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -10,7 +9,6 @@
 #include "connection/buffer_sizes.h"
 #include "loopback_peer.h"
 #include "mpdll/mpdll.h"
-#include "platform/platform.h"
 
 namespace connection_test {
 namespace {

@@ -21,6 +21,7 @@ namespace {
 // errno so that later library calls cannot overwrite it.
 thread_local int lastSocketError = 0;
 
+// Note errno as the socket error and report the failure as -1 or false.
 int failed() {
     lastSocketError = errno;
     return -1;

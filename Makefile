@@ -61,5 +61,11 @@ test: deps
 	$(MAKE) check-exports
 	$(MAKE) test-windows
 
+# The library, the board simulator and mpctl, then the bundled line test
+# against the simulator over telnet, UDP and the serial console.
+demo: deps $(BUILD)/native/CMakeCache.txt
+	cmake --build $(BUILD)/native -j $(JOBS) --target mpdll mpboard mpctl
+	bash tools/demo/run_demo.sh $(BUILD)/native
+
 clean:
 	rm -rf $(BUILD)

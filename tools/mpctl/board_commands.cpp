@@ -14,7 +14,8 @@ namespace {
 
 constexpr std::int32_t unset = INT32_MIN;  // an output the library did not write
 
-// Reports the numbers the library wrote, on success only.
+// Reports the numbers the library wrote, on success only. Call the export
+// first: the numbers are copied when this is called.
 Result with_numbers(std::int32_t status, std::initializer_list<std::pair<const char*, std::int32_t>> numbers) {
     Result result{status, {}};
     if (status == MPDLL_OK) {
@@ -214,7 +215,8 @@ void add_power_tracking(CLI::App& app, std::optional<Operation>& chosen) {
              Needs::board, [] {
                  return [](DevContext& dev) {
                      std::int32_t thermal = unset;
-                     return with_numbers(PowerTrackingQuery(&dev, &thermal), {{"thermal", thermal}});
+                     const std::int32_t status = PowerTrackingQuery(&dev, &thermal);
+                     return with_numbers(status, {{"thermal", thermal}});
                  };
              });
     plain_call(*pwrtrk, chosen, "off", "Stop tracking (PowerTrackingOff)", PowerTrackingOff, "pwrtrk off");
@@ -323,13 +325,15 @@ void add_queries(CLI::App& app, std::optional<Operation>& chosen) {
     on_parse(app.add_subcommand("ther", "Read the thermal meter (mp_ther)"), chosen, "ther", Needs::board, [] {
         return [](DevContext& dev) {
             std::int32_t thermal = unset;
-            return with_numbers(mp_ther(&dev, &thermal), {{"thermal", thermal}});
+            const std::int32_t status = mp_ther(&dev, &thermal);
+            return with_numbers(status, {{"thermal", thermal}});
         };
     });
     on_parse(app.add_subcommand("tssi", "Read the TSSI (mp_tssi)"), chosen, "tssi", Needs::board, [] {
         return [](DevContext& dev) {
             std::int32_t tssi = unset;
-            return with_numbers(mp_tssi(&dev, &tssi), {{"tssi", tssi}});
+            const std::int32_t status = mp_tssi(&dev, &tssi);
+            return with_numbers(status, {{"tssi", tssi}});
         };
     });
 }

@@ -13,6 +13,7 @@ namespace mpctl {
 namespace {
 
 const char* const group = "Connection (one of --telnet, --serial, --udp)";
+constexpr std::int32_t serial_drain_ms = 1000;
 
 // Copies text into a fixed field with its terminator, or says why it cannot.
 std::string put(char* field, std::size_t size, std::string_view text, std::string_view what) {
@@ -147,6 +148,9 @@ std::string fill_record(const ConnectionOptions& o, DevContext& dev) {
     }
     dev.mode = MPDLL_MODE_SERIAL;
     dev.portName = o.serial.c_str();
+    // Each write waits for the line to drain before the library purges the
+    // output side; without a bound the purge could drop a line not yet sent.
+    dev.sendTimeout = serial_drain_ms;
     return fill_serial_line(o, dev.dcb);
 }
 

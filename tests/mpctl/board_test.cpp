@@ -1,0 +1,264 @@
+// mpctl against the board simulator over telnet, UDP and the serial console:
+// what it prints, its exit codes, one session per plan, failing steps.
+#include "json_reader.h"
+#include "mpctl_process.h"
+
+#include "simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace mpctl_test {
+namespace {
+
+const char* const password = "pw-Secret9";
+
+std::string source_path(const std::string& relative) {
+    return MPDLL_TEST_DATA_DIR "/../../" + relative;
+}
+
+// A board of its own per test. Its UDP endpoint must be on port 9034, so it
+// gets a loopback address of its own.
+class MpctlBoard : public ::testing::Test {
+protected:
+    void start(mpboard::Faults faults = {}) {
+        mpboard::Options options;
+        options.telnet_port = 0;
+        const int pid = static_cast<int>(getpid());
+        udp_address_ = "127.91." + std::to_string(pid / 250 % 250 + 1) + "." + std::to_string(pid % 250 + 2);
+        options.udp_address = udp_address_;
+        options.udp_port = 9034;
+        options.password = password;
+        options.negotiation_wait_ms = 100;
+        options.faults = faults;
+        board_ = std::make_unique<mpboard::Simulator>(options);
+        board_->start();
+    }
+
+    std::vector<std::string> telnet() const {
+        return {"--telnet", "127.0.0.1:" + std::to_string(board_->telnet_port()), "--password", password};
+    }
+    std::vector<std::string> udp() const { return {"--udp", udp_address_}; }
+    std::vector<std::string> serial() const { return {"--serial", board_->serial_path()}; }
+
+    static std::vector<std::string> with(std::vector<std::string> connection, const std::vector<std::string>& rest) {
+        connection.insert(connection.end(), rest.begin(), rest.end());
+        return connection;
+    }
+
+    std::size_t times_sent(const std::string& line) const {
+        const auto commands = board_->commands();
+        return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), line));
+    }
+
+    std::unique_ptr<mpboard::Simulator> board_;
+    std::string udp_address_;
+};
+
+Json json_of(const ProcessResult& run) {
+    auto json = parse_json(run.out);
+    EXPECT_TRUE(json.has_value()) << "not JSON: " << run.out << run.err;
+    return json.value_or(Json{});
+}
+
+const Json* find_step(const Json& json, const std::string& text) {
+    for (const Json& step : json["steps"].items) {
+        if (step["step"].text == text) {
+            return &step;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(MpctlBoard, EveryConnectionReadsTheCountersAfterEnteringTestMode) {
+    start();
+    struct Case {
+        const char* name;
+        std::vector<std::string> connection;
+    };
+    for (const Case& c : {Case{"telnet", telnet()}, Case{"udp", udp()}, Case{"serial", serial()}}) {
+        board_->clear_commands();
+        const ProcessResult run = run_mpctl(with(c.connection, {"--json", "query"}));
+        ASSERT_EQ(run.exit_code, 0) << c.name << run.out << run.err;
+        const Json json = json_of(run);
+        const Json& query = json["steps"][json["steps"].items.size() - 1];
+        EXPECT_EQ(query["step"].text, "query") << c.name;
+        for (const char* counter : {"txOk", "txFail", "rxOk", "crcError"}) {
+            EXPECT_EQ(query["values"][counter].kind, Json::Kind::number) << c.name << " " << counter;
+        }
+        EXPECT_EQ(times_sent("iwpriv wlan0 mp_query"), 1u) << c.name;
+        // UDP needs no entry; telnet and serial enter first.
+        EXPECT_EQ(times_sent("iwpriv wlan0 mp_start"), c.name == std::string("udp") ? 0u : 1u) << c.name;
+    }
+}
+
+TEST_F(MpctlBoard, NoEnterSkipsTheTestModeEntry) {
+    start();
+    const ProcessResult run = run_mpctl(with(telnet(), {"--no-enter", "send", "flash get XCAP"}));
+    ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("XCAP=32"), std::string::npos) << run.out;
+    EXPECT_EQ(times_sent("ifconfig wlan0 down"), 0u);
+}
+
+TEST_F(MpctlBoard, FlashAndRegisterValuesReachTheBoardAndComeBack) {
+    start();
+    const ProcessResult set = run_mpctl(with(serial(), {"flash", "set", "XCAP", "41"}));
+    ASSERT_EQ(set.exit_code, 0) << set.out << set.err;
+    EXPECT_EQ(board_->flash_value("XCAP"), "41");
+
+    const ProcessResult get = run_mpctl(with(udp(), {"--json", "flash", "get", "XCAP"}));
+    ASSERT_EQ(get.exit_code, 0) << get.out << get.err;
+    const Json json = json_of(get);
+    EXPECT_EQ(find_step(json, "flash get")->operator[]("values")["value"].text, "41");
+
+    const ProcessResult reg_set = run_mpctl(with(telnet(), {"--no-enter", "reg", "set", "1", "12", "0x3FF"}));
+    ASSERT_EQ(reg_set.exit_code, 0) << reg_set.out << reg_set.err;
+    EXPECT_EQ(times_sent("orf 1 12 3ff"), 1u);
+    const ProcessResult reg_get = run_mpctl(with(telnet(), {"--no-enter", "reg", "get", "1", "12"}));
+    ASSERT_EQ(reg_get.exit_code, 0) << reg_get.out << reg_get.err;
+    EXPECT_NE(reg_get.out.find("regValue: 0x000003ff"), std::string::npos) << reg_get.out;
+}
+
+TEST_F(MpctlBoard, SensorQueriesReportTheirValues) {
+    start();
+    const std::string plan = write_temp_file("sensors.plan", "ther\ntssi\npwrtrk query\n");
+    const ProcessResult run = run_mpctl(with(serial(), {"--json", "run", plan}));
+    ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+    const Json json = json_of(run);
+    EXPECT_EQ(find_step(json, "ther")->operator[]("values")["thermal"].number, 30);  // the flash reference
+    EXPECT_EQ(find_step(json, "tssi")->operator[]("values")["tssi"].kind, Json::Kind::number);
+    EXPECT_EQ(find_step(json, "pwrtrk query")->operator[]("values")["thermal"].number, 30);
+}
+
+TEST_F(MpctlBoard, AWrongPasswordFailsTheOpenWithoutPrintingIt) {
+    start();
+    const ProcessResult run = run_mpctl({"--telnet", "127.0.0.1:" + std::to_string(board_->telnet_port()),
+                                         "--password", "wrong-Pass7", "-v", "chip", "version"});
+    EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("-30006: the telnet or serial connection could not be made"), std::string::npos)
+        << run.out;
+    EXPECT_EQ((run.out + run.err).find("wrong-Pass7"), std::string::npos);
+}
+
+// A line too long to be sent leaves the library's copy of the last line as
+// the login left it: the password. -v must not show it.
+TEST_F(MpctlBoard, VerboseShowsEachExchangeButNeverThePassword) {
+    start();
+    const ProcessResult sent = run_mpctl(with(telnet(), {"-v", "--json", "tx", "stop"}));
+    ASSERT_EQ(sent.exit_code, 0) << sent.out << sent.err;
+    const Json json = json_of(sent);
+    // The telnet transport keeps the line with the CR it sent.
+    EXPECT_EQ(find_step(json, "tx stop")->operator[]("exchange")["sent"].text.rfind("iwpriv wlan0 mp_ctx stop\r", 0), 0u);
+    EXPECT_NE(find_step(json, "enter")->operator[]("exchange")["sent"].text, "");
+
+    const ProcessResult refused =
+        run_mpctl(with(telnet(), {"-v", "--no-enter", "flash", "get", std::string(3000, 'N')}));
+    EXPECT_EQ(refused.exit_code, 1) << refused.out << refused.err;
+    EXPECT_EQ((refused.out + refused.err).find(password), std::string::npos) << refused.out;
+    EXPECT_NE(refused.out.find("sent:"), std::string::npos) << refused.out;
+}
+
+TEST_F(MpctlBoard, ReceiveFilterIsSetAndReadBack) {
+    start();
+    const std::string plan = write_temp_file("filter.plan",
+                                             "rx start --channel 2437MHz --bssid 00:e0:4c:81:96:01 --sa 02:00:00:00:00:09\n"
+                                             "rx filter print\n"
+                                             "rx stop\n"
+                                             "rx filter print\n");
+    const ProcessResult run = run_mpctl(with(telnet(), {"--json", "run", plan}));
+    ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+    const Json json = json_of(run);
+    const Json& first = json["steps"][3]["values"];  // open, enter, rx start, rx filter print
+    EXPECT_EQ(first["bssid"].text, "00:E0:4C:81:96:01");
+    EXPECT_EQ(first["sa"].text, "02:00:00:00:00:09");
+    EXPECT_EQ(first["da"].text, "00:00:00:00:00:00");
+    EXPECT_EQ(json["steps"][5]["values"]["bssid"].text, "00:00:00:00:00:00");
+    EXPECT_EQ(times_sent("iwpriv wlan0 mp_channel 6"), 1u);
+}
+
+// The UDP board answers "OK" in capitals, which a setting command does not
+// accept: the plan stops there unless told to keep going.
+TEST_F(MpctlBoard, AFailingPlanStepStopsThePlanUnlessKeepGoing) {
+    mpboard::Faults faults;
+    faults.upper_case_ok = true;
+    start(faults);
+    const std::string plan = write_temp_file("failing.plan",
+                                             "convert rate 54M\n"
+                                             "rate 54M\n"
+                                             "convert channel 6\n");
+    const ProcessResult stopped = run_mpctl(with(udp(), {"run", plan}));
+    EXPECT_EQ(stopped.exit_code, 1) << stopped.out << stopped.err;
+    EXPECT_NE(stopped.out.find("-30004: the board's answer failed its test"), std::string::npos) << stopped.out;
+    EXPECT_NE(stopped.out.find("not run"), std::string::npos) << stopped.out;
+    EXPECT_NE(stopped.out.find("1 failed, 1 not run"), std::string::npos) << stopped.out;
+
+    const ProcessResult kept = run_mpctl(with(udp(), {"--json", "run", "--keep-going", plan}));
+    EXPECT_EQ(kept.exit_code, 1) << kept.out << kept.err;
+    const Json json = json_of(kept);
+    EXPECT_FALSE(json["ok"].boolean);
+    EXPECT_EQ(json["failed"].number, 1);
+    EXPECT_EQ(json["not_run"].number, 0);
+    const Json* rate = find_step(json, "rate 54M");
+    ASSERT_NE(rate, nullptr);
+    EXPECT_EQ((*rate)["status"].number, -30004);
+    EXPECT_EQ((*rate)["line"].number, 2);
+    EXPECT_EQ(find_step(json, "convert channel 6")->operator[]("values")["channel"].number, 6);
+}
+
+// The bundled line test of `make demo` passes on the simulator, in one login.
+TEST_F(MpctlBoard, BundledLineTestPassesInOneSession) {
+    start();
+    const ProcessResult run = run_mpctl(with(telnet(), {"--json", "run", source_path("tools/demo/line_test.plan")}));
+    ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+    const Json json = json_of(run);
+    EXPECT_TRUE(json["ok"].boolean);
+    EXPECT_EQ(times_sent("ifconfig wlan0 down"), 1u);  // the plan's own entry, no automatic one
+    EXPECT_EQ(times_sent("iwpriv wlan0 mp_ctx count=100,pkt,background"), 1u);
+    EXPECT_EQ(board_->flash_value("XCAP"), "33");
+    int flash_reads = 0;
+    for (const Json& step : json["steps"].items) {
+        if (step["step"].text == "flash get XCAP") {
+            EXPECT_EQ(step["values"]["value"].text, flash_reads++ == 0 ? "32" : "33");
+        }
+    }
+    EXPECT_EQ(flash_reads, 2);
+    // The tester's frames arrive at every reading; the reset between the two
+    // readings keeps the second from adding up both.
+    int rx_reads = 0;
+    for (const Json& step : json["steps"].items) {
+        if (step["step"].text == "rx query") {
+            ++rx_reads;
+            EXPECT_EQ(step["values"]["rxOk"].number, 98) << "reading " << rx_reads;
+            EXPECT_EQ(step["values"]["crcError"].number, 2) << "reading " << rx_reads;
+        }
+    }
+    EXPECT_EQ(rx_reads, 2);
+    EXPECT_EQ(find_step(json, "pwrtrk query")->operator[]("values")["thermal"].kind, Json::Kind::number);
+    EXPECT_EQ(find_step(json, "reg get 0 36")->operator[]("values")["regValue"].text, "0x00001a2b");
+    const Json* encoded = nullptr;
+    for (const Json& step : json["steps"].items) {
+        if (step["step"].text.rfind("convert power-index encode", 0) == 0) {
+            encoded = &step;
+        }
+    }
+    ASSERT_NE(encoded, nullptr);
+    EXPECT_EQ((*encoded)["values"]["hexDiff3"].text, "2121F2F2");
+    EXPECT_EQ((*encoded)["values"]["hexPlain1"].text, "2A2A2A2B");
+}
+
+TEST_F(MpctlBoard, ShortCheckPassesOverUdpAndSerial) {
+    start();
+    for (const auto& connection : {udp(), serial()}) {
+        const ProcessResult run = run_mpctl(with(connection, {"run", source_path("tools/demo/short_check.plan")}));
+        EXPECT_EQ(run.exit_code, 0) << connection[0] << run.out << run.err;
+        EXPECT_NE(run.out.find("0 failed, 0 not run"), std::string::npos) << run.out;
+    }
+}
+
+}  // namespace
+}  // namespace mpctl_test

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# make demo: starts the board simulator on loopback, runs the bundled line
+# test over telnet and the short check over UDP and the serial console, and
+# stops the simulator again, also when interrupted.
+# Usage: run_demo.sh BUILD_DIR
+set -euo pipefail
+
+build=${1:?usage: run_demo.sh BUILD_DIR}
+here=$(cd "$(dirname "$0")" && pwd)
+mpboard=$build/tools/mpboard/mpboard
+mpctl=$build/tools/mpctl/mpctl
+for program in "$mpboard" "$mpctl"; do
+  [ -x "$program" ] || { echo "demo: $program is not built" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+board_pid=
+stop_board() {
+  if [ -n "$board_pid" ]; then
+    kill "$board_pid" 2>/dev/null || true
+    wait "$board_pid" 2>/dev/null || true
+    board_pid=
+  fi
+  rm -rf "$work"
+}
+trap stop_board EXIT
+trap 'echo "demo: interrupted" >&2; exit 130' INT TERM
+
+# The UDP endpoint must be on port 9034; a loopback address of its own keeps
+# it clear of anything else on this machine using 127.0.0.1:9034.
+udp_address=127.$((RANDOM % 200 + 20)).$((RANDOM % 250 + 1)).1
+"$mpboard" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 \
+  --user root --password demo-pass >"$work/ready" 2>"$work/board.log" &
+board_pid=$!
+
+ready=
+for _ in $(seq 100); do
+  ready=$(grep -m1 '^ready' "$work/ready" || true)
+  [ -n "$ready" ] && break
+  kill -0 "$board_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$ready" ]; then
+  echo "demo: the board simulator did not start" >&2
+  cat "$work/board.log" >&2
+  exit 1
+fi
+echo "board simulator: $ready"
+
+field() { tr ' ' '\n' <<<"$ready" | sed -n "s/^$1=//p"; }
+telnet=$(field telnet)
+udp=$(field udp)
+serial=$(field serial)
+
+status=0
+echo
+echo "== line test over telnet $telnet"
+"$mpctl" --telnet "$telnet" --user root --password demo-pass run "$here/line_test.plan" || status=1
+echo
+echo "== short check over UDP ${udp%:*}"
+"$mpctl" --udp "${udp%:*}" run "$here/short_check.plan" || status=1
+echo
+echo "== short check over the serial console $serial"
+"$mpctl" --serial "$serial" run "$here/short_check.plan" || status=1
+echo
+if [ "$status" -eq 0 ]; then
+  echo "demo: every step passed"
+else
+  echo "demo: some steps failed" >&2
+fi
+exit "$status"

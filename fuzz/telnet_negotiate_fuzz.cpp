@@ -30,6 +30,7 @@ std::size_t check_reply(const unsigned char* reply, std::size_t length) {
         const unsigned char option = reply[i + 2];
         if (command == kSb) {
             FUZZ_CHECK(i + 6 <= length);
+            FUZZ_CHECK(agreed(option));
             FUZZ_CHECK(reply[i + 3] == '0' && reply[i + 4] == kIac && reply[i + 5] == kSe);
             i += 6;
         } else {
@@ -57,7 +58,7 @@ std::string expected_replay(const unsigned char* sequence, std::size_t length) {
         case kDo: return reply(agreed(option) ? kWill : kWont);
         case kDont: return reply(kWont);
         case kSb:
-            if (length >= 4 && sequence[3] == '1') {
+            if (agreed(option) && length >= 4 && sequence[3] == '1') {
                 return std::string{char(kIac), char(kSb), char(option), '0', char(kIac), char(kSe)};
             }
             return {};

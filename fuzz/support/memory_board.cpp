@@ -19,7 +19,10 @@ struct BoardState {
     BoardScript script;
     std::size_t nextAnswer = 0;
     std::string partialLine;
-    std::string stream;                  // telnet and serial bytes waiting to be read
+    // Telnet and serial bytes waiting to be read, as the board wrote them: a
+    // read never joins two writes, so the prompt always arrives in a read of
+    // its own and a NUL in the answer cannot hide it.
+    std::deque<std::string> writes;
     std::deque<std::string> datagrams;   // UDP replies waiting to be read
     std::vector<std::string> lines;
 };
@@ -45,28 +48,43 @@ void take_line_bytes(const char* data, int length) {
             board.partialLine.push_back(data[i]);
             continue;
         }
+        std::string answer;
         if (!board.partialLine.empty()) {
             board.lines.push_back(board.partialLine);
             if (board.script.echo) {
-                board.stream += board.partialLine;
+                answer += board.partialLine;
             }
-            board.stream += "\r\n";
-            board.stream += next_answer();
+            answer += "\r\n";
+            answer += next_answer();
         } else {
-            board.stream += "\r\n";
+            answer += "\r\n";
         }
-        board.stream += kBoardPrompt;
+        board.writes.push_back(std::move(answer));
+        board.writes.emplace_back(kBoardPrompt);
         board.partialLine.clear();
     }
 }
 
+std::size_t readable_bytes() {
+    const BoardState& board = state();
+    if (board.writes.empty()) {
+        return 0;
+    }
+    return std::min(board.writes.front().size(), static_cast<std::size_t>(board.script.chunkSize));
+}
+
 int hand_out(char* data, int capacity) {
     BoardState& board = state();
-    const std::size_t n = std::min({static_cast<std::size_t>(std::max(capacity, 0)),
-                                    static_cast<std::size_t>(std::max(board.script.chunkSize, 1)),
-                                    board.stream.size()});
-    std::memcpy(data, board.stream.data(), n);
-    board.stream.erase(0, n);
+    if (board.writes.empty()) {
+        return 0;
+    }
+    std::string& front = board.writes.front();
+    const std::size_t n = std::min(readable_bytes(), static_cast<std::size_t>(std::max(capacity, 0)));
+    std::memcpy(data, front.data(), n);
+    front.erase(0, n);
+    if (front.empty()) {
+        board.writes.pop_front();
+    }
     return static_cast<int>(n);
 }
 
@@ -81,7 +99,7 @@ platform::Wait wait_writable(MpSocket, int) { return platform::Wait::ready; }
 
 platform::Wait wait_readable(MpSocket s, int) {
     const BoardState& board = state();
-    const bool ready = s == kUdpSocket ? !board.datagrams.empty() : !board.stream.empty();
+    const bool ready = s == kUdpSocket ? !board.datagrams.empty() : !board.writes.empty();
     return ready ? platform::Wait::ready : platform::Wait::timeout;
 }
 
@@ -90,7 +108,7 @@ int pending(MpSocket s) {
     if (s == kUdpSocket) {
         return board.datagrams.empty() ? 0 : static_cast<int>(board.datagrams.front().size());
     }
-    return static_cast<int>(std::min(board.stream.size(), static_cast<std::size_t>(board.script.chunkSize)));
+    return static_cast<int>(readable_bytes());
 }
 
 int send(MpSocket, const char* data, int length) {
@@ -99,7 +117,7 @@ int send(MpSocket, const char* data, int length) {
 }
 
 int recv(MpSocket, char* data, int capacity) {
-    if (state().stream.empty()) {
+    if (state().writes.empty()) {
         return -1;  // the library only reads after a ready wait
     }
     return hand_out(data, capacity);
@@ -146,7 +164,7 @@ bool serial_line(MpHandle, const MpDcb&) { return true; }
 
 bool serial_purge(MpHandle, unsigned mask) {
     if ((mask & (platform::kPurgeRxAbort | platform::kPurgeRxClear)) != 0) {
-        state().stream.clear();
+        state().writes.clear();
     }
     return true;
 }

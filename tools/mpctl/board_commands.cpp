@@ -84,7 +84,7 @@ void add_send_and_enter(CLI::App& app, std::optional<Operation>& chosen) {
         };
     });
 
-    on_parse(app.add_subcommand("enter", "Put the board's radio into test mode (EnterMP)"), chosen, "enter",
+    on_parse(app.add_subcommand("enter", "Put the board's radio into test mode (EnterMP; over UDP it sends nothing: use testmode start)"), chosen, "enter",
              Needs::entry, [] { return [](DevContext& dev) { return status_only(EnterMP(&dev)); }; });
 
     CLI::App* testmode = group_command(app, "testmode", "Start or stop the driver's test mode alone");

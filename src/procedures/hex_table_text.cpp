@@ -1,6 +1,8 @@
 // Reading and writing the entries of a power index table text.
 #include "procedures/hex_table_text.h"
 
+#include <cstddef>
+
 namespace mpdll::procedures {
 namespace {
 

@@ -3,10 +3,15 @@
 #include "commands/response_scan.h"
 #include "mpdll/mpdll.h"
 #include "procedures/board_shell.h"
-#include "procedures/register_value.h"
 
 namespace mpdll::procedures {
+namespace {
 
+using scan::Target;
+
+// ((b1 << 8 | b2) << 8 | b3) << 8 | b4 in unsigned 32-bit arithmetic. The
+// numbers are not masked to a byte: one above 255 or below 0 also sets bits
+// of the bytes above its own, as the board's tools have always combined them.
 std::uint32_t register_value(std::int32_t b1, std::int32_t b2, std::int32_t b3, std::int32_t b4) noexcept {
     std::uint32_t value = static_cast<std::uint32_t>(b1);
     for (const std::int32_t next : {b2, b3, b4}) {
@@ -14,10 +19,6 @@ std::uint32_t register_value(std::int32_t b1, std::int32_t b2, std::int32_t b3, 
     }
     return value;
 }
-
-namespace {
-
-using scan::Target;
 
 // The UDP answer names "wlan0" whatever the board's interface is called.
 constexpr std::string_view kUdpRegisterForm = "data:wlan0     read_rf:%d  %d  %d  %d  \a";

@@ -120,6 +120,7 @@ TEST(RegisterGet, ShellAnswerForms) {
         {"x:255 255 255 255", MPDLL_OK, 0xFFFFFFFFu},
         {"x:0 0 256 0", MPDLL_OK, 0x00010000u},  // not masked: reaches into the second number's byte
         {"x:0 0 0 -1", MPDLL_OK, 0xFFFFFFFFu},
+        {"x:511 0 0 2", MPDLL_OK, 0xFF000002u},  // bits shifted past 32 are lost
         {"x:1 2 3", MPDLL_E_REPLY, kUntouched},
         {"read_rf 1 2 3 4", MPDLL_E_REPLY, kUntouched},
     };

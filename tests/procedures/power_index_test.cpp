@@ -201,13 +201,6 @@ TEST(DiffDec2Hex, DecimalToDigit) {
     EXPECT_EQ('0', DiffDec2Hex(nullptr));
 }
 
-TEST(DiffDigits, DecimalToDigitInvertsDigitToDecimal) {
-    for (int d = -8; d <= 7; ++d) {
-        const char pair[3] = {DiffDec2Hex(std::to_string(d).c_str()), '0', '\0'};
-        EXPECT_EQ(d, DiffHex2Dec(pair, 1));
-    }
-}
-
 TEST(HexPowerIndex, DifferenceEntries) {
     struct Case {
         int32_t dA, dB;

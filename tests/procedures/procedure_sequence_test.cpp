@@ -86,24 +86,6 @@ TEST(Procedures, ReturnTheTransportStatusUnchanged) {
     EXPECT_TRUE(board.sent().empty());
 }
 
-TEST(TxStart, ArgumentTextReachesTheBoard) {
-    struct Case {
-        uint32_t txMode;
-        int32_t count, time;
-        const char* line;
-    } cases[] = {
-        {1, 0, 30, "mp_ctx time=30,background"},
-        {3, 5, 10, "mp_ctx time=10,count=5,cs,background"},
-        {0xFFFFFFFFu, -1, 0, "mp_ctx pkt,background"},
-    };
-    for (const auto& c : cases) {
-        ScriptedBoard board(MPDLL_MODE_TELNET);
-        ASSERT_EQ(MPDLL_OK, TxStart(&board.dev(), c.txMode, 0, 0, "1", "1M", "A", 0, 0, c.count, c.time));
-        ASSERT_FALSE(board.sent().empty());
-        EXPECT_EQ(tool(c.line), board.sent().back());
-    }
-}
-
 TEST(TxStop, SendsStopEvenWithoutATransmission) {
     ScriptedBoard board(MPDLL_MODE_UDP);
     board.respond([](std::string_view) { return std::string("ok"); });

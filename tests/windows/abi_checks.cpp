@@ -15,10 +15,9 @@ constexpr int argument_bytes(R(MPDLL_CALL*)(Args...) MPDLL_NOEXCEPT) {
     return (0 + ... + slot_bytes<Args>());
 }
 
-#define MPDLL_EXPORT(name, bytes)                                                 \
-    static_assert(sizeof(void*) != 4 || argument_bytes(&::name) == (bytes),       \
-                  #name ": the prototype's argument bytes differ from the list"); \
-    static_assert(argument_bytes(&::name) % 4 == 0 && argument_bytes(&::name) <= 72, #name);
+#define MPDLL_EXPORT(name, bytes)                                           \
+    static_assert(sizeof(void*) != 4 || argument_bytes(&::name) == (bytes), \
+                  #name ": the prototype's argument bytes differ from the list");
 #include "export_table.inc"
 #undef MPDLL_EXPORT
 

@@ -6,6 +6,9 @@
 
 #include "platform/native_ops.h"
 
+#ifndef SIO_UDP_CONNRESET
+#define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
+#endif
 #ifndef SIO_TCP_SET_ACK_FREQUENCY
 #define SIO_TCP_SET_ACK_FREQUENCY _WSAIOW(IOC_VENDOR, 23)
 #endif
@@ -23,7 +26,17 @@ sockaddr_in to_native(const MpSockAddrIn& peer) {
 }
 
 MpSocket open_tcp() { return static_cast<MpSocket>(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)); }
-MpSocket open_udp() { return static_cast<MpSocket>(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)); }
+// Winsock reports an ICMP "port unreachable" for an earlier datagram as a
+// failed receive; a board that is not up yet must look like no reply instead.
+MpSocket open_udp() {
+    SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s != INVALID_SOCKET) {
+        BOOL report = FALSE;
+        DWORD returned = 0;
+        ::WSAIoctl(s, SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr, nullptr);
+    }
+    return static_cast<MpSocket>(s);
+}
 bool is_valid(MpSocket s) { return native(s) != INVALID_SOCKET; }
 void close(MpSocket s) { ::closesocket(native(s)); }
 

@@ -67,5 +67,16 @@ demo: deps $(BUILD)/native/CMakeCache.txt
 	cmake --build $(BUILD)/native -j $(JOBS) --target mpdll mpboard mpctl
 	bash tools/demo/run_demo.sh $(BUILD)/native
 
+# Performance suite, separate from `make test`: a native Release build, the
+# benchmarks and the side-by-side loops, then docs/performance.md rewritten.
+BENCH_BUILD ?= $(BUILD)/bench
+
+$(BENCH_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DMPDLL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+
+bench: deps $(BENCH_BUILD)/CMakeCache.txt
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bench_programs
+	python3 bench/scripts/run_suite.py --build $(BENCH_BUILD) --out docs/performance.md
+
 clean:
 	rm -rf $(BUILD)

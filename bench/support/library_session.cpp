@@ -61,6 +61,9 @@ std::unique_ptr<LibrarySession> LibrarySession::serial(const std::string& path, 
     dev.dcb.BaudRate = 115200;
     dev.dcb.fBinary = 1;
     dev.dcb.ByteSize = 8;
+    // Each write waits (up to this bound) for the line to drain before the
+    // library purges the output side; with 0 the purge can drop the line.
+    dev.sendTimeout = 1000;
     if (immediateReads) dev.commTimeouts = MpCommTimeouts{0xFFFFFFFFu, 0, 0, 100, 500};
     session->open(0);
     return session;

@@ -1,0 +1,366 @@
+#!/usr/bin/env python3
+"""Writes docs/performance.md from one run of the suite and prints its summary.
+
+  report.py --gbench bench_mpdll.json --side side_by_side.json --out docs/performance.md
+
+Every number in the report comes from the two result files; nothing is typed
+in. Where a result is missing (a benchmark failed or was filtered out) the
+report says so.
+"""
+import argparse
+import json
+import math
+
+PEXPECT_RATE_FACTOR = 20      # our command rate against tuned pexpect
+OVERHEAD_LIMIT_US = 100       # library minus raw baseline, telnet median
+NAGLE_RATIO_LIMIT = 1.2       # library against the raw client with immediate ACKs
+IDLE_CPU_LIMIT_PCT = 2.0      # one core, during a 5 s wait
+LINEAR_EXPONENT_LIMIT = 1.3   # cost ~ size^k; quadratic would be k = 2
+
+
+def short_name(name):
+    parts = [p for p in name.split("/") if not (p.startswith("min_time:") or p.startswith("iterations:")
+                                                 or p == "real_time")]
+    return "/".join(parts)
+
+
+def load_gbench(path):
+    with open(path) as f:
+        data = json.load(f)
+    runs = {}
+    for entry in data.get("benchmarks", []):
+        if entry.get("run_type", "iteration") != "iteration":
+            continue
+        runs[short_name(entry["name"])] = entry
+    return data.get("context", {}), runs
+
+
+def fmt(value, digits=1):
+    if value is None or (isinstance(value, float) and math.isnan(value)):
+        return "n/a"
+    if abs(value) >= 1000:
+        return "{:,.0f}".format(value)
+    return "{:.{}f}".format(value, digits)
+
+
+def get(runs, name, counter):
+    entry = runs.get(name)
+    if entry is None or entry.get("error_occurred"):
+        return None
+    return entry.get(counter)
+
+
+def missing_note(runs, name):
+    entry = runs.get(name)
+    if entry is None:
+        return "not run"
+    if entry.get("error_occurred"):
+        return "failed: " + entry.get("error_message", "")
+    return None
+
+
+def verdict(ok):
+    if ok is None:
+        return "not measured"
+    return "met" if ok else "**missed**"
+
+
+def ratio(a, b):
+    return a / b if a is not None and b not in (None, 0) else None
+
+
+def diff(a, b):
+    return a - b if a is not None and b is not None else None
+
+
+def exponent(cost_small, cost_big, size_small, size_big):
+    if not cost_small or not cost_big or cost_small <= 0 or cost_big <= 0:
+        return None
+    return math.log(cost_big / cost_small) / math.log(size_big / size_small)
+
+
+class Report:
+    def __init__(self):
+        self.lines = []
+
+    def add(self, *lines):
+        self.lines.extend(lines)
+
+    def table(self, header, rows):
+        self.add("| " + " | ".join(header) + " |", "|" + "|".join("---" for _ in header) + "|")
+        for row in rows:
+            self.add("| " + " | ".join(str(c) for c in row) + " |")
+        self.add("")
+
+    def text(self):
+        return "\n".join(self.lines) + "\n"
+
+
+def round_trip_rows(runs):
+    rows = []
+    cases = [
+        ("round_trip/telnet_nagle", "telnet, board writes echo/output/prompt separately, Nagle on",
+         "raw TCP, immediate ACK"),
+        ("round_trip/telnet_single_write", "telnet, board writes each answer at once (TCP_NODELAY)",
+         "raw TCP, immediate ACK"),
+        ("round_trip/udp", "UDP datagram", "raw UDP socket"),
+        ("round_trip/serial", "serial (pty), default port time-outs", "raw pty"),
+        ("round_trip/serial_immediate_reads", "serial (pty), read time-outs 'return what is queued'", "raw pty"),
+    ]
+    for name, what, baseline in cases:
+        note = missing_note(runs, name)
+        if note:
+            rows.append([what, baseline] + [note] + [""] * 7)
+            continue
+        raw50, lib50 = get(runs, name, "raw_p50_us"), get(runs, name, "lib_p50_us")
+        rows.append([what, baseline, fmt(raw50), fmt(get(runs, name, "raw_p99_us")), fmt(lib50),
+                     fmt(get(runs, name, "lib_p99_us")), fmt(ratio(lib50, raw50), 2) + "x", fmt(diff(lib50, raw50)),
+                     fmt(get(runs, name, "raw_cmd_per_s"), 0), fmt(get(runs, name, "lib_cmd_per_s"), 0)])
+    return rows
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--gbench", required=True)
+    parser.add_argument("--side", required=True)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+
+    context, runs = load_gbench(args.gbench)
+    with open(args.side) as f:
+        side = json.load(f)
+    machine = side.get("machine", {})
+    nagle, single = side.get("nagle", {}), side.get("single_write", {})
+
+    # ---- the targets ------------------------------------------------------
+    n_raw, n_lib = get(runs, "round_trip/telnet_nagle", "raw_p50_us"), get(runs, "round_trip/telnet_nagle", "lib_p50_us")
+    s_raw, s_lib = (get(runs, "round_trip/telnet_single_write", "raw_p50_us"),
+                    get(runs, "round_trip/telnet_single_write", "lib_p50_us"))
+    n_default = get(runs, "round_trip/telnet_nagle_default_ack", "raw_p50_us")
+    nagle_ratio = ratio(n_lib, n_raw)
+    overheads = [d for d in (diff(n_lib, n_raw), diff(s_lib, s_raw)) if d is not None]
+    worst_overhead = max(overheads) if overheads else None
+
+    def rate(entry):
+        return entry.get("cmd_per_s") if isinstance(entry, dict) and "error" not in entry else None
+
+    multiples = {}
+    for label, board in (("Nagle board", nagle), ("single-write board", single)):
+        multiples[label] = ratio(rate(board.get("library_telnet", {})), rate(board.get("pexpect_telnet_tuned", {})))
+    known_multiples = [m for m in multiples.values() if m is not None]
+    least_multiple = min(known_multiples) if known_multiples else None
+
+    idle_t = get(runs, "idle/telnet_no_prompt", "cpu_pct")
+    idle_s = get(runs, "idle/serial_no_prompt", "cpu_pct")
+    idle_known = [v for v in (idle_t, idle_s) if v is not None]
+
+    size_small, size_big = 1024, 16384
+    cpu_small = get(runs, "growth/answer_bytes/%d" % size_small, "lib_cpu_us")
+    cpu_big = get(runs, "growth/answer_bytes/%d" % size_big, "lib_cpu_us")
+    size_exp = exponent(cpu_small, cpu_big, size_small, size_big)
+    chunk_exp = exponent(get(runs, "growth/chunks/10", "lib_cpu_us"), get(runs, "growth/chunks/100", "lib_cpu_us"), 10, 100)
+    growth_known = [e for e in (size_exp, chunk_exp) if e is not None]
+
+    targets = [
+        ["Nagle board: library per command within %.1fx of a raw client with immediate ACKs" % NAGLE_RATIO_LIMIT,
+         "%s x (%s us against %s us; raw client with default ACKs: %s us)" % (fmt(nagle_ratio, 2), fmt(n_lib), fmt(n_raw), fmt(n_default)),
+         verdict(None if nagle_ratio is None else nagle_ratio <= NAGLE_RATIO_LIMIT)],
+        ["Library overhead per telnet command, median, under %d us" % OVERHEAD_LIMIT_US,
+         "Nagle board %s us, single-write board %s us" % (fmt(diff(n_lib, n_raw)), fmt(diff(s_lib, s_raw))),
+         verdict(None if worst_overhead is None else worst_overhead < OVERHEAD_LIMIT_US)],
+        ["Command rate at least %dx tuned pexpect (telnet)" % PEXPECT_RATE_FACTOR,
+         ", ".join("%s %sx" % (k, fmt(v, 0)) for k, v in multiples.items()),
+         verdict(None if least_multiple is None else least_multiple >= PEXPECT_RATE_FACTOR)],
+        ["Idle CPU under %.0f %% of one core while waiting for a silent board" % IDLE_CPU_LIMIT_PCT,
+         "telnet %s %%, serial %s %%" % (fmt(idle_t, 3), fmt(idle_s, 3)),
+         verdict(None if not idle_known else max(idle_known) < IDLE_CPU_LIMIT_PCT)],
+        ["Linear growth with the answer (library CPU ~ size^k, k below %.1f)" % LINEAR_EXPONENT_LIMIT,
+         "k = %s for 1 KiB to 16 KiB, k = %s for 10 to 100 chunks" % (fmt(size_exp, 2), fmt(chunk_exp, 2)),
+         verdict(None if not growth_known else max(growth_known) < LINEAR_EXPONENT_LIMIT)],
+    ]
+
+    r = Report()
+    r.add("# Performance", "",
+          "Generated by `make bench` (bench/scripts/run_suite.py and report.py) from one run; do not edit by hand.",
+          "",
+          "Run: %s, commit %s (%s); %s, %s CPUs (%s), Linux %s; Google Benchmark %s build; pexpect %s." % (
+              machine.get("date_utc", "?"), machine.get("commit", "?"), machine.get("tree", "?"),
+              context.get("host_name", "?"), machine.get("cpus", "?"), machine.get("cpu_model", "?"),
+              machine.get("kernel", "?"), context.get("library_build_type", "?"), machine.get("pexpect", "?")),
+          "Load average before and after the run: %s and %s; the suite took %s s." % (
+              " / ".join(fmt(v, 2) for v in machine.get("load_before", [])),
+              " / ".join(fmt(v, 2) for v in machine.get("load_after", [])), fmt(machine.get("suite_seconds"), 0)),
+          "",
+          "The machine is shared (other builds and test runs on its cores), so single numbers are noisy, most of all the 99th percentiles. "
+          "To keep load from favouring one side, the library and its raw baseline take turns command by command "
+          "in the same process and against the same simulated board (`mpboard_lib`, in-process, loopback), and which of the two goes first changes every command. "
+          "Times are wall-clock per command (p50 = median, p99 = 99th percentile) unless marked as CPU time; "
+          "CPU time is that of the calling thread only, so the simulator's threads do not count.",
+          "")
+
+    r.add("## Targets", "")
+    r.table(["Target", "Measured", "Result"], targets)
+
+    r.add("## 1. Command round trip", "",
+          "`SendCommand` of `%s` with zero think time against a raw client sending the same bytes (the line and one CR; "
+          "UDP: the bare line) and reading until the prompt (UDP: one datagram). Overhead = library median minus raw median." % "iwpriv wlan0 mp_query",
+          "")
+    r.table(["Transport", "Baseline", "raw p50 us", "raw p99 us", "lib p50 us", "lib p99 us", "lib/raw", "overhead us",
+             "raw cmd/s", "lib cmd/s"], round_trip_rows(runs))
+    rows = []
+    for name, what in (("round_trip/telnet_nagle_default_ack", "Nagle board"),
+                       ("round_trip/telnet_single_write_default_ack", "single-write board")):
+        rows.append([what, missing_note(runs, name) or fmt(get(runs, name, "raw_p50_us")),
+                     fmt(get(runs, name, "raw_p99_us")), fmt(get(runs, name, "raw_cmd_per_s"), 0)])
+    r.add("Raw TCP client with the system's default (delayed) ACKs, the way a plain client or the telnet program "
+          "reads, for reference:", "")
+    r.table(["Board", "p50 us", "p99 us", "cmd/s"], rows)
+
+    r.add("## 2. The alternative: pexpect", "",
+          "The same command loop with pexpect (bench/scripts/pexpect_loop.py: `send(line + CR)`, `expect_exact(prompt)`), "
+          "over the system's `telnet` program, or on the console's pseudo-terminal with `fdpexpect`, run in separate "
+          "processes against one simulated board (bench_board_host) beside the library's own loop (bench_command_loop). "
+          "Default pexpect sleeps 50 ms before each send; tuned sets `delaybeforesend=None`. fdpexpect has no send delay, "
+          "so its default and tuned runs are the same.", "")
+    rows = []
+
+    def loop_row(label, entry, pexpect_ref=None):
+        if not isinstance(entry, dict) or "error" in entry or not entry:
+            return [label, (entry or {}).get("error", "not run") if isinstance(entry, dict) else "not run", "", "", "", ""]
+        multiple = ratio(pexpect_ref, entry.get("cmd_per_s")) if pexpect_ref else None
+        return [label, entry.get("count"), fmt(entry.get("p50_us")), fmt(entry.get("p99_us")), fmt(entry.get("cmd_per_s"), 1),
+                fmt(multiple, 0) + "x" if multiple else ""]
+
+    for label, board in (("Nagle board", nagle), ("single-write board", single)):
+        lib_rate = rate(board.get("library_telnet", {}))
+        rows.append(loop_row("telnet, %s: library" % label, board.get("library_telnet", {})))
+        rows.append(loop_row("telnet, %s: pexpect default" % label, board.get("pexpect_telnet_default", {}), lib_rate))
+        rows.append(loop_row("telnet, %s: pexpect tuned" % label, board.get("pexpect_telnet_tuned", {}), lib_rate))
+    lib_serial_default = rate(nagle.get("library_serial", {}))
+    lib_serial_immediate = rate(nagle.get("library_serial_immediate", {}))
+    rows.append(loop_row("serial: library, default port time-outs", nagle.get("library_serial", {})))
+    rows.append(loop_row("serial: library, immediate reads", nagle.get("library_serial_immediate", {})))
+    rows.append(loop_row("serial: pexpect (fdpexpect) vs library default time-outs", nagle.get("pexpect_serial", {}),
+                         lib_serial_default))
+    rows.append(loop_row("serial: pexpect (fdpexpect) vs library immediate reads", nagle.get("pexpect_serial", {}),
+                         lib_serial_immediate))
+    rows.append(loop_row("UDP: library", nagle.get("library_udp", {})))
+    r.table(["Loop", "commands", "p50 us", "p99 us", "cmd/s", "library rate / this"], rows)
+
+    r.add("## 3. Whole operations", "",
+          "Each call's wall-clock time split into the fixed waits the operation is built with and the rest. The fixed "
+          "waits are measured, not assumed: bench_mpdll wraps the platform's sleep (`--wrap`) and adds up the time the "
+          "library sleeps: the 200 ms steps of the quiet waits in the login, the 10 ms after an open, the 500 ms flash "
+          "write wait and the 1000 ms thermal wait (on serial the receive sleeps the wait a second time). "
+          "Medians over the calls; serial with the default port time-outs.", "")
+    rows = []
+    for link in ("telnet", "serial"):
+        for op in ("OpenDev_login", "EnterMP", "TxStart", "RxQuery", "FlashGet", "FlashSet", "mp_ther"):
+            name = "operation/%s/%s" % (link, op)
+            if name not in runs:
+                continue
+            note = missing_note(runs, name)
+            if note:
+                rows.append([link, op, note, "", "", "", ""])
+                continue
+            rows.append([link, op.replace("_login", " with login"), fmt(get(runs, name, "total_ms"), 2),
+                         fmt(get(runs, name, "fixed_wait_ms"), 2), fmt(get(runs, name, "rest_ms"), 3),
+                         fmt(get(runs, name, "rest_max_ms"), 3), int(get(runs, name, "samples") or 0)])
+    r.table(["Link", "Operation", "total ms", "fixed waits ms", "rest ms", "rest max ms", "calls"], rows)
+
+    r.add("## 4. Growth with the answer", "",
+          "Telnet, library and raw client taking turns. `cpu us` is the calling thread's CPU time per command: the "
+          "library's own work, apart from the board's time. Reads = receive calls per command.", "")
+    rows = []
+    for size in (100, 1024, 8192, 16384):
+        name = "growth/answer_bytes/%d" % size
+        note = missing_note(runs, name)
+        if note:
+            rows.append([size, note, "", "", "", "", "", ""])
+            continue
+        rows.append(["%d filler" % size, fmt(get(runs, name, "answer_bytes"), 0), fmt(get(runs, name, "raw_p50_us")),
+                     fmt(get(runs, name, "lib_p50_us")), fmt(get(runs, name, "raw_cpu_us")), fmt(get(runs, name, "lib_cpu_us")),
+                     fmt(get(runs, name, "raw_reads"), 1), fmt(get(runs, name, "lib_reads"), 1)])
+    r.table(["Answer", "bytes on the wire", "raw p50 us", "lib p50 us", "raw cpu us", "lib cpu us", "raw reads",
+             "lib reads"], rows)
+    rows = []
+    for chunks in (1, 10, 100):
+        name = "growth/chunks/%d" % chunks
+        note = missing_note(runs, name)
+        if note:
+            rows.append([chunks, note, "", "", "", "", "", ""])
+            continue
+        rows.append([chunks, fmt(get(runs, name, "answer_bytes"), 0), fmt(get(runs, name, "raw_p50_us")),
+                     fmt(get(runs, name, "lib_p50_us")), fmt(get(runs, name, "raw_cpu_us")), fmt(get(runs, name, "lib_cpu_us")),
+                     fmt(get(runs, name, "raw_reads"), 1), fmt(get(runs, name, "lib_reads"), 1)])
+    r.add("One answer in 1, 10 and 100 chunks (single-write board, 2 ms apart so that each arrives as its own read; "
+          "the wall-clock time is mostly the board's pauses):", "")
+    r.table(["Chunks", "bytes", "raw p50 us", "lib p50 us", "raw cpu us", "lib cpu us", "raw reads", "lib reads"], rows)
+    r.add("Growth exponent k (library CPU per command ~ size^k; 1 = linear, 2 = quadratic): %s from 1 KiB to 16 KiB, "
+          "%s from 10 to 100 chunks. At these sizes the per-read cost (a wake-up and a receive) dominates the per-byte cost." % (
+              fmt(size_exp, 2), fmt(chunk_exp, 2)), "")
+
+    r.add("## 5. Idle cost and memory", "")
+    rows = []
+    for name, what in (("idle/telnet_no_prompt", "telnet, board never shows the prompt"),
+                       ("idle/serial_no_prompt", "serial, board never shows the prompt")):
+        note = missing_note(runs, name)
+        rows.append([what, note or fmt(get(runs, name, "wait_ms"), 0), fmt(get(runs, name, "cpu_ms"), 3),
+                     fmt(get(runs, name, "cpu_pct"), 3), fmt(get(runs, name, "status"), 0)])
+    r.table(["Wait", "wall ms", "CPU ms (getrusage, calling thread)", "CPU % of one core", "SendCommand result"], rows)
+    memory = side.get("memory", {})
+    small, big = memory.get("commands_10", {}), memory.get("commands_10000", {})
+    r.add("Peak resident memory (getrusage `ru_maxrss`) of bench_command_loop, a process that opens a telnet "
+          "connection through the library and runs the commands (the board runs in another process). The loop keeps "
+          "one 8-byte time per command for its statistics (80 KB for 10,000).", "")
+    r.table(["Commands", "peak RSS after OpenDev, KiB", "peak RSS at the end, KiB", "failures"],
+            [[10, small.get("peak_rss_kib_before", "n/a"), small.get("peak_rss_kib", "n/a"), small.get("failures", "n/a")],
+             ["10,000", big.get("peak_rss_kib_before", "n/a"), big.get("peak_rss_kib", "n/a"), big.get("failures", "n/a")]])
+
+    r.add("## What stands in the way", "")
+    serial_default = get(runs, "round_trip/serial", "lib_p50_us")
+    serial_raw = get(runs, "round_trip/serial", "raw_p50_us")
+    serial_immediate = get(runs, "round_trip/serial_immediate_reads", "lib_p50_us")
+    findings = []
+    if serial_default is not None and serial_default > 50000:
+        findings.append(
+            "- Serial with the default port time-outs: %s us per command against %s us for a raw pty client. "
+            "`SerialRcv` asks the port for up to 16383 bytes per read, and with the default time-outs (interval "
+            "100 ms, no totals) a read returns only once the line has been quiet for 100 ms (that is how the "
+            "interval time-out is defined, for the Windows port and for the POSIX port that follows it), so every "
+            "serial command, and every step of a serial operation, waits about 100 ms after the prompt has "
+            "arrived. With read time-outs that return what is queued (interval all bits set, no totals, set by "
+            "the caller in `commTimeouts`) the same command takes %s us. Asking for no more than the byte count "
+            "the port status has just reported would end each read as soon as those bytes are there, with either "
+            "setting." % (fmt(serial_default), fmt(serial_raw), fmt(serial_immediate)))
+    findings.append(
+        "- The serial write needs a `sendTimeout` above 0: with 0 the library purges the output side right after "
+        "the write, and on a pseudo-terminal that can drop the command before the board has read it (seen here: "
+        "commands lost, each then waiting out the 5 s receive limit). The suite sets 1000 ms, as mpctl does.")
+    login_total = get(runs, "operation/telnet/OpenDev_login", "total_ms")
+    login_fixed = get(runs, "operation/telnet/OpenDev_login", "fixed_wait_ms")
+    if login_total and login_fixed is not None and login_fixed > 0.9 * login_total:
+        findings.append(
+            "- `OpenDev` over telnet: %s of its %s ms are the login's fixed quiet waits (each at least two 200 ms "
+            "steps) and the 10 ms after the open; the exchanges themselves take %s ms." % (
+                fmt(login_fixed, 0), fmt(login_total, 0), fmt(get(runs, "operation/telnet/OpenDev_login", "rest_ms"), 2)))
+    for t in targets:
+        if "missed" in t[2]:
+            findings.append("- Target missed: %s (%s)." % (t[0], t[1]))
+    r.add(*findings)
+    r.add("")
+    with open(args.out, "w") as out:
+        out.write(r.text())
+
+    print()
+    print("Targets (full report: %s)" % args.out)
+    for target, measured, result in targets:
+        print("  %-90s %-12s %s" % (target, result.replace("*", ""), measured))
+    print()
+    print("Round trips (us)          raw p50    lib p50   overhead   lib cmd/s")
+    for row in round_trip_rows(runs):
+        print("  %-60s %10s %10s %10s %10s" % (row[0][:60], row[2], row[4], row[7], row[9]))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""Runs the whole performance suite and writes docs/performance.md.
+
+  run_suite.py --build BUILD_DIR --out docs/performance.md
+
+1. bench_mpdll (Google Benchmark): round trips beside the raw baselines,
+   growth, whole operations, idle cost; JSON into BUILD_DIR/bench/.
+2. Side by side in separate processes against one simulated board
+   (bench_board_host): the library's command loop (bench_command_loop) and
+   the pexpect loops (pexpect_loop.py), for a board writing with Nagle and
+   one writing each answer at once; then the peak memory of a process that
+   runs 10,000 commands.
+3. report.py turns both result files into the Markdown report and prints
+   its summary.
+"""
+import argparse
+import json
+import os
+import platform
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def machine_facts():
+    facts = {
+        "date_utc": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
+        "kernel": platform.release(),
+        "cpus": os.cpu_count(),
+        "python": platform.python_version(),
+    }
+    try:
+        with open("/proc/cpuinfo") as cpuinfo:
+            for line in cpuinfo:
+                if line.startswith("model name"):
+                    facts["cpu_model"] = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    try:
+        facts["commit"] = subprocess.run(["git", "rev-parse", "--short", "HEAD"], capture_output=True,
+                                         text=True, check=True).stdout.strip()
+        dirty = subprocess.run(["git", "status", "--porcelain", "--untracked-files=no"], capture_output=True,
+                               text=True).stdout.strip()
+        facts["tree"] = "with uncommitted changes" if dirty else "clean"
+    except (OSError, subprocess.CalledProcessError):
+        pass
+    try:
+        import pexpect
+        facts["pexpect"] = pexpect.__version__
+    except ImportError:
+        facts["pexpect"] = "missing"
+    return facts
+
+
+def load_average():
+    return list(os.getloadavg())
+
+
+class BoardHost:
+    """bench_board_host as a child process; closes its stdin to stop it."""
+
+    def __init__(self, program, single_write):
+        args = [program] + (["--single-write"] if single_write else [])
+        self.process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        words = self.process.stdout.readline().split()
+        if len(words) != 6:
+            raise RuntimeError("board host did not start: %r" % words)
+        self.telnet, self.udp, self.serial = int(words[1]), int(words[3]), words[5]
+
+    def stop(self):
+        self.process.stdin.close()
+        self.process.wait(timeout=10)
+
+
+def run_json(args, timeout):
+    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+    lines = [line for line in result.stdout.splitlines() if line.startswith("{")]
+    if not lines:
+        return {"error": "no result (exit %d): %s" % (result.returncode, result.stderr.strip()[-300:])}
+    return json.loads(lines[-1])
+
+
+def side_by_side(bench_dir):
+    loop = os.path.join(bench_dir, "bench_command_loop")
+    host_program = os.path.join(bench_dir, "bench_board_host")
+    pexpect_loop = [sys.executable, os.path.join(HERE, "pexpect_loop.py")]
+    results = {}
+    for writes, single in (("nagle", False), ("single_write", True)):
+        host = BoardHost(host_program, single)
+        try:
+            entry = results.setdefault(writes, {})
+            entry["library_telnet"] = run_json([loop, "--telnet", str(host.telnet), "--count", "2000"], 120)
+            entry["pexpect_telnet_default"] = run_json(pexpect_loop + ["--telnet", str(host.telnet), "--count", "40"], 120)
+            entry["pexpect_telnet_tuned"] = run_json(
+                pexpect_loop + ["--telnet", str(host.telnet), "--count", "60", "--tuned"], 120)
+            if not single:
+                entry["library_serial"] = run_json([loop, "--serial", host.serial, "--count", "20"], 120)
+                entry["library_serial_immediate"] = run_json(
+                    [loop, "--serial", host.serial, "--count", "2000", "--immediate-reads"], 120)
+                entry["pexpect_serial"] = run_json(pexpect_loop + ["--serial", host.serial, "--count", "300"], 120)
+                entry["library_udp"] = run_json([loop, "--udp", str(host.udp), "--count", "2000"], 120)
+                results["memory"] = {
+                    "commands_10": run_json([loop, "--telnet", str(host.telnet), "--count", "10"], 120),
+                    "commands_10000": run_json([loop, "--telnet", str(host.telnet), "--count", "10000"], 300),
+                }
+        finally:
+            host.stop()
+    return results
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--filter", default="", help="benchmark filter for a partial run (report stays complete only without it)")
+    args = parser.parse_args()
+
+    bench_dir = os.path.join(args.build, "bench")
+    gbench_json = os.path.join(bench_dir, "bench_mpdll.json")
+    side_json = os.path.join(bench_dir, "side_by_side.json")
+
+    facts = machine_facts()
+    facts["load_before"] = load_average()
+    started = time.monotonic()
+    command = [os.path.join(bench_dir, "bench_mpdll"), "--benchmark_out=" + gbench_json,
+               "--benchmark_out_format=json"]
+    if args.filter:
+        command.append("--benchmark_filter=" + args.filter)
+    subprocess.run(command, check=True)
+    print("\nside-by-side runs (library loop, pexpect, memory) ...", flush=True)
+    side = side_by_side(bench_dir)
+    facts["load_after"] = load_average()
+    facts["suite_seconds"] = time.monotonic() - started
+    side["machine"] = facts
+    with open(side_json, "w") as out:
+        json.dump(side, out, indent=1)
+
+    subprocess.run([sys.executable, os.path.join(HERE, "report.py"), "--gbench", gbench_json, "--side", side_json,
+                    "--out", args.out], check=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -5,6 +5,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 
 .PHONY: all deps native asan win32 win64 build test test-native test-asan test-windows check-exports demo bench fuzz clean
+.PHONY: fuzz-build fuzz-short tsan faults soak reliability-report
 
 all: build
 
@@ -60,6 +61,8 @@ test: deps
 	$(MAKE) test-asan
 	$(MAKE) check-exports
 	$(MAKE) test-windows
+	$(MAKE) fuzz-short
+	$(MAKE) tsan
 
 # The library, the board simulator and mpctl, then the bundled line test
 # against the simulator over telnet, UDP and the serial console.
@@ -80,3 +83,65 @@ bench: deps $(BENCH_BUILD)/CMakeCache.txt
 
 clean:
 	rm -rf $(BUILD)
+
+# ---- Reliability: fuzzing, ThreadSanitizer, fault cases, soak, report ------
+# Figures for docs/reliability.md are collected here by the targets below.
+FIGURES ?= $(BUILD)/reliability-figures
+FUZZ_SHORT_SECONDS ?= 10
+FUZZ_SECONDS ?= 120
+SOAK_CYCLES ?= 2000
+SOAK_FAILED_OPENS ?= 200
+VALGRIND_CYCLES ?= 20
+
+$(BUILD)/fuzz/CMakeCache.txt:
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DMPDLL_BUILD_FUZZ=ON -DMPDLL_BUILD_TESTS=OFF -DMPDLL_BUILD_TOOLS=OFF
+
+$(BUILD)/tsan/CMakeCache.txt:
+	cmake -S . -B $(BUILD)/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
+	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
+
+# The harnesses, then every committed seed and crash reproducer replayed.
+fuzz-build: $(BUILD)/fuzz/CMakeCache.txt
+	cmake --build $(BUILD)/fuzz -j $(JOBS) --target fuzz_harnesses
+	ctest --test-dir $(BUILD)/fuzz --output-on-failure -j $(JOBS)
+
+# Part of `make test`: each harness for FUZZ_SHORT_SECONDS, two at a time.
+fuzz-short: fuzz-build
+	bash scripts/reliability-fuzz.sh $(BUILD)/fuzz $(FUZZ_SHORT_SECONDS) short $(FIGURES)
+
+# Longer fuzzing: each harness for FUZZ_SECONDS (the corpus carries over).
+fuzz: fuzz-build
+	bash scripts/reliability-fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS) long $(FIGURES)
+
+# Several records on several threads under ThreadSanitizer.
+tsan: $(BUILD)/tsan/CMakeCache.txt
+	cmake --build $(BUILD)/tsan -j $(JOBS) --target test_concurrency
+	mkdir -p $(FIGURES)
+	bash scripts/reliability-tsan.sh $(BUILD)/tsan/tests/test_concurrency $(FIGURES)
+
+# The fault-injection cases with their figures (they also run in `make test`).
+faults: native
+	mkdir -p $(FIGURES) && rm -f $(FIGURES)/faults.tsv
+	MPDLL_RELIABILITY_FIGURES=$(abspath $(FIGURES)) ctest --test-dir $(BUILD)/native \
+	  -R 'FaultCase|UdpStaleReply' -j 4 --timeout 120 --output-on-failure
+
+# The full soak (SOAK_CYCLES cycles per transport, SOAK_FAILED_OPENS failed
+# opens of each kind), then valgrind memcheck over a shorter soak.
+soak: native
+	mkdir -p $(FIGURES) && rm -f $(FIGURES)/soak.tsv $(FIGURES)/valgrind.tsv
+	MPDLL_RELIABILITY_FIGURES=$(abspath $(FIGURES)) MPDLL_SOAK_CYCLES=$(SOAK_CYCLES) \
+	  MPDLL_SOAK_FAILED_OPENS=$(SOAK_FAILED_OPENS) ctest --test-dir $(BUILD)/native \
+	  -R 'Soak' -j 4 --timeout 3600 --output-on-failure
+	bash scripts/reliability-valgrind.sh $(BUILD)/native/tests/test_reliability $(VALGRIND_CYCLES) $(FIGURES)
+
+# Measures everything above and writes docs/reliability.md from the figures.
+reliability-report:
+	rm -rf $(FIGURES)
+	$(MAKE) fuzz-short
+	$(MAKE) fuzz
+	$(MAKE) tsan
+	$(MAKE) faults || true
+	$(MAKE) soak || true
+	python3 scripts/reliability-report.py $(FIGURES) docs/reliability.md

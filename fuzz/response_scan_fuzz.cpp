@@ -6,6 +6,7 @@
 // value, which is the behaviour the board-facing functions rely on.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -82,7 +83,8 @@ void scan_bounded(FuzzedDataProvider& input, const Format& format, std::string_v
 // Scans with ample targets and compares with sscanf.
 void scan_against_sscanf(const Format& format, const std::string& text) {
     const std::size_t n = std::strlen(format.kinds);
-    std::vector<std::string> ours(n, std::string(text.size() + 1, '\0')), theirs = ours;
+    // Room for any field of the text, and at least the 18 bytes of "%17s".
+    std::vector<std::string> ours(n, std::string(std::max<std::size_t>(text.size() + 1, 18), '\0')), theirs = ours;
     std::vector<std::int32_t> ourNumbers(n, 0), theirNumbers(n, 0);
     std::vector<scan::Target> targets;
     std::vector<void*> pointers;

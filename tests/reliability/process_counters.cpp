@@ -33,10 +33,11 @@ long count_entries(const char* directory) {
     return count - 1;  // the directory stream itself
 }
 
-long count_lines(const char* path) {
-    std::ifstream in(path);
+// Mappings of named shared objects (POSIX named semaphores live in /dev/shm).
+long count_shared_objects() {
+    std::ifstream in("/proc/self/maps");
     long lines = 0;
-    for (std::string line; std::getline(in, line);) ++lines;
+    for (std::string line; std::getline(in, line);) lines += line.find("/dev/shm/") != std::string::npos ? 1 : 0;
     return lines;
 }
 
@@ -59,14 +60,14 @@ long long heap_bytes() {
 }  // namespace
 
 std::string ProcessCounters::describe() const {
-    return "files " + std::to_string(openFiles) + ", mappings " + std::to_string(mappings) + ", heap " +
+    return "files " + std::to_string(openFiles) + ", named objects " + std::to_string(namedObjects) + ", heap " +
            std::to_string(heapBytes) + " B, resident " + std::to_string(residentKb) + " kB";
 }
 
 ProcessCounters process_counters() {
     ProcessCounters counters;
     counters.openFiles = count_entries("/proc/self/fd");
-    counters.mappings = count_lines("/proc/self/maps");
+    counters.namedObjects = count_shared_objects();
     counters.heapBytes = heap_bytes();
     counters.residentKb = resident_kb();
     return counters;
@@ -77,7 +78,7 @@ ProcessCounters settled_counters(int settleMs) {
     for (int waited = 0; waited < settleMs; waited += 100) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const ProcessCounters now = process_counters();
-        if (now.openFiles == last.openFiles && now.mappings == last.mappings) return now;
+        if (now.openFiles == last.openFiles && now.namedObjects == last.namedObjects) return now;
         last = now;
     }
     return last;

@@ -1,6 +1,6 @@
 // Soak: many open/command/close cycles per transport, and many failed opens,
 // must leave the process holding what it held before: the same open files
-// (sockets, ports), the same memory mappings (named semaphores) and no more
+// (sockets, ports), the same named objects (semaphores) and no more
 // heap. MPDLL_SOAK_CYCLES and MPDLL_SOAK_FAILED_OPENS set the counts (the
 // `make soak` run uses 2000 and 200; `make test` a few).
 #include <arpa/inet.h>
@@ -34,7 +34,7 @@ void record_soak(const std::string& what, int cycles, int failures, const Proces
                  const ProcessCounters& after, double seconds) {
     record_figure("soak", what + "\t" + std::to_string(cycles) + "\t" + std::to_string(failures) + "\t" +
                               std::to_string(before.openFiles) + "\t" + std::to_string(after.openFiles) + "\t" +
-                              std::to_string(before.mappings) + "\t" + std::to_string(after.mappings) + "\t" +
+                              std::to_string(before.namedObjects) + "\t" + std::to_string(after.namedObjects) + "\t" +
                               std::to_string(before.heapBytes) + "\t" + std::to_string(after.heapBytes) + "\t" +
                               std::to_string(before.residentKb) + "\t" + std::to_string(after.residentKb) + "\t" +
                               std::to_string(seconds));
@@ -42,7 +42,7 @@ void record_soak(const std::string& what, int cycles, int failures, const Proces
 
 void expect_nothing_held(const ProcessCounters& before, const ProcessCounters& after) {
     EXPECT_EQ(after.openFiles, before.openFiles) << "before: " << before.describe() << "; after: " << after.describe();
-    EXPECT_EQ(after.mappings, before.mappings) << "before: " << before.describe() << "; after: " << after.describe();
+    EXPECT_EQ(after.namedObjects, before.namedObjects) << "before: " << before.describe() << "; after: " << after.describe();
     EXPECT_LE(after.heapBytes - before.heapBytes, kHeapSlackBytes)
         << "before: " << before.describe() << "; after: " << after.describe();
 }

@@ -2,12 +2,10 @@
 // board connection through the library, runs the same command N times with
 // zero think time and prints one JSON line: per-command median and 99th
 // percentile, commands per second, and the process's peak resident memory
-// before and after the loop.
+// (VmHWM) after the open and after the loop.
 //
 //   bench_command_loop (--telnet PORT | --udp PORT | --serial PATH [--immediate-reads])
 //                      [--count N] [--command TEXT]
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,10 +17,19 @@
 
 namespace {
 
+// The peak resident size of this program's own memory (VmHWM). Not
+// getrusage's ru_maxrss: on Linux that keeps the parent's peak across
+// fork and exec (here the Python suite script's).
 long peak_rss_kib() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) return -1;
+    char line[256];
+    long kib = -1;
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+    }
+    std::fclose(status);
+    return kib;
 }
 
 int usage(const char* program) {

@@ -4,7 +4,12 @@
   run_suite.py --build BUILD_DIR --out docs/performance.md
 
 1. bench_mpdll (Google Benchmark): round trips beside the raw baselines,
-   growth, whole operations, idle cost; JSON into BUILD_DIR/bench/.
+   growth, whole operations, idle cost; JSON into BUILD_DIR/bench/. It runs
+   with all its threads (client and in-process simulator) on one CPU: free
+   to move, each connection settles on same-core or cross-core wake-ups at
+   random, which moves its median by tens of microseconds and would swamp
+   the library's own overhead. The telnet round trips run a second time
+   unpinned, for comparison.
 2. Side by side in separate processes against one simulated board
    (bench_board_host): the library's command loop (bench_command_loop) and
    the pexpect loops (pexpect_loop.py), for a board writing with Nagle and
@@ -53,6 +58,11 @@ def machine_facts():
     except ImportError:
         facts["pexpect"] = "missing"
     return facts
+
+
+def pinned_cpu():
+    """The CPU bench_mpdll runs on: the highest one this process may use."""
+    return max(os.sched_getaffinity(0))
 
 
 def load_average():
@@ -121,15 +131,21 @@ def main():
     bench_dir = os.path.join(args.build, "bench")
     gbench_json = os.path.join(bench_dir, "bench_mpdll.json")
     side_json = os.path.join(bench_dir, "side_by_side.json")
+    unpinned_json = os.path.join(bench_dir, "bench_mpdll_unpinned.json")
 
     facts = machine_facts()
     facts["load_before"] = load_average()
     started = time.monotonic()
-    command = [os.path.join(bench_dir, "bench_mpdll"), "--benchmark_out=" + gbench_json,
-               "--benchmark_out_format=json"]
+    program = os.path.join(bench_dir, "bench_mpdll")
+    cpu = pinned_cpu()
+    facts["pinned_cpu"] = cpu
+    command = [program, "--benchmark_out=" + gbench_json, "--benchmark_out_format=json"]
     if args.filter:
         command.append("--benchmark_filter=" + args.filter)
-    subprocess.run(command, check=True)
+    subprocess.run(command, check=True, preexec_fn=lambda: os.sched_setaffinity(0, {cpu}))
+    print("\ntelnet round trips again with the threads free to run on any CPU ...", flush=True)
+    subprocess.run([program, "--benchmark_out=" + unpinned_json, "--benchmark_out_format=json",
+                    "--benchmark_filter=^round_trip/telnet_(nagle|single_write)/"], check=True)
     print("\nside-by-side runs (library loop, pexpect, memory) ...", flush=True)
     side = side_by_side(bench_dir)
     facts["load_after"] = load_average()
@@ -138,8 +154,8 @@ def main():
     with open(side_json, "w") as out:
         json.dump(side, out, indent=1)
 
-    subprocess.run([sys.executable, os.path.join(HERE, "report.py"), "--gbench", gbench_json, "--side", side_json,
-                    "--out", args.out], check=True)
+    subprocess.run([sys.executable, os.path.join(HERE, "report.py"), "--gbench", gbench_json, "--unpinned",
+                    unpinned_json, "--side", side_json, "--out", args.out], check=True)
 
 
 if __name__ == "__main__":

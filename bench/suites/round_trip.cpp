@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "support/bench_boards.h"
+#include "support/counting_sockets.h"
 #include "support/latency_samples.h"
 #include "suites/suites.h"
 
@@ -49,7 +50,19 @@ void telnet_pair(benchmark::State& state, Writes writes) {
         state.SkipWithError(!raw ? "raw telnet login failed" : "OpenDev over telnet failed");
         return;
     }
-    alternate(state, [&] { return raw->round_trip(kCommand); }, [&] { return library_exchange(*lib); });
+    ReceiveCounter libReceives;
+    long rawReads = 0;
+    alternate(
+        state,
+        [&] {
+            const long bytes = raw->round_trip(kCommand);
+            rawReads += raw->last_reads();
+            return bytes;
+        },
+        [&] { return library_exchange(*lib); });
+    const double commands = state.iterations() > 0 ? static_cast<double>(state.iterations()) : 1;
+    state.counters["raw_reads"] = static_cast<double>(rawReads) / commands;
+    state.counters["lib_reads"] = static_cast<double>(libReceives.receives()) / commands;
 }
 
 // The raw client with the system's default (delayed) ACKs, alone.

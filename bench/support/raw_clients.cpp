@@ -70,8 +70,11 @@ std::string answer_negotiation(int fd, std::string_view data) {
 
 }  // namespace
 
-RawTelnetClient::RawTelnetClient(int port, bool quickAck)
-    : fd_(connect_to(SOCK_STREAM, port)), quickAck_(quickAck), reader_(fd_, "", quickAck) {}
+RawTelnetClient::RawTelnetClient(int port, bool quickAck, bool quickAckAfterSend)
+    : fd_(connect_to(SOCK_STREAM, port)),
+      quickAck_(quickAck),
+      quickAckAfterSend_(quickAckAfterSend),
+      reader_(fd_, "", quickAck) {}
 
 RawTelnetClient::~RawTelnetClient() {
     if (fd_ >= 0) ::close(fd_);
@@ -107,6 +110,10 @@ long RawTelnetClient::round_trip(std::string_view line) {
     std::string bytes(line);
     bytes.push_back('\r');
     if (!write_all(fd_, bytes)) return -1;
+    if (quickAckAfterSend_) {
+        int on = 1;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
     return reader_.read_answer(kAnswerTimeoutMs);
 }
 

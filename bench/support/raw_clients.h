@@ -15,8 +15,9 @@ namespace mpbench {
 // then writes each line and reads until the prompt.
 class RawTelnetClient {
 public:
-    // quickAck: ask for an immediate ACK after every read.
-    RawTelnetClient(int port, bool quickAck);
+    // quickAck: ask for an immediate ACK after every read; quickAckAfterSend:
+    // and once more right after writing each line.
+    RawTelnetClient(int port, bool quickAck, bool quickAckAfterSend = false);
     ~RawTelnetClient();
     RawTelnetClient(const RawTelnetClient&) = delete;
     RawTelnetClient& operator=(const RawTelnetClient&) = delete;
@@ -29,6 +30,7 @@ public:
 private:
     int fd_;
     bool quickAck_;
+    bool quickAckAfterSend_;
     PromptReader reader_;
 };
 

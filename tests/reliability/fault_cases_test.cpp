@@ -140,6 +140,30 @@ TEST_P(FaultCaseTest, ReportsTheRightStatusWithinItsTimeBound) {
     CloseDev(dev.get(), board.close_mask());
 }
 
+// A board that echoes nothing, asked for a short value: the answer is
+// shorter than the command line plus the prompt. The value must come back
+// right, or the call must fail; a success must never carry the prompt in
+// the value.
+TEST(FaultNoEcho, AShortAnswerNeverGivesAWrongValueAsSuccess) {
+    for (const Transport transport : {Transport::telnet, Transport::serial}) {
+        SCOPED_TRACE(transport_name(transport));
+        BoardUnderTest board(transport);
+        auto dev = board.record();
+        ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+        mpboard::Faults silent;
+        silent.no_echo = true;
+        board.board().set_faults(silent);
+        char version[16384] = {};
+        const std::int32_t status = GetChipVersion(dev.get(), version);
+        EXPECT_TRUE(status != MPDLL_OK || std::string(version) == "B")
+            << "status " << status << " with the chip version \"" << version << "\"";
+        record_figure("faults", std::string(transport_name(transport)) + "\tno_echo_short_answer\t" +
+                                    std::to_string(status) + "\t-30004\t0\t" +
+                                    (status != MPDLL_OK || std::string(version) == "B" ? "ok" : "FAILED"));
+        CloseDev(dev.get(), board.close_mask());
+    }
+}
+
 using Faults = mpboard::Faults;
 template <typename Edit>
 std::function<void(mpboard::Options&)> fault(Edit edit) {

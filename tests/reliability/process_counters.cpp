@@ -16,7 +16,8 @@
 #endif
 #endif
 #if defined(MPDLL_UNDER_ASAN)
-#include <sanitizer/allocator_interface.h>
+// The ASan runtime's own count of bytes in use (its header is not always installed).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace mpdll::reliability {

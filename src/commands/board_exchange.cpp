@@ -1,7 +1,7 @@
 // One command exchange and the response texts (see board_exchange.h).
 #include "commands/board_exchange.h"
 
-#include "commands/bounded_text.h"
+#include "connection/bounded_text.h"
 
 namespace mpdll::commands {
 

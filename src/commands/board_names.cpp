@@ -19,7 +19,7 @@ void upper_case_in_place(std::span<char> field) noexcept {
 // The text with the first occurrence of `word` replaced by `name`, into out.
 bool replace_first(std::string_view text, std::string_view word, std::string_view name,
                    std::span<char> out) noexcept {
-    BoundedText result(out);
+    TextComposer result(out);
     const std::size_t at = text.find(word);
     if (at == std::string_view::npos) {
         result.append(text);

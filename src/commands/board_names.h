@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "commands/bounded_text.h"
+#include "connection/bounded_text.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll::commands {
@@ -18,12 +18,6 @@ inline constexpr std::string_view kNoFilterReportModel = "MXR4700LA";
 // A template longer than a command line by at most this much may still make
 // a line once shorter names are put in.
 inline constexpr std::size_t kNamesSlack = kDefaultIfName.size() + kDefaultTool.size();
-
-// The text of a fixed-size context field: up to its first NUL, never past the field.
-template <std::size_t N>
-std::string_view field_text(const char (&field)[N]) noexcept {
-    return text_within(field, N);
-}
 
 struct BoardNames {
     std::string_view ifName;  // the context's, or "wlan0" when not set

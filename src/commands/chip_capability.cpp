@@ -30,7 +30,7 @@ constexpr CapabilityQuery kChipVersion{"cat /proc/%s/mib_rf | grep chipVersion",
 int32_t read_capability(DevContext* dev, const CapabilityQuery& query, char* valueOut) noexcept {
     if (dev == nullptr || valueOut == nullptr) return MPDLL_E_ARGUMENT;
     std::array<char, mpdll::kCommandSize> line{};
-    format_line(line, query.command, {field_text(dev->ifName)});  // a 50-byte name always fits
+    format_line(line, query.command, {mpdll::field_text(dev->ifName)});  // a 50-byte name always fits
     Response response;
     if (const int32_t status = exchange(*dev, line.data(), response); status != MPDLL_OK) return status;
 

@@ -30,7 +30,7 @@ MPDLL_API int32_t MPDLL_CALL mp_command_d2s(DevContext* dev, char* ifNameOut, ch
 // there; out always receives a terminator.
 MPDLL_API int32_t MPDLL_CALL mp_command_s2s(DevContext* dev, const char* text, char* out) MPDLL_NOEXCEPT {
     if (!dev || !text || !out) return MPDLL_E_ARGUMENT;
-    put_board_names(*dev, text_within(text, kCommandSize + kNamesSlack), std::span<char>(out, kCommandSize));
+    put_board_names(*dev, mpdll::text_within(text, kCommandSize + kNamesSlack), std::span<char>(out, kCommandSize));
     return MPDLL_OK;
 }
 

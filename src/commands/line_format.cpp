@@ -1,12 +1,12 @@
 // Typed, bounded filling of command templates (see line_format.h).
 #include "commands/line_format.h"
 
-#include "commands/bounded_text.h"
+#include "connection/bounded_text.h"
 
 namespace mpdll::commands {
 
 bool format_line(std::span<char> out, std::string_view templateText, std::initializer_list<LineArg> args) noexcept {
-    BoundedText line(out);
+    TextComposer line(out);
     const LineArg* next = args.begin();
     std::size_t i = 0;
     while (i < templateText.size()) {
@@ -22,7 +22,7 @@ bool format_line(std::span<char> out, std::string_view templateText, std::initia
         if (wantsText) {
             line.append(next->text);
         } else {
-            line.append_number(next->number);
+            line.append_decimal(next->number);
         }
         ++next;
         i += 2;

@@ -2,7 +2,7 @@
 #include <array>
 #include <string_view>
 
-#include "commands/bounded_text.h"
+#include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
 
@@ -41,7 +41,7 @@ bool equals_upper_cased(std::string_view text, std::string_view upper) noexcept 
 
 MPDLL_API int32_t MPDLL_CALL mp_rate_s2i(const char* rateText) MPDLL_NOEXCEPT {
     // A text that does not fit the 2047-character working copy matches no rate.
-    const std::string_view text = mpdll::commands::text_within(rateText, mpdll::kCommandSize);
+    const std::string_view text = mpdll::text_within(rateText, mpdll::kCommandSize);
     for (const RatePair& rate : kRates) {
         if (equals_upper_cased(text, rate.name) || equals_upper_cased(text, rate.codeText)) return rate.code;
     }

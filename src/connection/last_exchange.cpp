@@ -21,7 +21,7 @@ void replace(std::array<char, N>& stored, std::string_view text) {
 
 template <std::size_t N>
 void copy_out(const std::array<char, N>& stored, std::span<char> out) {
-    copy_text(out, buffer_text(stored.data(), stored.size()));
+    copy_text(out, text_within(stored.data(), stored.size()));
 }
 
 }  // namespace

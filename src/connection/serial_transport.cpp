@@ -51,7 +51,7 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
     char line[kCommandSize] = {};
     std::memcpy(line, data, static_cast<std::size_t>(length));
     line[length] = '\r';
-    const std::string_view text = buffer_text(line, sizeof line);
+    const std::string_view text = text_within(line, sizeof line);
     last_exchange::record_sent(text);
 
     const SerialOps& port = platform::serial();
@@ -98,7 +98,7 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
                 port.purge(handle, platform::kPurgeInput);
                 return MPDLL_E_TRANSPORT;
             }
-            const std::string_view text = buffer_text(chunk, static_cast<std::size_t>(got));
+            const std::string_view text = text_within(chunk, static_cast<std::size_t>(got));
             if (quiet) {
                 collector.replace(text);
                 return finish(port);

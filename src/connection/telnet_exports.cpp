@@ -4,13 +4,14 @@
 #include <span>
 #include <string_view>
 
+#include "connection/bounded_text.h"
 #include "connection/telnet_negotiation.h"
 #include "mpdll/mpdll.h"
 
 MPDLL_API int32_t MPDLL_CALL TelnetNegotiate(const char* received, int32_t receivedSize, char* reply, int32_t* replyLength) MPDLL_NOEXCEPT {
     if (!received || !reply || !replyLength) return MPDLL_E_ARGUMENT;
     const std::size_t size = receivedSize > 0 ? static_cast<std::size_t>(receivedSize) : 0;
-    const std::string_view text(received, strnlen(received, size));
+    const std::string_view text = mpdll::text_within(received, size);
     // The caller gives 6 bytes of room per sequence, and each one starts with an IAC.
     const auto sequences = static_cast<std::size_t>(std::count(text.begin(), text.end(), static_cast<char>(mpdll::telnet::kIac)));
     const auto result = mpdll::telnet::negotiate(text, std::span<char>(reply, sequences * mpdll::telnet::kLongestReply));

@@ -56,7 +56,7 @@ Heard hear_until(DevContext& dev, LoginText& heard, Enough enough) {
         const int got = ops.recv(socket, chunk.data(), static_cast<int>(chunk.size() - 1));
         if (got <= 0) return Heard::failed;
         ops.acknowledge_now(socket);
-        const std::string_view received = buffer_text(chunk.data(), static_cast<std::size_t>(got));
+        const std::string_view received = text_within(chunk.data(), static_cast<std::size_t>(got));
         const telnet::Negotiation answer = telnet::negotiate(received, reply);
         if (answer.replyLength > 0 &&
             telnet_send_bytes(socket, std::string_view(reply.data(), answer.replyLength)) != MPDLL_OK)
@@ -74,7 +74,7 @@ bool send_login_line(DevContext& dev, std::string_view field, bool secret) {
     std::array<char, kResponseSize> line{};
     copy_text(line, field);
     if (!append_line_end(line)) return false;
-    const std::string_view text = buffer_text(line.data(), line.size());
+    const std::string_view text = text_within(line.data(), line.size());
     if (secret) return telnet_send_line(dev, text, false) == MPDLL_OK;
     return TelnetSnd(&dev, text.data(), static_cast<std::int32_t>(text.size())) == MPDLL_OK;
 }
@@ -97,7 +97,7 @@ bool negotiate_options(DevContext& dev, LoginText& seen) {
     for (int round = 0; round < kMostNegotiationRounds; ++round) {
         burst.fill('\0');
         if (!quiet_burst(dev, burst)) return false;
-        const std::string_view received = buffer_text(burst.data(), burst.size());
+        const std::string_view received = text_within(burst.data(), burst.size());
         seen.append_received(received);
         const telnet::Negotiation answer = telnet::negotiate(received, reply);
         if (!answer.found) return true;
@@ -117,7 +117,7 @@ std::int32_t telnet_login(DevContext& dev) noexcept {
 
     if (!seen.asks_for_login() && !seen.shows_prompt(prompt)) {
         std::array<char, kResponseSize> burst{};
-        if (quiet_burst(dev, burst)) seen.append_received(buffer_text(burst.data(), burst.size()));
+        if (quiet_burst(dev, burst)) seen.append_received(text_within(burst.data(), burst.size()));
     }
     if (!seen.asks_for_login()) return run_first_command(dev);
 

@@ -26,7 +26,7 @@ std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<c
         std::memset(response.data(), 0, response.size());
         const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &dev.udpPeer);
         if (got < 0) return MPDLL_E_TRANSPORT;
-        last_exchange::record_received(buffer_text(response.data(), static_cast<std::size_t>(got)));
+        last_exchange::record_received(text_within(response.data(), static_cast<std::size_t>(got)));
         return MPDLL_OK;
     } while (window.open());
     return MPDLL_OK;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
-#include "procedures/fixed_text.h"
 
 namespace mpdll::procedures {
 

@@ -1,8 +1,8 @@
 // Thermal power tracking on the board: start it (with a thermal reference
 // when one in range is given), read the thermal value, stop it.
+#include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
-#include "procedures/fixed_text.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ MPDLL_API int32_t MPDLL_CALL PowerTrackingOn(DevContext* dev, int32_t thermal) M
     if (dev == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
-    mpdll::procedures::FixedText<mpdll::kCommandSize> word;
+    mpdll::FixedText<mpdll::kCommandSize> word;
     if (thermal >= kLowestReference && thermal <= kHighestReference) {
         word.append("ther=").append_decimal(thermal);
     } else {

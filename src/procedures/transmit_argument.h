@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
-#include "procedures/fixed_text.h"
 
 namespace mpdll::procedures {
 

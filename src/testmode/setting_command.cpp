@@ -3,12 +3,12 @@
 
 #include <array>
 
-#include "commands/bounded_text.h"
 #include "commands/command_line.h"
+#include "connection/bounded_text.h"
 
 namespace mpdll::testmode {
 
-std::string_view text_argument(const char* text) noexcept { return commands::text_within(text, kCommandSize); }
+std::string_view text_argument(const char* text) noexcept { return text_within(text, kCommandSize); }
 
 std::int32_t run_command(DevContext& dev, std::uint32_t id, std::initializer_list<commands::LineArg> args,
                          commands::Response& response, std::int32_t wait) noexcept {

@@ -93,6 +93,18 @@ def run_json(args, timeout):
     return json.loads(lines[-1])
 
 
+def median_of_runs(args, timeout, runs=3):
+    """Runs a loop several times; keeps the run with the median command rate
+    (the machine is shared: one run can catch a burst of other work)."""
+    results = [run_json(args, timeout) for _ in range(runs)]
+    good = sorted((r for r in results if "error" not in r), key=lambda r: r["cmd_per_s"])
+    if not good:
+        return results[-1]
+    chosen = dict(good[len(good) // 2])
+    chosen["runs_cmd_per_s"] = [r["cmd_per_s"] for r in good]
+    return chosen
+
+
 def side_by_side(bench_dir):
     loop = os.path.join(bench_dir, "bench_command_loop")
     host_program = os.path.join(bench_dir, "bench_board_host")
@@ -102,16 +114,17 @@ def side_by_side(bench_dir):
         host = BoardHost(host_program, single)
         try:
             entry = results.setdefault(writes, {})
-            entry["library_telnet"] = run_json([loop, "--telnet", str(host.telnet), "--count", "2000"], 120)
-            entry["pexpect_telnet_default"] = run_json(pexpect_loop + ["--telnet", str(host.telnet), "--count", "40"], 120)
-            entry["pexpect_telnet_tuned"] = run_json(
-                pexpect_loop + ["--telnet", str(host.telnet), "--count", "60", "--tuned"], 120)
+            entry["library_telnet"] = median_of_runs([loop, "--telnet", str(host.telnet), "--count", "10000"], 120)
+            entry["pexpect_telnet_default"] = median_of_runs(
+                pexpect_loop + ["--telnet", str(host.telnet), "--count", "30"], 120)
+            entry["pexpect_telnet_tuned"] = median_of_runs(
+                pexpect_loop + ["--telnet", str(host.telnet), "--count", "60" if not single else "600", "--tuned"], 120)
             if not single:
-                entry["library_serial"] = run_json([loop, "--serial", host.serial, "--count", "20"], 120)
-                entry["library_serial_immediate"] = run_json(
-                    [loop, "--serial", host.serial, "--count", "2000", "--immediate-reads"], 120)
-                entry["pexpect_serial"] = run_json(pexpect_loop + ["--serial", host.serial, "--count", "300"], 120)
-                entry["library_udp"] = run_json([loop, "--udp", str(host.udp), "--count", "2000"], 120)
+                entry["library_serial"] = median_of_runs([loop, "--serial", host.serial, "--count", "20"], 120, runs=1)
+                entry["library_serial_immediate"] = median_of_runs(
+                    [loop, "--serial", host.serial, "--count", "10000", "--immediate-reads"], 120)
+                entry["pexpect_serial"] = median_of_runs(pexpect_loop + ["--serial", host.serial, "--count", "600"], 120)
+                entry["library_udp"] = median_of_runs([loop, "--udp", str(host.udp), "--count", "10000"], 120)
                 results["memory"] = {
                     "commands_10": run_json([loop, "--telnet", str(host.telnet), "--count", "10"], 120),
                     "commands_10000": run_json([loop, "--telnet", str(host.telnet), "--count", "10000"], 300),

@@ -1,7 +1,6 @@
-// One command exchange and the response texts (see board_exchange.h).
+// One command exchange, the two-step UDP read and the response texts (see
+// board_exchange.h).
 #include "commands/board_exchange.h"
-
-#include "connection/bounded_text.h"
 
 namespace mpdll::commands {
 
@@ -11,6 +10,23 @@ std::int32_t exchange(DevContext& dev, const char* line, Response& response, std
         SendCommand(&dev, line, response.data(), static_cast<std::int32_t>(response.size()), 0, wait);
     response.back() = '\0';  // whatever came, the text ends within the area
     return status;
+}
+
+std::int32_t exchange(DevContext& dev, const TextComposer& line, Response& response, std::int32_t wait) noexcept {
+    if (!line.fits()) return MPDLL_E_ARGUMENT;
+    return exchange(dev, line.c_str(), response, wait);
+}
+
+std::int32_t read_output(DevContext& dev, const char* line, Response& response) noexcept {
+    if (const std::int32_t status = exchange(dev, line, response); status != MPDLL_OK) return status;
+    if (dev.mode != MPDLL_MODE_UDP) return MPDLL_OK;
+    if (IsBufferOk(response.data()) != MPDLL_OK) return MPDLL_E_REPLY;
+    return exchange(dev, "flash read", response);
+}
+
+std::int32_t read_output(DevContext& dev, const TextComposer& line, Response& response) noexcept {
+    if (!line.fits()) return MPDLL_E_ARGUMENT;
+    return read_output(dev, line.c_str(), response);
 }
 
 std::string_view response_text(const Response& response) noexcept {

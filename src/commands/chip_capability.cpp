@@ -32,16 +32,14 @@ int32_t read_capability(DevContext* dev, const CapabilityQuery& query, char* val
     std::array<char, mpdll::kCommandSize> line{};
     format_line(line, query.command, {mpdll::field_text(dev->ifName)});  // a 50-byte name always fits
     Response response;
-    if (const int32_t status = exchange(*dev, line.data(), response); status != MPDLL_OK) return status;
+    if (const int32_t status = read_output(*dev, line.data(), response); status != MPDLL_OK) return status;
 
     Response value{};
     bool read = false;
     switch (dev->mode) {
         case MPDLL_MODE_UDP: {
-            // The reply only acknowledges; "flash read" fetches the output,
-            // which the board closes with a BEL that must stay out of the value.
-            if (IsBufferOk(response.data()) != MPDLL_OK) return MPDLL_E_REPLY;
-            if (const int32_t status = exchange(*dev, "flash read", response); status != MPDLL_OK) return status;
+            // The board closes the fetched output with a BEL that must stay
+            // out of the value.
             const Target targets[] = {Target::into_until_bel(value)};
             read = mpdll::scan::scan(response_text(response), query.udpForm, targets) == 1;
             break;

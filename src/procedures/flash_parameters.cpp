@@ -1,11 +1,12 @@
 // Named calibration values in the board's flash: read with "flash get",
-// written with "flash set".
+// written with "flash set". These shell lines are sent as written: no tool
+// word and no interface name is put in.
 #include <span>
 #include <string_view>
 
+#include "commands/board_exchange.h"
 #include "commands/response_scan.h"
 #include "mpdll/mpdll.h"
-#include "procedures/board_shell.h"
 
 namespace mpdll::procedures {
 namespace {
@@ -37,30 +38,27 @@ int32_t parse_udp_value(std::string_view text, std::string_view name, char* valu
 }  // namespace
 }  // namespace mpdll::procedures
 
-using mpdll::procedures::ShellLine;
-using mpdll::procedures::ShellResponse;
+using mpdll::commands::CommandText;
+using mpdll::commands::Response;
+using mpdll::commands::response_text;
 
 // valueOut needs room for the value: at most the whole response, 16384 bytes.
 MPDLL_API int32_t MPDLL_CALL FlashGet(DevContext* dev, const char* paramName, char* valueOut) MPDLL_NOEXCEPT {
     if (dev == nullptr || paramName == nullptr || valueOut == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
-    ShellLine line;
+    CommandText line;
     line.append("flash get ").append(paramName);
-    ShellResponse response;
-    if (const int32_t status = mpdll::procedures::run_shell_line(dev, line, response); status != MPDLL_OK) {
+    Response response;
+    if (const int32_t status = mpdll::commands::read_output(*dev, line, response); status != MPDLL_OK) {
         return status;
     }
     switch (dev->mode) {
         case MPDLL_MODE_UDP:
-            if (const int32_t status = mpdll::procedures::fetch_udp_output(dev, response); status != MPDLL_OK) {
-                return status;
-            }
-            return mpdll::procedures::parse_udp_value(mpdll::procedures::response_text(response), paramName,
-                                                      valueOut);
+            return mpdll::procedures::parse_udp_value(response_text(response), paramName, valueOut);
         case MPDLL_MODE_TELNET:
         case MPDLL_MODE_SERIAL:
-            return mpdll::procedures::parse_shell_value(mpdll::procedures::response_text(response), valueOut);
+            return mpdll::procedures::parse_shell_value(response_text(response), valueOut);
         default:
             return MPDLL_E_MODE;
     }
@@ -71,8 +69,8 @@ MPDLL_API int32_t MPDLL_CALL FlashSet(DevContext* dev, const char* paramName, co
     if (dev == nullptr || paramName == nullptr || paramValue == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
-    ShellLine line;
+    CommandText line;
     line.append("flash set ").append(paramName).append(" ").append(paramValue);
-    ShellResponse response;
-    return mpdll::procedures::run_shell_line(dev, line, response, mpdll::procedures::kFlashWriteWait);
+    Response response;
+    return mpdll::commands::exchange(*dev, line, response, mpdll::procedures::kFlashWriteWait);
 }

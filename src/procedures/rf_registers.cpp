@@ -1,8 +1,9 @@
 // RF registers: read with "irf", written with "orf". The board reports a
-// register as four decimal numbers, most significant byte first.
+// register as four decimal numbers, most significant byte first. The lines
+// are sent as written, with no names put in.
+#include "commands/board_exchange.h"
 #include "commands/response_scan.h"
 #include "mpdll/mpdll.h"
-#include "procedures/board_shell.h"
 
 namespace mpdll::procedures {
 namespace {
@@ -41,30 +42,27 @@ int32_t parse_register(std::string_view text, bool udp, uint32_t* regValueOut) n
 }  // namespace
 }  // namespace mpdll::procedures
 
-using mpdll::procedures::ShellLine;
-using mpdll::procedures::ShellResponse;
+using mpdll::commands::CommandText;
+using mpdll::commands::Response;
+using mpdll::commands::response_text;
 
 MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32_t regSel2,
                                         uint32_t* regValueOut) MPDLL_NOEXCEPT {
     if (dev == nullptr || regValueOut == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
-    ShellLine line;
+    CommandText line;
     line.append("irf ").append_decimal(regSel1).append(" ").append_decimal(regSel2);
-    ShellResponse response;
-    if (const int32_t status = mpdll::procedures::run_shell_line(dev, line, response); status != MPDLL_OK) {
+    Response response;
+    if (const int32_t status = mpdll::commands::read_output(*dev, line, response); status != MPDLL_OK) {
         return status;
     }
     switch (dev->mode) {
         case MPDLL_MODE_UDP:
-            if (const int32_t status = mpdll::procedures::fetch_udp_output(dev, response); status != MPDLL_OK) {
-                return status;
-            }
-            return mpdll::procedures::parse_register(mpdll::procedures::response_text(response), true, regValueOut);
+            return mpdll::procedures::parse_register(response_text(response), true, regValueOut);
         case MPDLL_MODE_TELNET:
         case MPDLL_MODE_SERIAL:
-            return mpdll::procedures::parse_register(mpdll::procedures::response_text(response), false,
-                                                     regValueOut);
+            return mpdll::procedures::parse_register(response_text(response), false, regValueOut);
         default:
             return MPDLL_E_MODE;
     }
@@ -75,10 +73,10 @@ MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32
     if (dev == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
-    ShellLine line;
+    CommandText line;
     line.append("orf ").append_decimal(regSel1).append(" ").append_decimal(regSel2).append(" ").append_hex(regValue);
-    ShellResponse response;
-    if (const int32_t status = mpdll::procedures::run_shell_line(dev, line, response); status != MPDLL_OK) {
+    Response response;
+    if (const int32_t status = mpdll::commands::exchange(*dev, line, response); status != MPDLL_OK) {
         return status;
     }
     switch (dev->mode) {

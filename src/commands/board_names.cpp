@@ -5,6 +5,7 @@
 #include <array>
 
 #include "connection/buffer_sizes.h"
+#include "connection/text_characters.h"
 
 namespace mpdll::commands {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 void upper_case_in_place(std::span<char> field) noexcept {
     for (char& c : field) {
         if (c == '\0') return;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        c = upper_case(c);
     }
 }
 

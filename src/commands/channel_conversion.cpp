@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
 
 namespace {
@@ -30,7 +31,7 @@ MPDLL_API int32_t MPDLL_CALL mp_channel_s2i(const char* channelText) MPDLL_NOEXC
     std::uint64_t value = 0;
     int digits = 0;
     for (const char* c = channelText; *c != '\0' && digits < kMaxDigits; ++c) {
-        if (*c < '0' || *c > '9') continue;
+        if (!mpdll::is_digit(*c)) continue;
         value = value * 10 + static_cast<std::uint64_t>(*c - '0');
         ++digits;
     }

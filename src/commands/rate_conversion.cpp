@@ -4,6 +4,7 @@
 
 #include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
+#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
 
 namespace {
@@ -31,8 +32,7 @@ constexpr std::int32_t kDefaultRateCode = 135;  // MCS7
 bool equals_upper_cased(std::string_view text, std::string_view upper) noexcept {
     if (text.size() != upper.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
-        if (c != upper[i]) return false;
+        if (mpdll::upper_case(text[i]) != upper[i]) return false;
     }
     return true;
 }

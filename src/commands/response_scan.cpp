@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "connection/text_characters.h"
+
 namespace mpdll::scan {
 
 Target Target::number(std::int32_t* out) { return Target{Kind::integer, out, {}, false}; }
@@ -15,12 +17,6 @@ namespace {
 
 constexpr char kBel = '\a';
 constexpr std::size_t kNoWidth = std::numeric_limits<std::size_t>::max();
-
-bool is_space(char c) noexcept {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
 
 // Reads the text from a position on; every step is bounded by the text.
 class Cursor {

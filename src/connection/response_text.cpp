@@ -7,12 +7,12 @@
 
 #include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
+#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {
 namespace {
 bool is_filler(char c) { return c == '\n' || c == '\r' || c == '\t' || c == ' '; }
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 }  // namespace
 
 std::size_t normal_form(std::string_view text, std::span<char> out) noexcept {
@@ -20,7 +20,7 @@ std::size_t normal_form(std::string_view text, std::span<char> out) noexcept {
     std::size_t length = 0;
     for (char c : text) {
         if (length + 1 >= out.size()) break;
-        if (!is_filler(c)) out[length++] = upper(c);
+        if (!is_filler(c)) out[length++] = upper_case(c);
     }
     out[length] = '\0';
     return length;

@@ -2,16 +2,11 @@
 // helpers and the two exports that carry them to the caller.
 #include "procedures/difference_digit.h"
 
+#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll::procedures {
 namespace {
-
-constexpr char kUpperDigits[] = "0123456789ABCDEF";
-
-bool is_space(char c) noexcept {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // Reads a decimal number the way the test program writes one: white space,
 // an optional sign, digits. No digits give 0. The magnitude is capped well
@@ -27,7 +22,7 @@ std::int64_t read_decimal(const char* text) noexcept {
     }
     constexpr std::int64_t kCap = 1000;
     std::int64_t magnitude = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
+    for (; is_digit(*text); ++text) {
         if (magnitude < kCap) {
             magnitude = magnitude * 10 + (*text - '0');
         }
@@ -38,14 +33,7 @@ std::int64_t read_decimal(const char* text) noexcept {
 }  // namespace
 
 std::int32_t difference_value(char digit) noexcept {
-    std::int32_t nibble = -1;
-    if (digit >= '0' && digit <= '9') {
-        nibble = digit - '0';
-    } else if (digit >= 'A' && digit <= 'F') {
-        nibble = digit - 'A' + 10;
-    } else if (digit >= 'a' && digit <= 'f') {
-        nibble = digit - 'a' + 10;
-    }
+    const std::int32_t nibble = hex_digit_value(digit);
     if (nibble < 0) {
         return 0;
     }
@@ -56,7 +44,7 @@ char difference_digit(std::int64_t difference) noexcept {
     if (difference < -8 || difference > 7) {
         return '0';
     }
-    return kUpperDigits[(difference + 16) % 16];
+    return kUpperHexDigits[(difference + 16) % 16];
 }
 
 }  // namespace mpdll::procedures

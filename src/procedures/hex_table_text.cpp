@@ -3,29 +3,9 @@
 
 #include <cstddef>
 
+#include "connection/text_characters.h"
+
 namespace mpdll::procedures {
-namespace {
-
-constexpr char kUpperDigits[] = "0123456789ABCDEF";
-
-int hex_digit(char c) noexcept {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-bool is_space(char c) noexcept {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-}  // namespace
 
 HexTableText::Entry HexTableText::next() noexcept {
     Entry entry{'\0', '\0'};
@@ -56,8 +36,8 @@ std::optional<std::int32_t> read_hex_entry(HexTableText::Entry entry) noexcept {
     }
     std::int32_t value = 0;
     bool any = false;
-    for (; at < 2 && hex_digit(characters[at]) >= 0; ++at) {
-        value = value * 16 + hex_digit(characters[at]);
+    for (; at < 2 && hex_digit_value(characters[at]) >= 0; ++at) {
+        value = value * 16 + hex_digit_value(characters[at]);
         any = true;
     }
     if (!any) {
@@ -68,8 +48,8 @@ std::optional<std::int32_t> read_hex_entry(HexTableText::Entry entry) noexcept {
 
 void write_hex_entry(char* out, std::int64_t value) noexcept {
     const std::int64_t byte = value < 0 ? 0 : (value > 255 ? 255 : value);
-    out[0] = byte < 16 ? ' ' : kUpperDigits[byte / 16];
-    out[1] = kUpperDigits[byte % 16];
+    out[0] = byte < 16 ? ' ' : kUpperHexDigits[byte / 16];
+    out[1] = kUpperHexDigits[byte % 16];
 }
 
 }  // namespace mpdll::procedures

@@ -29,6 +29,18 @@ std::int32_t read_output(DevContext& dev, const TextComposer& line, Response& re
     return read_output(dev, line.c_str(), response);
 }
 
+std::int32_t setting_outcome(const DevContext& dev, const Response& response) noexcept {
+    switch (dev.mode) {
+        case MPDLL_MODE_UDP:
+            return IsBufferOk(response.data()) == MPDLL_OK ? MPDLL_OK : MPDLL_E_REPLY;
+        case MPDLL_MODE_TELNET:
+        case MPDLL_MODE_SERIAL:
+            return MPDLL_OK;
+        default:
+            return MPDLL_E_MODE;
+    }
+}
+
 std::string_view response_text(const Response& response) noexcept {
     return text_within(response.data(), response.size());
 }

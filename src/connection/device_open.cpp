@@ -1,5 +1,21 @@
-// OpenDev: opens the connection the record's mode names.
+// OpenDev: opens the connection the record's mode names; and the step every
+// open ends with.
 #include "connection/device_open.h"
+
+#include "platform/platform.h"
+
+namespace mpdll {
+namespace {
+constexpr int kSettleMs = 10;
+}  // namespace
+
+std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept {
+    dev.openFlags |= static_cast<std::uint32_t>(mode);
+    platform::sleep_ms(kSettleMs);
+    return MPDLL_OK;
+}
+
+}  // namespace mpdll
 
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
     if (!dev) return MPDLL_E_ARGUMENT;

@@ -9,4 +9,8 @@ namespace mpdll {
 std::int32_t open_udp(DevContext& dev) noexcept;
 std::int32_t open_telnet(DevContext& dev) noexcept;
 std::int32_t open_serial(DevContext& dev) noexcept;
+
+// The last step of every open: marks `mode` open in dev.openFlags, gives the
+// connection a moment to settle and returns MPDLL_OK.
+std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept;
 }  // namespace mpdll

@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::uint32_t kSmallestQueue = 16384;
 constexpr MpCommTimeouts kDefaultTimeouts{100, 0, 0, 100, 500};
-constexpr int kSettleMs = 10;
 
 bool all_zero(const MpCommTimeouts& t) {
     return t.ReadIntervalTimeout == 0 && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0 &&
@@ -33,9 +32,7 @@ std::int32_t open_serial(DevContext& dev) noexcept {
     port.set_timeouts(dev.serialHandle, all_zero(dev.commTimeouts) ? kDefaultTimeouts : dev.commTimeouts);
     port.set_line(dev.serialHandle, dev.dcb);
     port.purge(dev.serialHandle, platform::kPurgeAll);
-    dev.openFlags |= MPDLL_MODE_SERIAL;
-    platform::sleep_ms(kSettleMs);
-    return MPDLL_OK;
+    return finish_open(dev, MPDLL_MODE_SERIAL);
 }
 
 }  // namespace mpdll

@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kDefaultSocketTimeoutMs = 5000;
 constexpr int kConnectTimeoutMs = 5000;
-constexpr int kSettleMs = 10;
 
 int socket_timeout(std::int32_t given) { return given > 0 ? given : kDefaultSocketTimeoutMs; }
 
@@ -38,9 +37,7 @@ std::int32_t open_telnet(DevContext& dev) noexcept {
         platform::sockets().close(socket);
         return MPDLL_E_OPEN;
     }
-    dev.openFlags |= MPDLL_MODE_TELNET;
-    platform::sleep_ms(kSettleMs);
-    return MPDLL_OK;
+    return finish_open(dev, MPDLL_MODE_TELNET);
 }
 
 }  // namespace mpdll

@@ -9,7 +9,6 @@ namespace {
 constexpr std::int32_t kUdpCommandTimeoutMs = 5000;
 constexpr std::uint16_t kFamilyIpv4 = 2;
 constexpr std::uint16_t kUdpCommandPort = 9034;
-constexpr int kSettleMs = 10;
 }  // namespace
 
 std::int32_t open_udp(DevContext& dev) noexcept {
@@ -22,9 +21,7 @@ std::int32_t open_udp(DevContext& dev) noexcept {
     dev.cmdMutex = platform::create_named_mutex("MUTEX_CMD");
     dev.cmdEvent = platform::create_named_event("EVENT_CMD", true);
     dev.cmdDoneEvent = platform::create_named_event("EVENT_CMD_DONE", false);
-    dev.openFlags |= MPDLL_MODE_UDP;
-    platform::sleep_ms(kSettleMs);
-    return MPDLL_OK;
+    return finish_open(dev, MPDLL_MODE_UDP);
 }
 
 }  // namespace mpdll

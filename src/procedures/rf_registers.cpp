@@ -79,13 +79,5 @@ MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32
     if (const int32_t status = mpdll::commands::exchange(*dev, line, response); status != MPDLL_OK) {
         return status;
     }
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return IsBufferOk(response.data()) == MPDLL_OK ? MPDLL_OK : MPDLL_E_REPLY;
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            return MPDLL_OK;
-        default:
-            return MPDLL_E_MODE;
-    }
+    return mpdll::commands::setting_outcome(*dev, response);
 }

@@ -23,15 +23,7 @@ std::int32_t run_setting(DevContext* dev, std::uint32_t id, std::initializer_lis
     if (dev == nullptr) return MPDLL_E_ARGUMENT;
     commands::Response response;
     if (const std::int32_t status = run_command(*dev, id, args, response); status != MPDLL_OK) return status;
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return IsBufferOk(response.data());
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            return MPDLL_OK;  // the board's output does not decide the status
-        default:
-            return MPDLL_E_MODE;
-    }
+    return commands::setting_outcome(*dev, response);
 }
 
 std::int32_t run_text_setting(DevContext* dev, std::uint32_t id, const char* text) noexcept {

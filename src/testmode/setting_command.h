@@ -22,10 +22,8 @@ std::string_view text_argument(const char* text) noexcept;
 std::int32_t run_command(DevContext& dev, std::uint32_t id, std::initializer_list<commands::LineArg> args,
                          commands::Response& response, std::int32_t wait = 0) noexcept;
 
-// A setting command: run_command, then by mode: UDP needs the lower-case "ok"
-// in the raw reply (else MPDLL_E_REPLY); telnet and serial succeed once the
-// exchange completed; any other mode is MPDLL_E_MODE. A null dev is
-// MPDLL_E_ARGUMENT.
+// A setting command: run_command, then its commands::setting_outcome (UDP
+// needs the lower-case "ok" in the raw reply). A null dev is MPDLL_E_ARGUMENT.
 std::int32_t run_setting(DevContext* dev, std::uint32_t id, std::initializer_list<commands::LineArg> args) noexcept;
 
 // The same with one text argument; a null text is MPDLL_E_ARGUMENT.

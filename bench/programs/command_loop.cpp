@@ -5,7 +5,10 @@
 // (VmHWM) after the open and after the loop.
 //
 //   bench_command_loop (--telnet PORT | --udp PORT | --serial PATH [--immediate-reads])
-//                      [--count N] [--command TEXT]
+//                      [--count N] [--command TEXT] [--raw]
+//
+// --raw runs the raw telnet client (immediate ACKs) instead of the library,
+// the baseline for the same process layout.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +17,7 @@
 
 #include "support/latency_samples.h"
 #include "support/library_session.h"
+#include "support/raw_clients.h"
 
 namespace {
 
@@ -35,16 +39,42 @@ long peak_rss_kib() {
 int usage(const char* program) {
     std::fprintf(stderr,
                  "usage: %s (--telnet PORT | --udp PORT | --serial PATH [--immediate-reads]) [--count N] "
-                 "[--command TEXT]\n",
+                 "[--command TEXT] [--raw]\n",
                  program);
     return 2;
+}
+
+void print_result(const char* transport, long count, long failures, const mpbench::LatencySamples& samples,
+                  long rssBefore) {
+    std::printf(
+        "{\"transport\": \"%s\", \"count\": %ld, \"failures\": %ld, \"p50_us\": %.1f, \"p99_us\": %.1f, "
+        "\"cmd_per_s\": %.1f, \"cpu_us\": %.2f, \"peak_rss_kib_before\": %ld, \"peak_rss_kib\": %ld}\n",
+        transport, count, failures, samples.median_us(), samples.percentile_us(0.99), samples.commands_per_second(),
+        samples.cpu_us_per_command(), rssBefore, peak_rss_kib());
+}
+
+int run_raw_telnet(int port, long count, const std::string& command) {
+    mpbench::RawTelnetClient client(port, true);
+    if (!client.login(mpbench::kUser, mpbench::kPassword, mpbench::kPrompt)) {
+        std::printf("{\"error\": \"raw telnet login failed\"}\n");
+        return 1;
+    }
+    const long rssBefore = peak_rss_kib();
+    mpbench::LatencySamples samples;
+    samples.reserve(static_cast<std::size_t>(count));
+    long failures = 0;
+    for (long i = 0; i < count; ++i) {
+        if (mpbench::timed(samples, [&] { return client.round_trip(command); }) < 0) ++failures;
+    }
+    print_result("raw_telnet", count, failures, samples, rssBefore);
+    return failures == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string transport, target, command = mpbench::kCommand;
-    bool immediateReads = false;
+    bool immediateReads = false, raw = false;
     long count = 1000;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -58,11 +88,14 @@ int main(int argc, char** argv) {
             command = argv[++i];
         } else if (arg == "--immediate-reads") {
             immediateReads = true;
+        } else if (arg == "--raw") {
+            raw = true;
         } else {
             return usage(argv[0]);
         }
     }
-    if (transport.empty() || count < 0) return usage(argv[0]);
+    if (transport.empty() || count < 0 || (raw && transport != "telnet")) return usage(argv[0]);
+    if (raw) return run_raw_telnet(std::atoi(target.c_str()), count, command);
 
     std::unique_ptr<mpbench::LibrarySession> session =
         transport == "telnet" ? mpbench::LibrarySession::telnet(std::atoi(target.c_str()))
@@ -80,10 +113,6 @@ int main(int argc, char** argv) {
         if (mpbench::timed(samples, [&] { return session->send(command.c_str()); }) != MPDLL_OK) ++failures;
     }
     session.reset();
-    std::printf(
-        "{\"transport\": \"%s\", \"count\": %ld, \"failures\": %ld, \"p50_us\": %.1f, \"p99_us\": %.1f, "
-        "\"cmd_per_s\": %.1f, \"cpu_us\": %.2f, \"peak_rss_kib_before\": %ld, \"peak_rss_kib\": %ld}\n",
-        transport.c_str(), count, failures, samples.median_us(), samples.percentile_us(0.99),
-        samples.commands_per_second(), samples.cpu_us_per_command(), rssBefore, peak_rss_kib());
+    print_result(transport.c_str(), count, failures, samples, rssBefore);
     return failures == 0 ? 0 : 1;
 }

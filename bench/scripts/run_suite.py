@@ -115,6 +115,7 @@ def side_by_side(bench_dir):
         try:
             entry = results.setdefault(writes, {})
             entry["library_telnet"] = median_of_runs([loop, "--telnet", str(host.telnet), "--count", "10000"], 120)
+            entry["raw_telnet"] = median_of_runs([loop, "--telnet", str(host.telnet), "--count", "10000", "--raw"], 120)
             entry["pexpect_telnet_default"] = median_of_runs(
                 pexpect_loop + ["--telnet", str(host.telnet), "--count", "30"], 120)
             entry["pexpect_telnet_tuned"] = median_of_runs(

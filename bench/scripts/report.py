@@ -200,7 +200,7 @@ def main():
           "The machine is shared (other builds and test runs on its cores), so single numbers are noisy, most of all the 99th percentiles. "
           "To keep load from favouring one side, the library and its raw baseline take turns command by command "
           "in the same process and against the same simulated board (`mpboard_lib`, in-process, loopback), and which of the two goes first changes every command. "
-          "bench_mpdll runs with all its threads on CPU %s: left free, each connection settles at random on "
+          "bench_mpdll, and every process of the side-by-side runs in section 2, runs with all its threads on CPU %s: left free, each connection settles at random on "
           "same-core or cross-core wake-ups between client and board, which moves its median by tens of "
           "microseconds for the library and the raw client alike (see the unpinned run in section 1). " % machine.get("pinned_cpu", "?") +
           "Times are wall-clock per command (p50 = median, p99 = 99th percentile) unless marked as CPU time; "
@@ -244,7 +244,8 @@ def main():
           "Default pexpect sleeps 50 ms before each send; tuned sets `delaybeforesend=None`. fdpexpect has no send delay, "
           "so its default and tuned runs are the same. Each loop runs three times; the table shows the run with the "
           "median command rate (all three rates in the last column). cmd/s is commands over their total time, so "
-          "it includes every stall the shared machine caused.", "")
+          "it includes every stall the shared machine caused. The board host and every loop (pexpect with its telnet "
+          "program too) run on the one CPU named above.", "")
     rows = []
 
     def loop_row(label, entry, pexpect_ref=None):

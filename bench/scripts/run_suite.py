@@ -9,7 +9,8 @@
    to move, each connection settles on same-core or cross-core wake-ups at
    random, which moves its median by tens of microseconds and would swamp
    the library's own overhead. The telnet round trips run a second time
-   unpinned, for comparison.
+   unpinned, for comparison. The side-by-side processes below run on the
+   same CPU, for the same reason.
 2. Side by side in separate processes against one simulated board
    (bench_board_host): the library's command loop (bench_command_loop) and
    the pexpect loops (pexpect_loop.py), for a board writing with Nagle and
@@ -74,7 +75,8 @@ class BoardHost:
 
     def __init__(self, program, single_write):
         args = [program] + (["--single-write"] if single_write else [])
-        self.process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+                                        preexec_fn=on_pinned_cpu)
         words = self.process.stdout.readline().split()
         if len(words) != 6:
             raise RuntimeError("board host did not start: %r" % words)
@@ -85,8 +87,12 @@ class BoardHost:
         self.process.wait(timeout=10)
 
 
+def on_pinned_cpu():
+    os.sched_setaffinity(0, {pinned_cpu()})
+
+
 def run_json(args, timeout):
-    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout, preexec_fn=on_pinned_cpu)
     lines = [line for line in result.stdout.splitlines() if line.startswith("{")]
     if not lines:
         return {"error": "no result (exit %d): %s" % (result.returncode, result.stderr.strip()[-300:])}
@@ -156,7 +162,7 @@ def main():
     command = [program, "--benchmark_out=" + gbench_json, "--benchmark_out_format=json"]
     if args.filter:
         command.append("--benchmark_filter=" + args.filter)
-    subprocess.run(command, check=True, preexec_fn=lambda: os.sched_setaffinity(0, {cpu}))
+    subprocess.run(command, check=True, preexec_fn=on_pinned_cpu)
     print("\ntelnet round trips again with the threads free to run on any CPU ...", flush=True)
     subprocess.run([program, "--benchmark_out=" + unpinned_json, "--benchmark_out_format=json",
                     "--benchmark_filter=^round_trip/telnet_(nagle|single_write)/"], check=True)

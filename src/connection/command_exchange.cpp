@@ -53,7 +53,7 @@ MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, c
                                         : static_cast<int32_t>(kResponseSize);
             const int32_t status = line_exchange(dev, command, static_cast<int32_t>(line.size()), raw, rawSize, wait);
             if (status != MPDLL_OK) return status;
-            const std::string_view answer = trim_response(text_within(raw, sizeof raw), line.size(),
+            const std::string_view answer = trim_response(text_within(raw, sizeof raw), line,
                                                           field_text(dev->prompt).size(), keeps_prompt(keepPrompt));
             copy_text(std::span<char>(response, size), answer);
             return MPDLL_OK;

@@ -94,7 +94,7 @@ struct TrimCase {
     std::string expected;
 };
 
-TEST(FormatReceiveData, CutsEchoAndPromptByPosition) {
+TEST(FormatReceiveData, CutsTheEchoWhenThereAndThePromptByPosition) {
     const std::vector<TrimCase> cases = {
         {"X\r\n1\r\nP", "X", "P", 0, "\r\n1\r\n"},
         {"X\r\n1\r\nP", "X", "P", 1, "\r\n1\r\nP"},
@@ -104,6 +104,9 @@ TEST(FormatReceiveData, CutsEchoAndPromptByPosition) {
         {"abc", "abc", "# ", 0, "abc"},
         {"abc# ", "abc", "# ", 0, ""},
         {"ls\r\nfile\r\n", "ls", "", 0, "\r\nfile\r\n"},
+        // A board that echoes nothing keeps the start of its output.
+        {"1\r\nP", "X", "P", 0, "1\r\n"},
+        {"chipVersion: b\r\n# ", "cat /proc/wlan0/mib_rf | grep chipVersion", "# ", 0, "chipVersion: b\r\n"},
     };
     for (const TrimCase& c : cases) {
         std::vector<char> out(64, '\0');

@@ -362,8 +362,8 @@ def main():
             "setting." % (fmt(serial_default), fmt(serial_raw), fmt(serial_immediate)))
     findings.append(
         "- The serial write needs a `sendTimeout` above 0: with 0 the library purges the output side right after "
-        "the write, and on a pseudo-terminal that can drop the command before the board has read it (seen here: "
-        "commands lost, each then waiting out the 5 s receive limit). The suite sets 1000 ms, as mpctl does.")
+        "the write, and on a pseudo-terminal that can drop the command before the board has read it; the receive "
+        "then waits out its 5 s limit. The suite sets 1000 ms, as mpctl does.")
     login_total = get(runs, "operation/telnet/OpenDev_login", "total_ms")
     login_fixed = get(runs, "operation/telnet/OpenDev_login", "fixed_wait_ms")
     if login_total and login_fixed is not None and login_fixed > 0.9 * login_total:

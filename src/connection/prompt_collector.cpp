@@ -9,6 +9,11 @@
 
 namespace mpdll {
 
+std::string_view received_text(char* chunk, std::size_t length) noexcept {
+    char* const end = std::remove(chunk, chunk + length, '\0');
+    return {chunk, static_cast<std::size_t>(end - chunk)};
+}
+
 PromptCollector::PromptCollector(std::span<char> buffer, std::string_view prompt, std::int32_t wait) noexcept
     : buffer_(buffer), prompt_(prompt), quiet_(wait == MPDLL_WAIT_QUIET) {
     if (buffer_.empty()) return;

@@ -13,6 +13,10 @@
 
 namespace mpdll {
 
+// The text of a received chunk: its NUL bytes (a telnet CR NUL, or noise on
+// the line) are dropped in place, so text and a prompt after them still count.
+std::string_view received_text(char* chunk, std::size_t length) noexcept;
+
 class PromptCollector {
 public:
     // The buffer's current text (up to its first NUL) is kept and counts as

@@ -103,7 +103,7 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
                 port.purge(handle, platform::kPurgeInput);
                 return MPDLL_E_TRANSPORT;
             }
-            const std::string_view text = text_within(chunk, static_cast<std::size_t>(got));
+            const std::string_view text = received_text(chunk, static_cast<std::size_t>(got));
             if (quiet) {
                 collector.replace(text);
                 return finish(port);

@@ -91,7 +91,7 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
         if (got < 0) return socket_error();
         if (got > 0) ops.acknowledge_now(socket);
         received += got;
-        if (collector.append(text_within(chunk, static_cast<std::size_t>(got)))) return finish();
+        if (collector.append(received_text(chunk, static_cast<std::size_t>(got)))) return finish();
         std::memset(chunk, 0, static_cast<std::size_t>(got));
         // A closed connection stays readable with nothing to read: pace the
         // loop as if waiting, until the window ends.

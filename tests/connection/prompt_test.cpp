@@ -49,6 +49,14 @@ TEST(RcvPrompt, UnterminatedPromptFieldIsReadWithinItsArray) {
     EXPECT_EQ(RcvPrompt(dev.get(), std::string(49, 'p').c_str(), 0), -1);
 }
 
+TEST(PromptCollector, NulBytesInAChunkHideNeitherTextNorPrompt) {
+    std::vector<char> buffer(64, '\0');
+    mpdll::PromptCollector collector(buffer, "# ", 0);
+    char chunk[] = {'o', 'k', '\r', '\0', '\n', '\0', '\0', '#', ' '};
+    EXPECT_TRUE(collector.append(mpdll::received_text(chunk, sizeof chunk)));
+    EXPECT_EQ(collector.text(), "ok\r\n# ");
+}
+
 TEST(PromptCollector, FindsAPromptSplitAcrossChunks) {
     std::vector<char> buffer(64, '\0');
     mpdll::PromptCollector collector(buffer, "root@board:~# ", 0);

@@ -45,7 +45,7 @@ MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, c
 
     switch (dev->mode) {
         case MPDLL_MODE_UDP:
-            return udp_exchange(*dev, line, std::span<char>(response, size));
+            return udp_exchange(*dev, line, std::span<char>(response, size), raw);
         case MPDLL_MODE_TELNET:
         case MPDLL_MODE_SERIAL: {
             const int32_t rawSize = dev->mode == MPDLL_MODE_TELNET

@@ -11,5 +11,7 @@
 namespace mpdll {
 // Reads and drops everything readable at once; scratch is the read buffer.
 void discard_stream_input(MpSocket socket, std::span<char> scratch) noexcept;
-void discard_datagrams(MpSocket socket, std::span<char> scratch) noexcept;
+// Drops the datagrams waiting, and those that arrive within waitMs of the
+// last one.
+void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs = 0) noexcept;
 }  // namespace mpdll

@@ -7,11 +7,19 @@
 #include "connection/bounded_text.h"
 #include "connection/last_exchange.h"
 #include "connection/receive_window.h"
+#include "connection/stale_input.h"
 #include "platform/platform.h"
 
 namespace mpdll {
+namespace {
+// A board that sends its reply twice sends the copy right behind it; once no
+// datagram has come for this long, nothing is left to take for the answer to
+// the next command.
+constexpr int kDuplicateGraceMs = 1;
+}  // namespace
 
-std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response) noexcept {
+std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
+                          std::span<char> scratch) noexcept {
     const int length = static_cast<int>(std::min<std::size_t>(command.size(), INT_MAX));
     const int sent = platform::sockets().send_to(dev.udpSocket, command.data(), length, dev.udpPeer);
     last_exchange::record_sent(command);
@@ -27,6 +35,7 @@ std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<c
         const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &dev.udpPeer);
         if (got < 0) return MPDLL_E_TRANSPORT;
         last_exchange::record_received(text_within(response.data(), static_cast<std::size_t>(got)));
+        discard_datagrams(dev.udpSocket, scratch, kDuplicateGraceMs);
         return MPDLL_OK;
     } while (window.open());
     return MPDLL_OK;

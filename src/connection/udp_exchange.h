@@ -10,5 +10,7 @@
 
 namespace mpdll {
 // response is cleared by the caller; the reply is kept terminated in it.
-std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response) noexcept;
+// scratch takes the copies of the reply that a board sends right after it.
+std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
+                          std::span<char> scratch) noexcept;
 }  // namespace mpdll

@@ -117,7 +117,8 @@ TEST(UdpExchange, DuplicatedReplyIsNotTakenAsTheNextAnswer) {
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     char response[64];
     ASSERT_EQ(SendCommand(dev.get(), "first", response, sizeof response, 0, 0), MPDLL_OK);
-    ASSERT_EQ(mpdll::platform::sockets().wait_readable(dev->udpSocket, 2000), mpdll::platform::Wait::ready);
+    // The copy the board sent right behind its reply went with the reply.
+    EXPECT_EQ(mpdll::platform::sockets().wait_readable(dev->udpSocket, 100), mpdll::platform::Wait::timeout);
     EXPECT_EQ(SendCommand(dev.get(), "second", response, sizeof response, 0, 0), MPDLL_OK);
     EXPECT_STREQ(response, "ok second");
     CloseDev(dev.get(), MPDLL_MODE_UDP);

@@ -3,20 +3,18 @@
 // GetBuffer reports it, statuses, and values read back from the board's state.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <unistd.h>
-
 #include <array>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "mpdll/mpdll.h"
-#include "simulator.h"
+#include "support/board_under_test.h"
 
 namespace {
 
+using mpdll::test::BoardSetup;
+using mpdll::test::BoardUnderTest;
 using Lines = std::vector<std::string>;
 
 std::string tool(const std::string& rest) { return "iwpriv wlan0 " + rest; }
@@ -29,47 +27,21 @@ std::string transport_name(const ::testing::TestParamInfo<int32_t>& info) {
     }
 }
 
-// A board per test. Its UDP endpoint must be on port 9034, so it listens on
-// a loopback address of this process's own.
+// A board per test, serving every transport, and a record opened on it over
+// the transport under test.
 class BoardCommands : public ::testing::TestWithParam<int32_t> {
 protected:
     void SetUp() override { open_board(mpboard::Options{}); }
 
     void open_board(mpboard::Options options, const char* ifName = "", const char* toolPath = "") {
-        options.telnet_port = 0;
-        const int pid = static_cast<int>(getpid());
-        udpAddress_ = "127.94." + std::to_string(pid / 250 % 250 + 1) + "." + std::to_string(pid % 250 + 2);
-        options.udp_address = udpAddress_;
-        options.udp_port = 9034;
-        options.negotiation_wait_ms = 100;
         close_board();
-        board_ = std::make_unique<mpboard::Simulator>(options);
-        board_->start();
-
-        dev_ = std::make_unique<DevContext>();
-        std::memset(dev_.get(), 0, sizeof(DevContext));
-        dev_->mode = GetParam();
-        std::strcpy(dev_->prompt, "# ");
-        std::strcpy(dev_->ifName, ifName);
-        std::strcpy(dev_->toolPath, toolPath);
-        switch (GetParam()) {
-            case MPDLL_MODE_UDP:
-                ASSERT_EQ(1, inet_pton(AF_INET, udpAddress_.c_str(), &dev_->udpPeer.address));
-                break;
-            case MPDLL_MODE_TELNET:
-                std::snprintf(dev_->ipText, sizeof dev_->ipText, "127.0.0.1:%d", board_->telnet_port());
-                std::strcpy(dev_->userName, "root");
-                std::strcpy(dev_->password, "root");
-                break;
-            default:
-                serialPath_ = board_->serial_path();
-                dev_->portName = serialPath_.c_str();
-                dev_->dcb.DCBlength = sizeof(MpDcb);
-                dev_->dcb.BaudRate = 115200;
-                dev_->dcb.fBinary = 1;
-                dev_->dcb.ByteSize = 8;
-                break;
-        }
+        BoardSetup setup;
+        setup.servesAll = true;
+        setup.record.ifName = ifName;
+        setup.record.toolPath = toolPath;
+        session_ = std::make_unique<BoardUnderTest>(mpdll::test::transport_of(GetParam()), std::move(options), setup);
+        board_ = &session_->board();
+        dev_ = session_->record();
         ASSERT_EQ(MPDLL_OK, OpenDev(dev_.get()));
         opened_ = true;
     }
@@ -101,9 +73,9 @@ protected:
     bool udp() const { return GetParam() == MPDLL_MODE_UDP; }
     DevContext* dev() { return dev_.get(); }
 
-    std::unique_ptr<mpboard::Simulator> board_;
+    std::unique_ptr<BoardUnderTest> session_;
+    mpboard::Simulator* board_ = nullptr;  // session_'s board
     std::unique_ptr<DevContext> dev_;
-    std::string udpAddress_, serialPath_;
     bool opened_ = false;
 };
 

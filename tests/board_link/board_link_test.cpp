@@ -1,9 +1,5 @@
 // The library's OpenDev, SendCommand and CloseDev against the simulated board
 // over telnet (each login style), UDP and the serial console.
-#include <arpa/inet.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -11,34 +7,22 @@
 #include <gtest/gtest.h>
 
 #include "mpdll/mpdll.h"
-#include "simulator.h"
+#include "support/board_under_test.h"
 
 namespace {
 
-std::unique_ptr<DevContext> blank_record(int32_t mode) {
-    auto dev = std::make_unique<DevContext>();
-    std::memset(dev.get(), 0, sizeof(DevContext));
-    dev->mode = mode;
-    std::strcpy(dev->prompt, "# ");
-    return dev;
-}
+using mpdll::test::BoardSetup;
+using mpdll::test::BoardUnderTest;
+using mpdll::test::quick_board;
+using mpdll::test::Transport;
 
-mpboard::Options board_options() {
-    mpboard::Options o;
-    o.telnet_port = 0;
-    o.udp_port = -1;
-    o.serial = false;
-    o.negotiation_wait_ms = 200;
-    o.login_fail_delay_ms = 300;
-    return o;
-}
-
-std::unique_ptr<DevContext> telnet_record(const mpboard::Simulator& board, const char* password = "root") {
-    auto dev = blank_record(2);
-    std::snprintf(dev->ipText, sizeof dev->ipText, "127.0.0.1:%d", board.telnet_port());
-    std::strcpy(dev->userName, "root");
-    std::strcpy(dev->password, password);
-    return dev;
+// Records without an interface name; telnet waits 200 ms for our option answers.
+BoardSetup link_setup(const char* password = "root") {
+    BoardSetup setup;
+    setup.negotiationWaitMs = 200;
+    setup.record.ifName = "";
+    setup.record.password = password;
+    return setup;
 }
 
 std::string send(DevContext* dev, const char* line, int32_t* status = nullptr) {
@@ -57,11 +41,11 @@ struct LoginCase {
 class TelnetLink : public ::testing::TestWithParam<LoginCase> {};
 
 TEST_P(TelnetLink, OpensRunsCommandsAndCloses) {
-    mpboard::Options o = board_options();
+    mpboard::Options o = quick_board();
     o.login = GetParam().style;
-    mpboard::Simulator board(o);
-    board.start();
-    auto dev = telnet_record(board);
+    BoardUnderTest link(Transport::telnet, o, link_setup());
+    mpboard::Simulator& board = link.board();
+    auto dev = link.record();
     std::strcpy(dev->firstCommand, "iwpriv wlan0 mp_start");
     ASSERT_EQ(OpenDev(dev.get()), 0);
     EXPECT_TRUE(board.test_mode()) << "first command not run in the shell";
@@ -80,17 +64,15 @@ INSTANTIATE_TEST_SUITE_P(Styles, TelnetLink,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TelnetLinkRefused, WrongPasswordFailsTheOpen) {
-    mpboard::Simulator board(board_options());
-    board.start();
-    auto dev = telnet_record(board, "wrong");
+    BoardUnderTest link(Transport::telnet, quick_board(), link_setup("wrong"));
+    auto dev = link.record();
     EXPECT_EQ(OpenDev(dev.get()), -30006);
 }
 
 TEST(TelnetLinkFaults, ChunkedAnswerWithSplitPromptStillEndsAtThePrompt) {
-    mpboard::Options o = board_options();
-    mpboard::Simulator board(o);
-    board.start();
-    auto dev = telnet_record(board);
+    BoardUnderTest link(Transport::telnet, quick_board(), link_setup());
+    mpboard::Simulator& board = link.board();
+    auto dev = link.record();
     ASSERT_EQ(OpenDev(dev.get()), 0);
     mpboard::Faults f;
     f.chunk_size = 3;
@@ -101,16 +83,8 @@ TEST(TelnetLinkFaults, ChunkedAnswerWithSplitPromptStillEndsAtThePrompt) {
 }
 
 TEST(UdpLink, SendCommandAndTheTwoStepRead) {
-    // OpenDev always aims at port 9034, so the board takes a loopback address of its own.
-    mpboard::Options o = board_options();
-    o.telnet_port = -1;
-    o.udp_port = 9034;
-    const int pid = static_cast<int>(::getpid());
-    o.udp_address = "127.77." + std::to_string(pid / 250 % 250 + 1) + "." + std::to_string(pid % 250 + 2);
-    mpboard::Simulator board(o);
-    board.start();
-    auto dev = blank_record(1);
-    ASSERT_EQ(inet_pton(AF_INET, o.udp_address.c_str(), &dev->udpPeer.address), 1);
+    BoardUnderTest link(Transport::udp, quick_board(), link_setup());
+    auto dev = link.record();
     ASSERT_EQ(OpenDev(dev.get()), 0);
     EXPECT_EQ(send(dev.get(), "iwpriv wlan0 mp_start"), "ok");
     EXPECT_EQ(send(dev.get(), "flash get XCAP"), "ok");
@@ -119,18 +93,9 @@ TEST(UdpLink, SendCommandAndTheTwoStepRead) {
 }
 
 TEST(SerialLink, SendCommandOnTheConsole) {
-    mpboard::Options o = board_options();
-    o.telnet_port = -1;
-    o.serial = true;
-    mpboard::Simulator board(o);
-    board.start();
-    auto dev = blank_record(4);
-    std::string path = board.serial_path();
-    dev->portName = path.c_str();
-    dev->dcb.DCBlength = sizeof(MpDcb);
-    dev->dcb.BaudRate = 115200;
-    dev->dcb.fBinary = 1;
-    dev->dcb.ByteSize = 8;
+    BoardUnderTest link(Transport::serial, quick_board(), link_setup());
+    mpboard::Simulator& board = link.board();
+    auto dev = link.record();
     ASSERT_EQ(OpenDev(dev.get()), 0);
     EXPECT_EQ(send(dev.get(), "iwpriv wlan0 mp_start"), "\r\n");
     EXPECT_EQ(send(dev.get(), "cat /proc/wlan0/mib_rf | grep chipVersion"), "\r\n  chipVersion: b\r\n");

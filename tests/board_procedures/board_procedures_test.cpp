@@ -4,19 +4,18 @@
 // and registers.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "mpdll/mpdll.h"
-#include "simulator.h"
+#include "support/board_under_test.h"
 
 namespace {
 
+using mpdll::test::BoardSetup;
+using mpdll::test::BoardUnderTest;
 using Lines = std::vector<std::string>;
 
 // FlashGet writes a value of up to a whole response.
@@ -32,44 +31,18 @@ std::string transport_name(const ::testing::TestParamInfo<int32_t>& info) {
     }
 }
 
-// A board of its own per test, opened and in test mode. Its UDP endpoint
-// must be on port 9034, so it listens on a loopback address of its own.
+// A board of its own per test, serving every transport, and a record opened
+// on it over the transport under test and in test mode.
 class BoardSession {
 protected:
     void open(int32_t mode) {
         mode_ = mode;
-        mpboard::Options options;
-        options.telnet_port = 0;
-        const int pid = static_cast<int>(getpid());
-        udpAddress_ = "127.93." + std::to_string(pid / 250 % 250 + 1) + "." + std::to_string(pid % 250 + 2);
-        options.udp_address = udpAddress_;
-        options.udp_port = 9034;
-        options.negotiation_wait_ms = 100;
-        board_ = std::make_unique<mpboard::Simulator>(options);
-        board_->start();
-
-        dev_ = std::make_unique<DevContext>();
-        std::memset(dev_.get(), 0, sizeof(DevContext));
-        dev_->mode = mode;
-        std::strcpy(dev_->prompt, "# ");
-        switch (mode) {
-            case MPDLL_MODE_UDP:
-                ASSERT_EQ(1, inet_pton(AF_INET, udpAddress_.c_str(), &dev_->udpPeer.address));
-                break;
-            case MPDLL_MODE_TELNET:
-                std::snprintf(dev_->ipText, sizeof dev_->ipText, "127.0.0.1:%d", board_->telnet_port());
-                std::strcpy(dev_->userName, "root");
-                std::strcpy(dev_->password, "root");
-                break;
-            default:
-                serialPath_ = board_->serial_path();
-                dev_->portName = serialPath_.c_str();
-                dev_->dcb.DCBlength = sizeof(MpDcb);
-                dev_->dcb.BaudRate = 115200;
-                dev_->dcb.fBinary = 1;
-                dev_->dcb.ByteSize = 8;
-                break;
-        }
+        BoardSetup setup;
+        setup.servesAll = true;
+        setup.record.ifName = "";
+        session_ = std::make_unique<BoardUnderTest>(mpdll::test::transport_of(mode), mpboard::Options{}, setup);
+        board_ = &session_->board();
+        dev_ = session_->record();
         ASSERT_EQ(MPDLL_OK, OpenDev(dev_.get()));
         opened_ = true;
         ASSERT_EQ(MPDLL_OK, EnterMP(dev_.get()));
@@ -89,9 +62,9 @@ protected:
     bool udp() const { return mode_ == MPDLL_MODE_UDP; }
     DevContext* dev() { return dev_.get(); }
 
-    std::unique_ptr<mpboard::Simulator> board_;
+    std::unique_ptr<BoardUnderTest> session_;
+    mpboard::Simulator* board_ = nullptr;  // session_'s board
     std::unique_ptr<DevContext> dev_;
-    std::string udpAddress_, serialPath_;
     int32_t mode_ = 0;
     bool opened_ = false;
 };

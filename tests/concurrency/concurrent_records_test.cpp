@@ -3,9 +3,6 @@
 // answer must be that board's own, and GetBuffer, which reads the copies of
 // the last exchange all records share, may run at any moment. Built with
 // ThreadSanitizer by `make tsan`, which fails on any data race it sees.
-#include <arpa/inet.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -16,71 +13,47 @@
 #include <gtest/gtest.h>
 
 #include "mpdll/mpdll.h"
-#include "simulator.h"
+#include "support/board_under_test.h"
 
 namespace {
 
+using mpdll::test::BoardSetup;
+using mpdll::test::BoardUnderTest;
+using mpdll::test::Transport;
+
 constexpr int kCommandsPerThread = 60;
 
-enum class Transport { telnet, udp, serial };
-
-template <std::size_t N>
-void put_text(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+// Station records: the console line without binary mode, and a serial read
+// that ends 10 ms after the last byte.
+BoardSetup station_setup() {
+    BoardSetup setup;
+    setup.record.serial.binary = false;
+    setup.record.serial.timeouts = MpCommTimeouts{10, 0, 0, 100, 500};
+    return setup;
 }
 
 // One board and one record that reaches it.
 struct Station {
-    Station(Transport transport, int index) : transport(transport), value("v" + std::to_string(index * 1000 + 7)) {
-        mpboard::Options options;
-        options.telnet_port = transport == Transport::telnet ? 0 : -1;
-        options.udp_port = transport == Transport::udp ? 9034 : -1;
-        options.serial = transport == Transport::serial;
-        options.negotiation_wait_ms = 100;
-        const int pid = static_cast<int>(::getpid());
-        const std::string udpAddress = "127." + std::to_string(pid / 250 % 250 + 1) + "." +
-                                       std::to_string(pid % 250 + 1) + "." + std::to_string(index + 230);
-        options.udp_address = udpAddress;
-        board = std::make_unique<mpboard::Simulator>(options);
-        board->start();
+    Station(Transport transport, int index)
+        : value("v" + std::to_string(index * 1000 + 7)),
+          bench(transport, mpboard::Options{}, station_setup()),
+          board(&bench.board()),
+          dev(bench.record()) {
         board->set_flash_value("STATION", value);
-
-        std::memset(&dev, 0, sizeof dev);
-        put_text(dev.prompt, "# ");
-        put_text(dev.ifName, "wlan0");
-        if (transport == Transport::telnet) {
-            dev.mode = MPDLL_MODE_TELNET;
-            put_text(dev.ipText, "127.0.0.1:" + std::to_string(board->telnet_port()));
-            put_text(dev.userName, "root");
-            put_text(dev.password, "root");
-        } else if (transport == Transport::udp) {
-            dev.mode = MPDLL_MODE_UDP;
-            ::inet_pton(AF_INET, udpAddress.c_str(), &dev.udpPeer.address);
-        } else {
-            dev.mode = MPDLL_MODE_SERIAL;
-            serialPath = board->serial_path();
-            dev.portName = serialPath.c_str();
-            dev.dcb.DCBlength = sizeof(MpDcb);
-            dev.dcb.BaudRate = 115200;
-            dev.dcb.ByteSize = 8;
-            dev.commTimeouts = MpCommTimeouts{10, 0, 0, 100, 500};  // a read ends 10 ms after the last byte
-        }
     }
 
-    std::uint32_t mask() const { return static_cast<std::uint32_t>(dev.mode); }
+    std::uint32_t mask() const { return bench.close_mask(); }
 
-    Transport transport;
     std::string value;
-    std::string serialPath;
-    std::unique_ptr<mpboard::Simulator> board;
-    DevContext dev;
+    BoardUnderTest bench;
+    mpboard::Simulator* board;  // bench's board
+    std::unique_ptr<DevContext> dev;
 };
 
 // Runs the commands of one station; returns how many answers were wrong.
 int run_station(Station& station, std::atomic<int>& unterminatedLogs) {
     int wrong = 0;
-    DevContext* dev = &station.dev;
+    DevContext* dev = station.dev.get();
     const std::uint32_t mask = station.mask();
     if (OpenDev(dev) != MPDLL_OK) return kCommandsPerThread;
     if (mp_start(dev) != MPDLL_OK) ++wrong;

@@ -3,13 +3,12 @@
 #include "json_reader.h"
 #include "mpctl_process.h"
 
-#include "simulator.h"
+#include "support/board_under_test.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,28 +21,21 @@ std::string source_path(const std::string& relative) {
     return MPDLL_TEST_DATA_DIR "/../../" + relative;
 }
 
-// A board of its own per test. Its UDP endpoint must be on port 9034, so it
-// gets a loopback address of its own.
+// A board of its own per test, serving every transport.
 class MpctlBoard : public ::testing::Test {
 protected:
     void start(mpboard::Faults faults = {}) {
         mpboard::Options options;
-        options.telnet_port = 0;
-        const int pid = static_cast<int>(getpid());
-        udp_address_ = "127.91." + std::to_string(pid / 250 % 250 + 1) + "." + std::to_string(pid % 250 + 2);
-        options.udp_address = udp_address_;
-        options.udp_port = 9034;
         options.password = password;
-        options.negotiation_wait_ms = 100;
         options.faults = faults;
-        board_ = std::make_unique<mpboard::Simulator>(options);
-        board_->start();
+        session_ = std::make_unique<mpdll::test::SimulatedBoard>(options);
+        board_ = &session_->board();
     }
 
     std::vector<std::string> telnet() const {
         return {"--telnet", "127.0.0.1:" + std::to_string(board_->telnet_port()), "--password", password};
     }
-    std::vector<std::string> udp() const { return {"--udp", udp_address_}; }
+    std::vector<std::string> udp() const { return {"--udp", session_->udp_address()}; }
     std::vector<std::string> serial() const { return {"--serial", board_->serial_path()}; }
 
     static std::vector<std::string> with(std::vector<std::string> connection, const std::vector<std::string>& rest) {
@@ -56,8 +48,8 @@ protected:
         return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), line));
     }
 
-    std::unique_ptr<mpboard::Simulator> board_;
-    std::string udp_address_;
+    std::unique_ptr<mpdll::test::SimulatedBoard> session_;
+    mpboard::Simulator* board_ = nullptr;  // session_'s board
 };
 
 Json json_of(const ProcessResult& run) {

@@ -11,12 +11,19 @@
 
 #include <gtest/gtest.h>
 
-#include "board_under_test.h"
 #include "figures.h"
 #include "mpdll/mpdll.h"
+#include "support/board_under_test.h"
+#include "support/stopwatch.h"
 
 namespace mpdll::reliability {
 namespace {
+
+using test::BoardUnderTest;
+using test::quick_board;
+using test::Stopwatch;
+using test::Transport;
+using test::transport_name;
 
 constexpr double kBeforeWindow = 5.0;  // below any receive window: the answer ended the exchange
 constexpr double kWindowStart = 5.0;   // every receive window lasts at least this long
@@ -98,7 +105,7 @@ TEST_P(FaultCaseTest, ReportsTheRightStatusWithinItsTimeBound) {
     const FaultCase& c = GetParam();
     // Open faults are there from the start; command faults are switched on
     // once the board is open and in test mode (other options apply at once).
-    mpboard::Options faulty = quick_board(c.transport);
+    mpboard::Options faulty = quick_board();
     c.fault(faulty);
     mpboard::Options options = faulty;
     if (c.phase == Phase::command) options.faults = mpboard::Faults{};

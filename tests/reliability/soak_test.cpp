@@ -14,13 +14,20 @@
 
 #include <gtest/gtest.h>
 
-#include "board_under_test.h"
 #include "figures.h"
 #include "mpdll/mpdll.h"
 #include "process_counters.h"
+#include "support/board_under_test.h"
+#include "support/stopwatch.h"
 
 namespace mpdll::reliability {
 namespace {
+
+using test::BoardUnderTest;
+using test::quick_board;
+using test::Stopwatch;
+using test::Transport;
+using test::transport_name;
 
 constexpr int kWarmUpCycles = 3;  // first-use allocations of the library and the board
 constexpr long long kHeapSlackBytes = 64 * 1024;
@@ -98,7 +105,7 @@ int closed_port() {
 
 TEST(SoakFailedOpens, RefusedConnectionsMissingPortsAndRefusedLoginsLeaveNothingBehind) {
     const int opens = count_from_environment("MPDLL_SOAK_FAILED_OPENS", 10);
-    mpboard::Options refusing = quick_board(Transport::telnet);
+    mpboard::Options refusing = quick_board();
     refusing.faults.refuse_login = true;
     BoardUnderTest board(Transport::telnet, refusing);
 

@@ -8,12 +8,17 @@
 
 #include <gtest/gtest.h>
 
-#include "board_under_test.h"
 #include "figures.h"
 #include "mpdll/mpdll.h"
+#include "support/board_under_test.h"
+#include "support/stopwatch.h"
 
 namespace mpdll::reliability {
 namespace {
+
+using test::BoardUnderTest;
+using test::Stopwatch;
+using test::Transport;
 
 std::string send(DevContext* dev, const char* line, std::int32_t* status = nullptr) {
     char response[16384];

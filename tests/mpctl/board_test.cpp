@@ -18,7 +18,7 @@ namespace {
 const char* const password = "pw-Secret9";
 
 std::string source_path(const std::string& relative) {
-    return MPDLL_TEST_DATA_DIR "/../../" + relative;
+    return MPDLL_SOURCE_DIR "/" + relative;
 }
 
 // A board of its own per test, serving every transport.

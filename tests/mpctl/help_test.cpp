@@ -13,7 +13,7 @@ namespace mpctl_test {
 namespace {
 
 std::string readme() {
-    std::ifstream in(MPDLL_TEST_DATA_DIR "/../../README.md");
+    std::ifstream in(MPDLL_SOURCE_DIR "/README.md");
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

@@ -15,17 +15,10 @@ namespace {
 
 using mpdll::test::BoardSetup;
 using mpdll::test::BoardUnderTest;
+using mpdll::test::mode_test_name;
 using Lines = std::vector<std::string>;
 
 std::string tool(const std::string& rest) { return "iwpriv wlan0 " + rest; }
-
-std::string transport_name(const ::testing::TestParamInfo<int32_t>& info) {
-    switch (info.param) {
-        case MPDLL_MODE_UDP: return "Udp";
-        case MPDLL_MODE_TELNET: return "Telnet";
-        default: return "Serial";
-    }
-}
 
 // A board per test, serving every transport, and a record opened on it over
 // the transport under test.
@@ -206,7 +199,7 @@ TEST_P(BoardCommands, ModeOutsideTheThreeSendsNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, BoardCommands,
-                         ::testing::Values(MPDLL_MODE_UDP, MPDLL_MODE_TELNET, MPDLL_MODE_SERIAL), transport_name);
+                         ::testing::Values(MPDLL_MODE_UDP, MPDLL_MODE_TELNET, MPDLL_MODE_SERIAL), mode_test_name);
 
 // Over UDP a setting needs the lower-case "ok": the board's upper-case
 // acknowledgement fails the command, any word holding "ok" passes.
@@ -224,6 +217,6 @@ TEST_P(BoardUdpReplies, UpperCaseOkFailsTheSetting) {
     EXPECT_EQ((Lines{tool("mp_channel 6"), tool("mp_arx start"), tool("mp_channel 6")}), board_->commands());
 }
 
-INSTANTIATE_TEST_SUITE_P(Udp, BoardUdpReplies, ::testing::Values(MPDLL_MODE_UDP), transport_name);
+INSTANTIATE_TEST_SUITE_P(Udp, BoardUdpReplies, ::testing::Values(MPDLL_MODE_UDP), mode_test_name);
 
 }  // namespace

@@ -16,20 +16,13 @@ namespace {
 
 using mpdll::test::BoardSetup;
 using mpdll::test::BoardUnderTest;
+using mpdll::test::mode_test_name;
 using Lines = std::vector<std::string>;
 
 // FlashGet writes a value of up to a whole response.
 constexpr std::size_t kValueRoom = 16384;
 
 std::string tool(const std::string& rest) { return "iwpriv wlan0 " + rest; }
-
-std::string transport_name(const ::testing::TestParamInfo<int32_t>& info) {
-    switch (info.param) {
-        case MPDLL_MODE_UDP: return "Udp";
-        case MPDLL_MODE_TELNET: return "Telnet";
-        default: return "Serial";
-    }
-}
 
 // A board of its own per test, serving every transport, and a record opened
 // on it over the transport under test and in test mode.
@@ -218,6 +211,6 @@ TEST_P(BoardProcedures, RegisterWriteThenRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, BoardProcedures,
-                         ::testing::Values(MPDLL_MODE_TELNET, MPDLL_MODE_SERIAL, MPDLL_MODE_UDP), transport_name);
+                         ::testing::Values(MPDLL_MODE_TELNET, MPDLL_MODE_SERIAL, MPDLL_MODE_UDP), mode_test_name);
 
 }  // namespace

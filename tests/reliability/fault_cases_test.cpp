@@ -19,11 +19,7 @@
 namespace mpdll::reliability {
 namespace {
 
-using test::BoardUnderTest;
-using test::quick_board;
-using test::Stopwatch;
-using test::Transport;
-using test::transport_name;
+using namespace test;  // the board under test, its transports and the stopwatch
 
 constexpr double kBeforeWindow = 5.0;  // below any receive window: the answer ended the exchange
 constexpr double kWindowStart = 5.0;   // every receive window lasts at least this long

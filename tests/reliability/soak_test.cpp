@@ -23,11 +23,7 @@
 namespace mpdll::reliability {
 namespace {
 
-using test::BoardUnderTest;
-using test::quick_board;
-using test::Stopwatch;
-using test::Transport;
-using test::transport_name;
+using namespace test;  // the board under test, its transports and the stopwatch
 
 constexpr int kWarmUpCycles = 3;  // first-use allocations of the library and the board
 constexpr long long kHeapSlackBytes = 64 * 1024;

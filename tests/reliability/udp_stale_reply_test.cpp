@@ -16,9 +16,7 @@
 namespace mpdll::reliability {
 namespace {
 
-using test::BoardUnderTest;
-using test::Stopwatch;
-using test::Transport;
+using namespace test;  // the board under test, its transports and the stopwatch
 
 std::string send(DevContext* dev, const char* line, std::int32_t* status = nullptr) {
     char response[16384];

@@ -2,8 +2,6 @@
 // that reaches it.
 #include "support/board_under_test.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
 #include <unistd.h>
 
@@ -46,6 +44,15 @@ Transport transport_of(std::int32_t mode) {
         case MPDLL_MODE_TELNET: return Transport::telnet;
         default: return Transport::serial;
     }
+}
+
+std::string mode_test_name(const ::testing::TestParamInfo<std::int32_t>& info) {
+    switch (transport_of(info.param)) {
+        case Transport::udp: return "Udp";
+        case Transport::telnet: return "Telnet";
+        case Transport::serial: return "Serial";
+    }
+    return "?";
 }
 
 std::string own_udp_address() {

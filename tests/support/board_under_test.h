@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "mpdll/mpdll.h"
 #include "simulator.h"
 
@@ -21,6 +23,8 @@ const char* transport_name(Transport transport);
 std::int32_t mode_of(Transport transport);
 // MPDLL_MODE_UDP and MPDLL_MODE_TELNET their own, anything else the console.
 Transport transport_of(std::int32_t mode);
+// "Udp", "Telnet" or "Serial": the name of a test run once per MPDLL_MODE_*.
+std::string mode_test_name(const ::testing::TestParamInfo<std::int32_t>& info);
 
 // 127.(pid-derived).(pid-derived).(per-board counter): distinct for every
 // board in every test process, so parallel test programs never share 9034.

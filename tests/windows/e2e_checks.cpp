@@ -128,6 +128,10 @@ void serial_session(const Api& api, const Peers& peers, Ledger& ledger) {
         dev->dcb.Parity = NOPARITY;
         dev->dcb.StopBits = ONESTOPBIT;
         dev->dcb.fBinary = 1;
+        // Wait for each line to leave the port before its output side is
+        // cleared: the simulator's console is a pseudo-terminal, where a clear
+        // right after the write would take back what the board has not read.
+        dev->sendTimeout = 1000;
         int status = api.OpenDev(dev);
         ledger.status(status, "serial OpenDev " + peers.serialPort);
         if (status == 0) {

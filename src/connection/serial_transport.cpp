@@ -1,7 +1,6 @@
 // Serial transport: SerialSnd writes one line, SerialRcv collects the
 // board's output until the prompt shows up or 5000 ms pass. While the input
 // queue is empty the receive waits on the port instead of spinning.
-#include <algorithm>
 #include <cstring>
 #include <span>
 
@@ -94,11 +93,7 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
         } else {
             const bool quiet = wait == MPDLL_WAIT_QUIET;
             if (quiet && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
-            // Ask for what is queued: a larger read would wait out the port's
-            // interval time-out (100 ms by default) after the last byte.
-            const std::uint32_t capacity = sizeof chunk - 1;
-            const std::uint32_t want = quiet ? capacity : std::min(in, capacity);
-            const int got = port.read(handle, chunk, static_cast<int>(want));
+            const int got = port.read(handle, chunk, static_cast<int>(sizeof chunk - 1));
             if (got < 0) {
                 port.purge(handle, platform::kPurgeInput);
                 return MPDLL_E_TRANSPORT;

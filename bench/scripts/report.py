@@ -216,6 +216,11 @@ def main():
           "")
     r.table(["Transport", "Baseline", "raw p50 us", "raw p99 us", "lib p50 us", "lib p99 us", "lib/raw", "overhead us",
              "raw cmd/s", "lib cmd/s"], round_trip_rows(runs))
+    r.add("Where the overhead is a wait the library is built with: over UDP, after each reply the library keeps the "
+          "socket open for 1 ms more and drops any datagram that comes in that time, so a board that sends its reply "
+          "twice never has the copy taken as the answer to the next command (about 1,000 us of the UDP row). Over "
+          "serial, a read returns when the port's interval time-out (100 ms by default) has passed after the last "
+          "byte; a caller that sets the read time-outs to 'return what is queued' gets the last row.", "")
     rows = []
     for name, what in (("round_trip/telnet_nagle", "Nagle board"), ("round_trip/telnet_single_write", "single-write board")):
         note = missing_note(unpinned, name)

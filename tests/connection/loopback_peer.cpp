@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <stdexcept>
 
 namespace connection_test {
@@ -63,13 +64,19 @@ void PeerLink::close() {
     fd_ = -1;
 }
 
-ScriptedPeer::ScriptedPeer(std::function<void(PeerLink&)> script) {
+ScriptedPeer::ScriptedPeer(std::function<void(PeerLink&)> script, int port) {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    int reuse = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     sockaddr_in address{};
     address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 1) != 0)
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 1) != 0) {
+        ::close(listener_);
+        listener_ = -1;
         throw std::runtime_error("cannot listen on loopback");
+    }
     socklen_t length = sizeof address;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);

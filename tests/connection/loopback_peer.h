@@ -37,7 +37,8 @@ private:
 // Plays script on the first connection to a listening socket.
 class ScriptedPeer {
 public:
-    explicit ScriptedPeer(std::function<void(PeerLink&)> script);
+    // port 0 takes a free port; a fixed one throws when it cannot be bound.
+    explicit ScriptedPeer(std::function<void(PeerLink&)> script, int port = 0);
     ~ScriptedPeer();
     // "127.0.0.1:PORT", as the record's ipText.
     std::string address() const;

@@ -1,9 +1,12 @@
 // The telnet path end to end against a scripted board on loopback: option
 // negotiation, login, first command, and command exchanges.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "connection/buffer_sizes.h"
@@ -71,6 +74,34 @@ TEST(TelnetSession, LogsInWhenNegotiationAndLoginPromptShareABurst) {
     EXPECT_EQ(passwordLine, "secret\r\r");
     EXPECT_EQ(firstLine, "echo ready\r\r");
     EXPECT_EQ(CloseDev(dev.get(), MPDLL_MODE_TELNET), MPDLL_OK);
+}
+
+// Without ":PORT" the record's address is reached on the telnet port, 23.
+// Binding it needs root; without root (or with the port taken) this skips.
+TEST(TelnetSession, AnAddressWithoutPortReachesTheTelnetPort) {
+    if (::geteuid() != 0) GTEST_SKIP() << "binding port 23 needs root";
+    std::unique_ptr<ScriptedPeer> peer;
+    std::string command;
+    try {
+        peer = std::make_unique<ScriptedPeer>(
+            [&](PeerLink& link) {
+                link.write(kDoEcho + kWillSga + "\r\nboard# ");
+                serve_shell(link, "board# ", [&](std::string_view line) {
+                    command = line;
+                    return std::string("ok\r\n");
+                });
+            },
+            23);
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "port 23 is taken";
+    }
+    auto dev = telnet_record("127.0.0.1", "board# ");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    EXPECT_EQ(ntohs(dev->telnetPeer.port), 23);
+    char response[64];
+    EXPECT_EQ(SendCommand(dev.get(), "uname", response, sizeof response, 0, 0), MPDLL_OK);
+    EXPECT_EQ(command, "uname");
+    CloseDev(dev.get(), MPDLL_MODE_TELNET);
 }
 
 TEST(TelnetSession, RepliesWithCrWhileNoLoginPromptShowedAndAsksNoLoginTwice) {

@@ -85,7 +85,9 @@ TEST(TelnetSession, AnAddressWithoutPortReachesTheTelnetPort) {
     try {
         peer = std::make_unique<ScriptedPeer>(
             [&](PeerLink& link) {
-                link.write(kDoEcho + kWillSga + "\r\nboard# ");
+                link.write(kDoEcho + kWillSga);
+                link.read_until("\r");  // the negotiation reply
+                link.write("\r\nboard# ");
                 serve_shell(link, "board# ", [&](std::string_view line) {
                     command = line;
                     return std::string("ok\r\n");

@@ -28,8 +28,6 @@ private:
 bool wait_for_listener(int port, int ms);
 // True once the path exists (within ms).
 bool wait_for_path(const std::string& path, int ms);
-// A loopback TCP port that was free a moment ago.
-int free_port();
 // True when the program is found on PATH.
 bool have_program(const std::string& name);
 

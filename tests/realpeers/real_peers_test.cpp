@@ -16,6 +16,7 @@
 
 #include "mpdll/mpdll.h"
 #include "peer_process.h"
+#include "support/loopback_port.h"
 
 namespace mpdll::realpeers {
 namespace {
@@ -59,7 +60,7 @@ protected:
         put_text(dev_->prompt, "# ");
         put_text(dev_->ifName, "wlan0");
         if (GetParam().peer == Peer::telnetd) {
-            const int port = free_port();
+            const int port = test::unused_loopback_port();
             peer_ = std::make_unique<PeerProcess>(
                 std::vector<std::string>{"busybox", "telnetd", "-F", "-b", "127.0.0.1:" + std::to_string(port), "-l",
                                          (kTools / "board-login").string(), "-f", (kTools / "issue").string()},

@@ -18,6 +18,7 @@
 #include "mpdll/mpdll.h"
 #include "process_counters.h"
 #include "support/board_under_test.h"
+#include "support/loopback_port.h"
 #include "support/stopwatch.h"
 
 namespace mpdll::reliability {
@@ -86,19 +87,6 @@ TEST_P(Soak, OpenCommandCloseCyclesLeaveNothingBehind) {
 INSTANTIATE_TEST_SUITE_P(Transports, Soak, ::testing::Values(Transport::telnet, Transport::udp, Transport::serial),
                          [](const auto& info) { return std::string(transport_name(info.param)); });
 
-// A loopback port with nobody listening: bound, noted, closed.
-int closed_port() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 TEST(SoakFailedOpens, RefusedConnectionsMissingPortsAndRefusedLoginsLeaveNothingBehind) {
     const int opens = count_from_environment("MPDLL_SOAK_FAILED_OPENS", 10);
     mpboard::Options refusing = quick_board();
@@ -107,7 +95,7 @@ TEST(SoakFailedOpens, RefusedConnectionsMissingPortsAndRefusedLoginsLeaveNothing
 
     auto refusedLogin = board.record();
     auto refusedConnection = board.record();
-    const std::string nowhere = "127.0.0.1:" + std::to_string(closed_port());
+    const std::string nowhere = "127.0.0.1:" + std::to_string(test::unused_loopback_port());
     std::memset(refusedConnection->ipText, 0, sizeof refusedConnection->ipText);
     std::memcpy(refusedConnection->ipText, nowhere.data(), nowhere.size());
     auto missingPort = board.record();

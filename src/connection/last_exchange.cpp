@@ -13,9 +13,10 @@ std::mutex exchangeLock;
 std::array<char, kSentSize> lastSent{};
 std::array<char, kReceivedSize> lastReceived{};
 
+// Each copy is read only up to its terminator, so a copy is replaced or
+// cleared by its text and terminator alone.
 template <std::size_t N>
 void replace(std::array<char, N>& stored, std::string_view text) {
-    stored.fill('\0');
     copy_text(stored, text);
 }
 
@@ -28,8 +29,8 @@ void copy_out(const std::array<char, N>& stored, std::span<char> out) {
 
 void clear() noexcept {
     std::lock_guard lock(exchangeLock);
-    lastSent.fill('\0');
-    lastReceived.fill('\0');
+    lastSent[0] = '\0';
+    lastReceived[0] = '\0';
 }
 
 void record_sent(std::string_view line) noexcept {

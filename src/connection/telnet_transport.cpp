@@ -50,7 +50,7 @@ std::int32_t telnet_send_bytes(MpSocket socket, std::string_view bytes) noexcept
 
 std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool record) noexcept {
     if (data.size() > kLongestLine) return MPDLL_E_ARGUMENT;
-    char line[kResponseSize] = {};
+    char line[kResponseSize];  // only the line and its CR are ever read
     std::memcpy(line, data.data(), data.size());
     line[data.size()] = '\r';
     const std::string_view whole(line, data.size() + 1);
@@ -68,7 +68,7 @@ MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_
 MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT {
     using namespace mpdll;
     if (!dev || !buffer || !receivedLength || bufferSize < 1) return MPDLL_E_ARGUMENT;
-    char chunk[kResponseSize] = {};
+    char chunk[kResponseSize];  // only the bytes of each receive are ever read
     std::memset(buffer, 0, static_cast<std::size_t>(bufferSize));
     PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt), wait);
     long long received = 0;
@@ -92,7 +92,6 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
         if (got > 0) ops.acknowledge_now(socket);
         received += got;
         if (collector.append(received_text(chunk, static_cast<std::size_t>(got)))) return finish();
-        std::memset(chunk, 0, static_cast<std::size_t>(got));
         // A closed connection stays readable with nothing to read: pace the
         // loop as if waiting, until the window ends.
         if (got == 0) platform::sleep_ms(kPollIntervalMs);

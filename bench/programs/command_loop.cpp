@@ -53,21 +53,29 @@ void print_result(const char* transport, long count, long failures, const mpbenc
         samples.cpu_us_per_command(), rssBefore, peak_rss_kib());
 }
 
+// Runs step count times, timing each call, then finish (before the peak
+// memory is read) and prints the result; 0 when every step succeeded.
+template <typename Step, typename Finish>
+int timed_loop(const char* transport, long count, Step step, Finish finish) {
+    const long rssBefore = peak_rss_kib();
+    mpbench::LatencySamples samples;
+    samples.reserve(static_cast<std::size_t>(count));
+    long failures = 0;
+    for (long i = 0; i < count; ++i) {
+        if (!mpbench::timed(samples, step)) ++failures;
+    }
+    finish();
+    print_result(transport, count, failures, samples, rssBefore);
+    return failures == 0 ? 0 : 1;
+}
+
 int run_raw_telnet(int port, long count, const std::string& command) {
     mpbench::RawTelnetClient client(port, true);
     if (!client.login(mpbench::kUser, mpbench::kPassword, mpbench::kPrompt)) {
         std::printf("{\"error\": \"raw telnet login failed\"}\n");
         return 1;
     }
-    const long rssBefore = peak_rss_kib();
-    mpbench::LatencySamples samples;
-    samples.reserve(static_cast<std::size_t>(count));
-    long failures = 0;
-    for (long i = 0; i < count; ++i) {
-        if (mpbench::timed(samples, [&] { return client.round_trip(command); }) < 0) ++failures;
-    }
-    print_result("raw_telnet", count, failures, samples, rssBefore);
-    return failures == 0 ? 0 : 1;
+    return timed_loop("raw_telnet", count, [&] { return client.round_trip(command) >= 0; }, [] {});
 }
 
 }  // namespace
@@ -105,14 +113,6 @@ int main(int argc, char** argv) {
         std::printf("{\"error\": \"OpenDev returned %d\"}\n", session->open_result());
         return 1;
     }
-    const long rssBefore = peak_rss_kib();
-    mpbench::LatencySamples samples;
-    samples.reserve(static_cast<std::size_t>(count));
-    long failures = 0;
-    for (long i = 0; i < count; ++i) {
-        if (mpbench::timed(samples, [&] { return session->send(command.c_str()); }) != MPDLL_OK) ++failures;
-    }
-    session.reset();
-    print_result(transport.c_str(), count, failures, samples, rssBefore);
-    return failures == 0 ? 0 : 1;
+    return timed_loop(transport.c_str(), count, [&] { return session->send(command.c_str()) == MPDLL_OK; },
+                      [&] { session.reset(); });
 }

@@ -32,6 +32,13 @@ std::string_view line_end_variant(std::string_view prompt, PromptWork& work) {
 
 }  // namespace
 
+bool ends_with_prompt(std::string_view text, std::string_view prompt) noexcept {
+    if (prompt.empty()) return false;
+    if (text.ends_with(prompt)) return true;
+    PromptWork work{};
+    return text.ends_with(line_end_variant(prompt, work));
+}
+
 std::int32_t prompt_offset(std::string_view text, std::string_view prompt) noexcept {
     std::int32_t at = offset_of(text, prompt);
     if (at >= 0) return at;

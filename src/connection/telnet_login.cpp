@@ -1,139 +1,173 @@
 // The telnet session set-up: negotiation, login and firstCommand.
 //
-// The board's first bursts are taken with the quiet wait and their options
-// answered, at most 32 rounds. "LOGIN" anywhere in what the board has said
-// since the connection opened means it asks for the login; from then on a
-// negotiation reply goes out without the CR that the login program would
-// read as an empty user name. After the user name the board is heard until
-// it asks for the password or shows the shell prompt; after the password
-// until it shows the prompt (logged in) or asks for the login again
-// (refused). When the prompt shows without any login question, no second
-// wait for one is spent. The password never becomes lastSent.
+// The board is read chunk by chunk and its options are answered as they
+// arrive. Until it asks for the login, a negotiation reply goes out with a
+// CR (which wakes a login program that waits for a line); after that
+// without one, since the login program would read the CR as an answer.
+//
+// The shell counts as ready only when the prompt ends what the board has
+// said: a prompt inside a banner or an echo does not. Each login field goes
+// out with exactly one CR; a real terminal keeps what is typed ahead, so a
+// second CR would be read as the answer to the next question. The open
+// succeeds only on evidence: the prompt ended what was heard, or the board
+// asked for no login and fell silent, or (with an empty prompt) the
+// password was answered without a refusal. The password never becomes
+// lastSent nor lastReceived; after the open lastReceived holds what the
+// board said after the last login line.
 #include "connection/telnet_login.h"
 
 #include <array>
-#include <cstring>
 
 #include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
-#include "connection/line_end.h"
+#include "connection/last_exchange.h"
 #include "connection/login_text.h"
 #include "connection/receive_window.h"
 #include "connection/telnet_negotiation.h"
+#include "connection/telnet_read.h"
 #include "connection/telnet_transport.h"
 #include "platform/platform.h"
 
 namespace mpdll {
 namespace {
 
-constexpr int kMostNegotiationRounds = 32;
+// The negotiation and the wait for the first question end by then.
+constexpr std::uint64_t kNegotiationLimitMs = 10000;
+// With an empty prompt, the answer to the password is the first burst once
+// the board has been quiet this long (the quiet wait's two 200 ms steps).
+constexpr std::uint64_t kQuietBurstMs = 400;
 
-// Replies for every sequence a 16383-byte burst can hold (at most 6 bytes
-// for every 5 received).
-using ReplyArea = std::array<char, 2 * kResponseSize>;
+enum class Heard { enough, quiet, silent, limit, windowEnded, closed, failed };
 
-enum class Heard { enough, windowEnded, failed };
+// How a wait ends when the board never says what is asked for.
+enum class Ending {
+    silence,      // after a whole window without a byte, or at the negotiation limit
+    window,       // after one window from the start of the wait
+    quietBurst,   // after one window, or once data came and then 400 ms of quiet
+};
 
-// One burst with the quiet wait into burst; false when the receive fails.
-bool quiet_burst(DevContext& dev, std::span<char, kResponseSize> burst) {
-    std::int32_t received = 0;
-    return TelnetRcv(&dev, burst.data(), static_cast<std::int32_t>(burst.size()), &received, MPDLL_WAIT_QUIET) == MPDLL_OK;
+class LoginDialog {
+public:
+    LoginDialog(DevContext& dev, OpenTrace& trace) noexcept
+        : dev_(dev), trace_(trace), prompt_(field_text(dev.prompt)), startMs_(platform::monotonic_ms()) {}
+
+    std::int32_t run() noexcept;
+
+private:
+    template <typename Enough>
+    Heard hear(LoginText& text, Ending ending, Enough enough) noexcept;
+    bool answer_options(std::string_view reply) noexcept;
+    bool send_login_line(std::string_view field, bool secret) noexcept;
+    std::int32_t failed(Heard heard, std::string_view whenSilent) const noexcept;
+    std::int32_t ready(LoginText& lastHeard) noexcept;
+
+    DevContext& dev_;
+    OpenTrace& trace_;
+    std::string_view prompt_;
+    std::uint64_t startMs_;
+    telnet::Stream stream_;
+    bool loginAsked_ = false;
+    bool heardAnything_ = false;
+};
+
+bool LoginDialog::answer_options(std::string_view reply) noexcept {
+    if (reply.empty()) return true;
+    if (loginAsked_) return telnet_send_bytes(dev_.telnetSocket, reply) == MPDLL_OK;
+    return telnet_send_line(dev_, reply, true) == MPDLL_OK;
 }
 
-// Hears the board until enough() says so or the 5-6 s window ends, answering
-// any negotiation on the way without a CR. A closed connection fails.
+// Hears the board into text until enough() says so or the wait ends as
+// `ending` says, answering the negotiation on the way.
 template <typename Enough>
-Heard hear_until(DevContext& dev, LoginText& heard, Enough enough) {
-    std::array<char, kResponseSize> chunk{};
-    ReplyArea reply{};
-    const ReceiveWindow window;
-    do {
-        const platform::SocketOps& ops = platform::sockets();
-        const MpSocket socket = dev.telnetSocket;
-        const platform::Wait readable = ops.wait_readable(socket, kPollIntervalMs);
-        if (readable == platform::Wait::failed) return Heard::failed;
-        if (readable != platform::Wait::ready) continue;
-        const int got = ops.recv(socket, chunk.data(), static_cast<int>(chunk.size() - 1));
-        if (got <= 0) return Heard::failed;
-        ops.acknowledge_now(socket);
-        const std::string_view received = text_within(chunk.data(), static_cast<std::size_t>(got));
-        const telnet::Negotiation answer = telnet::negotiate(received, reply);
-        if (answer.replyLength > 0 &&
-            telnet_send_bytes(socket, std::string_view(reply.data(), answer.replyLength)) != MPDLL_OK)
-            return Heard::failed;
-        heard.append_received(received);
-        chunk.fill('\0');
-        if (enough()) return Heard::enough;
-    } while (window.open());
-    return Heard::windowEnded;
-}
-
-// Sends a login field followed by CR through TelnetSnd (which adds its own
-// CR), or, for the password, without recording it as lastSent.
-bool send_login_line(DevContext& dev, std::string_view field, bool secret) {
-    std::array<char, kResponseSize> line{};
-    copy_text(line, field);
-    if (!append_line_end(line)) return false;
-    const std::string_view text = text_within(line.data(), line.size());
-    if (secret) return telnet_send_line(dev, text, false) == MPDLL_OK;
-    return TelnetSnd(&dev, text.data(), static_cast<std::int32_t>(text.size())) == MPDLL_OK;
-}
-
-std::int32_t run_first_command(DevContext& dev) {
-    const std::string_view command = field_text(dev.firstCommand);
-    if (command.empty()) return MPDLL_OK;
-    std::array<char, kResponseSize> line{};
-    copy_text(line, command);
-    append_line_end(line);
-    std::array<char, kResponseSize> response{};
-    const std::int32_t status = SendCommand(&dev, line.data(), response.data(), static_cast<std::int32_t>(response.size()), 1, MPDLL_WAIT_NONE);
-    return status == MPDLL_OK ? MPDLL_OK : MPDLL_E_OPEN;
-}
-
-// The negotiation rounds; false when a send or receive fails.
-bool negotiate_options(DevContext& dev, LoginText& seen) {
-    std::array<char, kResponseSize> burst{};
-    ReplyArea reply{};
-    for (int round = 0; round < kMostNegotiationRounds; ++round) {
-        burst.fill('\0');
-        if (!quiet_burst(dev, burst)) return false;
-        const std::string_view received = text_within(burst.data(), burst.size());
-        seen.append_received(received);
-        const telnet::Negotiation answer = telnet::negotiate(received, reply);
-        if (!answer.found) return true;
-        const std::string_view replyBytes(reply.data(), answer.replyLength);
-        if (seen.asks_for_login()) return telnet_send_bytes(dev.telnetSocket, replyBytes) == MPDLL_OK;
-        if (TelnetSnd(&dev, replyBytes.data(), static_cast<std::int32_t>(replyBytes.size())) != MPDLL_OK) return false;
+Heard LoginDialog::hear(LoginText& text, Ending ending, Enough enough) noexcept {
+    std::array<char, kResponseSize> chunk;
+    std::array<char, kResponseSize + kFieldSize> data;
+    std::array<char, 2 * kResponseSize> reply;
+    ReceiveWindow window;
+    std::uint64_t lastDataMs = 0;
+    for (;;) {
+        const TelnetChunk got = read_telnet_chunk(dev_.telnetSocket, std::span<char>(chunk.data(), chunk.size() - 1),
+                                                  false, window);
+        if (got.kind == TelnetChunk::Kind::closed) return Heard::closed;
+        if (got.kind == TelnetChunk::Kind::waitFailed || got.kind == TelnetChunk::Kind::readFailed) return Heard::failed;
+        const std::uint64_t nowMs = platform::monotonic_ms();
+        if (got.kind == TelnetChunk::Kind::data) {
+            heardAnything_ = true;
+            const telnet::Stream::Taken taken = stream_.take(std::string_view(chunk.data(), got.length), data, reply);
+            const std::string_view said(data.data(), taken.dataLength);
+            text.append(said);
+            trace_.heard(said);
+            if (!loginAsked_ && ending == Ending::silence) loginAsked_ = text.asks_for_login();
+            if (!answer_options(std::string_view(reply.data(), taken.replyLength))) return Heard::failed;
+            if (!said.empty()) lastDataMs = nowMs;
+            if (ending == Ending::silence) window = ReceiveWindow();
+            if (enough()) return Heard::enough;
+        }
+        if (ending == Ending::quietBurst && lastDataMs != 0 && nowMs - lastDataMs >= kQuietBurstMs) return Heard::quiet;
+        if (ending == Ending::silence && nowMs - startMs_ >= kNegotiationLimitMs) return Heard::limit;
+        if (!window.open()) return ending == Ending::silence ? Heard::silent : Heard::windowEnded;
     }
-    return true;
+}
+
+bool LoginDialog::send_login_line(std::string_view field, bool secret) noexcept {
+    loginAsked_ = true;
+    return telnet_send_line(dev_, field, !secret) == MPDLL_OK;
+}
+
+std::int32_t LoginDialog::failed(Heard heard, std::string_view whenSilent) const noexcept {
+    switch (heard) {
+        case Heard::closed: return trace_.fail("the board closed the connection");
+        case Heard::failed: return trace_.fail("a socket send or receive failed");
+        case Heard::limit: return trace_.fail("still negotiating after 10 s");
+        default: return trace_.fail(whenSilent);
+    }
+}
+
+std::int32_t LoginDialog::ready(LoginText& lastHeard) noexcept {
+    lastHeard.mask(field_text(dev_.password));
+    last_exchange::record_received(lastHeard.text());
+    const std::string_view command = field_text(dev_.firstCommand);
+    if (command.empty()) return MPDLL_OK;
+    trace_.step("first command");
+    FixedText<kResponseSize> line;
+    line.append(command).append("\r");
+    std::array<char, kResponseSize> response{};
+    const std::int32_t status =
+        SendCommand(&dev_, line.c_str(), response.data(), static_cast<std::int32_t>(response.size()), 1, MPDLL_WAIT_NONE);
+    return status == MPDLL_OK ? MPDLL_OK : trace_.fail("the first command failed");
+}
+
+std::int32_t LoginDialog::run() noexcept {
+    trace_.step("negotiation");
+    LoginText opening;
+    const Heard first = hear(opening, Ending::silence,
+                             [&] { return opening.ends_with_prompt(prompt_) || opening.asks_for_login(); });
+    if (first == Heard::closed || first == Heard::failed || first == Heard::limit) return failed(first, "");
+    if (!heardAnything_) return trace_.fail("not one byte from the peer: no board");
+    if (first != Heard::enough || opening.ends_with_prompt(prompt_)) return ready(opening);
+
+    trace_.step("user");
+    if (!send_login_line(field_text(dev_.userName), false)) return trace_.fail("sending the user name failed");
+    LoginText afterName;
+    const Heard named = hear(afterName, Ending::window,
+                             [&] { return afterName.asks_for_password() || afterName.ends_with_prompt(prompt_); });
+    if (named != Heard::enough) return failed(named, "no password question and no prompt after the user name");
+    if (!afterName.asks_for_password()) return ready(afterName);
+
+    trace_.step("password");
+    if (!send_login_line(field_text(dev_.password), true)) return trace_.fail("sending the password failed");
+    LoginText afterPassword;
+    const Ending ending = prompt_.empty() ? Ending::quietBurst : Ending::window;
+    const Heard answered = hear(afterPassword, ending, [&] {
+        return afterPassword.asks_for_login() || afterPassword.ends_with_prompt(prompt_);
+    });
+    if (answered == Heard::enough && afterPassword.asks_for_login()) return trace_.fail("the login was refused");
+    if (answered == Heard::enough || answered == Heard::quiet) return ready(afterPassword);
+    return failed(answered, "no prompt and no refusal after the password");
 }
 
 }  // namespace
 
-std::int32_t telnet_login(DevContext& dev) noexcept {
-    const std::string_view prompt = field_text(dev.prompt);
-    LoginText seen;
-    if (!negotiate_options(dev, seen)) return MPDLL_E_OPEN;
-
-    if (!seen.asks_for_login() && !seen.shows_prompt(prompt)) {
-        std::array<char, kResponseSize> burst{};
-        if (quiet_burst(dev, burst)) seen.append_received(text_within(burst.data(), burst.size()));
-    }
-    if (!seen.asks_for_login()) return run_first_command(dev);
-
-    if (!send_login_line(dev, field_text(dev.userName), false)) return MPDLL_E_OPEN;
-    LoginText answer;
-    const Heard afterName =
-        hear_until(dev, answer, [&] { return answer.asks_for_password() || answer.shows_prompt(prompt); });
-    if (afterName == Heard::failed) return MPDLL_E_OPEN;
-    if (!answer.asks_for_password()) return run_first_command(dev);
-
-    if (!send_login_line(dev, field_text(dev.password), true)) return MPDLL_E_OPEN;
-    answer.clear();
-    const Heard afterPassword =
-        hear_until(dev, answer, [&] { return answer.refuses_login() || answer.shows_prompt(prompt); });
-    if (afterPassword == Heard::failed || answer.refuses_login()) return MPDLL_E_OPEN;
-    return run_first_command(dev);
-}
+std::int32_t telnet_login(DevContext& dev, OpenTrace& trace) noexcept { return LoginDialog(dev, trace).run(); }
 
 }  // namespace mpdll

@@ -4,10 +4,11 @@
 
 #include <cstdint>
 
+#include "connection/open_trace.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {
-// 0 when the session is ready for commands, else MPDLL_E_OPEN (the caller
-// closes the socket).
-std::int32_t telnet_login(DevContext& dev) noexcept;
+// 0 when the session is ready for commands, else MPDLL_E_OPEN with the
+// reason in the trace (the caller closes the socket).
+std::int32_t telnet_login(DevContext& dev, OpenTrace& trace) noexcept;
 }  // namespace mpdll

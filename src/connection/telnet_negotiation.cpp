@@ -23,7 +23,7 @@ bool is_option_command(unsigned char c) { return c == kWill || c == kWont || c =
 struct Sequence {
     std::size_t start = 0, length = 0, resume = 0;
     bool answered = false;
-    bool complete = true;  // false: an SB without its SE, the scan stops
+    bool complete = true;  // false: cut off by the end of the bytes
 };
 
 // The sequence at the IAC at position iac; iac + 1 is inside text.
@@ -35,29 +35,34 @@ Sequence sequence_at(std::string_view text, std::size_t iac) {
         return {iac, se - iac, se + 1, true, true};
     }
     if (is_option_command(command)) {
-        const std::size_t length = std::min<std::size_t>(3, text.size() - iac);
-        return {iac, length, iac + length, true, true};
+        if (iac + 2 >= text.size()) return {iac, text.size() - iac, text.size(), true, false};
+        return {iac, 3, iac + 3, true, true};
     }
     return {iac, 2, iac + 2, false, true};  // IAC IAC or another command: no reply
 }
 
-// Calls visit(sequence) for each sequence and data(part) for the text between.
+// Calls visit(sequence) for each sequence and data(part) for the bytes
+// between, over every byte of bytes (NUL bytes included: an option number
+// may be 0). Returns where a sequence cut off by the end of bytes starts (an
+// IAC alone, IAC and a command without its option, an SB without its SE),
+// or bytes.size() when nothing was cut.
 template <typename OnSequence, typename OnData>
-void scan(std::string_view received, OnSequence visit, OnData data) {
-    const std::string_view text = received.substr(0, received.find('\0'));
+std::size_t scan(std::string_view bytes, OnSequence visit, OnData data) {
     std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t iac = text.find(kIacChar, at);
-        if (iac == std::string_view::npos || iac + 1 >= text.size()) {
-            data(text.substr(at, iac == std::string_view::npos ? std::string_view::npos : iac - at));
-            return;
+    while (at < bytes.size()) {
+        const std::size_t iac = bytes.find(kIacChar, at);
+        if (iac == std::string_view::npos) {
+            data(bytes.substr(at));
+            return bytes.size();
         }
-        data(text.substr(at, iac - at));
-        const Sequence sequence = sequence_at(text, iac);
-        visit(text, sequence);
-        if (!sequence.complete) return;
+        data(bytes.substr(at, iac - at));
+        if (iac + 1 >= bytes.size()) return iac;
+        const Sequence sequence = sequence_at(bytes, iac);
+        if (!sequence.complete) return iac;
+        visit(bytes, sequence);
         at = sequence.resume;
     }
+    return bytes.size();
 }
 
 }  // namespace
@@ -88,37 +93,52 @@ std::size_t reply_to(std::string_view sequence, std::span<char> reply) noexcept 
 
 Negotiation negotiate(std::string_view received, std::span<char> reply) noexcept {
     Negotiation result;
-    scan(
-        received,
-        [&](std::string_view text, const Sequence& sequence) {
+    const std::string_view text = received.substr(0, received.find('\0'));
+    const std::size_t cut = scan(
+        text,
+        [&](std::string_view bytes, const Sequence& sequence) {
             if (!sequence.answered) return;
             result.found = true;
             std::array<char, kLongestReply> one{};
-            const std::size_t length = reply_to(text.substr(sequence.start, sequence.length), one);
+            const std::size_t length = reply_to(bytes.substr(sequence.start, sequence.length), one);
             if (result.replyLength + length > reply.size()) return;
             std::memcpy(reply.data() + result.replyLength, one.data(), length);
             result.replyLength += length;
         },
         [](std::string_view) {});
+    // An option command cut short still counts as negotiation; it has no reply.
+    if (cut + 1 < text.size() && is_option_command(byte_at(text, cut + 1))) result.found = true;
     return result;
 }
 
-std::size_t data_text(std::string_view received, std::span<char> out) noexcept {
-    if (out.empty()) return 0;
-    std::size_t length = 0;
-    auto put = [&](std::string_view part) {
-        const std::size_t kept = std::min(part.size(), out.size() - 1 - length);
-        std::memcpy(out.data() + length, part.data(), kept);
-        length += kept;
+Stream::Taken Stream::take(std::string_view chunk, std::span<char> data, std::span<char> reply) noexcept {
+    std::array<char, kMostCarried + kLongestChunk> joined;
+    const std::size_t chunkLength = std::min(chunk.size(), kLongestChunk);
+    std::memcpy(joined.data(), carried_.data(), carriedLength_);
+    std::memcpy(joined.data() + carriedLength_, chunk.data(), chunkLength);
+    const std::string_view bytes(joined.data(), carriedLength_ + chunkLength);
+
+    Taken taken;
+    auto put_data = [&](std::string_view part) {
+        for (char c : part) {
+            if (c != '\0' && taken.dataLength < data.size()) data[taken.dataLength++] = c;
+        }
     };
-    scan(
-        received,
-        [&](std::string_view text, const Sequence& sequence) {
-            if (byte_at(text, sequence.start + 1) == kIac) put(text.substr(sequence.start, 1));
+    const std::size_t cut = scan(
+        bytes,
+        [&](std::string_view all, const Sequence& sequence) {
+            if (byte_at(all, sequence.start + 1) == kIac) put_data(all.substr(sequence.start, 1));
+            if (!sequence.answered) return;
+            taken.negotiated = true;
+            if (taken.replyLength + kLongestReply > reply.size()) return;
+            taken.replyLength += reply_to(all.substr(sequence.start, sequence.length), reply.subspan(taken.replyLength));
         },
-        put);
-    out[length] = '\0';
-    return length;
+        put_data);
+    // A sequence cut off by the end of the chunk waits for the next one; a
+    // subnegotiation too long to carry is dropped.
+    carriedLength_ = bytes.size() - cut <= kMostCarried ? bytes.size() - cut : 0;
+    std::memmove(carried_.data(), bytes.data() + cut, carriedLength_);
+    return taken;
 }
 
 }  // namespace mpdll::telnet

@@ -3,6 +3,7 @@
 // option. No I/O here.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string_view>
@@ -25,11 +26,31 @@ struct Negotiation {
 
 // Scans received (as text: the scan ends at its first NUL) and writes the
 // replies to every negotiation sequence in it, in order, as far as reply
-// holds them.
+// holds them. An option command cut short at the end counts as found and
+// has no reply.
 Negotiation negotiate(std::string_view received, std::span<char> reply) noexcept;
 
-// The received text with the telnet commands left out (an escaped IAC IAC
-// stays as one data byte 255); returns the length written to out.
-std::size_t data_text(std::string_view received, std::span<char> out) noexcept;
+// The login's reader of the telnet byte stream, chunk by chunk: the options
+// in it are read first and answered, its data comes out with the commands
+// and NUL bytes (a CR NUL line end, line noise) left out, and a sequence
+// cut off at the end of one chunk is kept and completed by the next.
+class Stream {
+public:
+    static constexpr std::size_t kLongestChunk = 16383;
+    struct Taken {
+        bool negotiated = false;     // at least one option sequence was seen
+        std::size_t dataLength = 0;  // data bytes written
+        std::size_t replyLength = 0;  // reply bytes written
+    };
+    // Reads chunk (at most kLongestChunk bytes are taken); data gets the
+    // data bytes as far as it holds them, reply the replies as far as it
+    // holds them whole (six bytes for every three received do for any chunk).
+    Taken take(std::string_view chunk, std::span<char> data, std::span<char> reply) noexcept;
+
+private:
+    static constexpr std::size_t kMostCarried = 64;
+    std::array<char, kMostCarried> carried_{};
+    std::size_t carriedLength_ = 0;
+};
 
 }  // namespace mpdll::telnet

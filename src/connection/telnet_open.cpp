@@ -2,6 +2,7 @@
 // the text names one), then negotiation, login and firstCommand.
 #include "connection/bounded_text.h"
 #include "connection/device_open.h"
+#include "connection/open_trace.h"
 #include "connection/telnet_address.h"
 #include "connection/telnet_login.h"
 #include "platform/platform.h"
@@ -14,26 +15,41 @@ constexpr int kConnectTimeoutMs = 5000;
 
 int socket_timeout(std::int32_t given) { return given > 0 ? given : kDefaultSocketTimeoutMs; }
 
-// Makes the connection; false leaves the socket for the caller to close.
-bool connect_socket(DevContext& dev, MpSocket socket) {
+// Makes the connection; a failure leaves the socket for the caller to close
+// and says why in the trace.
+bool connect_socket(DevContext& dev, MpSocket socket, const OpenTrace& trace) {
     const platform::SocketOps& ops = platform::sockets();
-    if (!ops.set_timeouts(socket, socket_timeout(dev.sendTimeout), socket_timeout(dev.recvTimeout))) return false;
-    if (!ops.set_nonblocking(socket, true)) return false;
+    if (!ops.set_timeouts(socket, socket_timeout(dev.sendTimeout), socket_timeout(dev.recvTimeout)) ||
+        !ops.set_nonblocking(socket, true)) {
+        trace.fail("the socket options could not be set");
+        return false;
+    }
     const auto peer = telnet_peer(field_text(dev.ipText));
-    if (!peer) return false;
+    if (!peer) {
+        trace.fail("ipText is no IPv4 address with an optional port");
+        return false;
+    }
     dev.telnetPeer = *peer;
     dev.telnetSocket = socket;
     ops.start_connect(socket, dev.telnetPeer);
-    if (ops.wait_writable(socket, kConnectTimeoutMs) != platform::Wait::ready) return false;
-    return ops.set_nonblocking(socket, false);
+    if (ops.wait_writable(socket, kConnectTimeoutMs) != platform::Wait::ready) {
+        trace.fail("the board did not take the connection within 5 s");
+        return false;
+    }
+    if (!ops.set_nonblocking(socket, false)) {
+        trace.fail("the socket could not be made blocking");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 std::int32_t open_telnet(DevContext& dev) noexcept {
+    OpenTrace trace(field_text(dev.password));
     const MpSocket socket = platform::sockets().open_tcp();
-    if (!platform::sockets().is_valid(socket)) return MPDLL_E_OPEN;
-    if (!connect_socket(dev, socket) || telnet_login(dev) != MPDLL_OK) {
+    if (!platform::sockets().is_valid(socket)) return trace.fail("no socket could be made");
+    if (!connect_socket(dev, socket, trace) || telnet_login(dev, trace) != MPDLL_OK) {
         platform::sockets().close(socket);
         return MPDLL_E_OPEN;
     }

@@ -11,25 +11,13 @@
 #include "connection/last_exchange.h"
 #include "connection/prompt_collector.h"
 #include "connection/receive_window.h"
+#include "connection/telnet_read.h"
 #include "platform/platform.h"
 
 namespace mpdll {
 namespace {
 
-constexpr int kQuietStepMs = 200;
 constexpr std::size_t kLongestLine = kResponseSize - 2;  // the line, its CR and a terminator
-
-// The quiet wait: returns once the pending count has not changed over
-// 200 ms (after at least two steps), or when the window closes.
-void wait_until_quiet(MpSocket socket, const ReceiveWindow& window) {
-    int previous = 0;
-    for (;;) {
-        platform::sleep_ms(kQuietStepMs);
-        const int now = platform::sockets().pending(socket);
-        if (now == previous || !window.open()) return;
-        previous = now;
-    }
-}
 
 }  // namespace
 
@@ -80,21 +68,17 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
 
     const ReceiveWindow window;
     do {
-        const platform::SocketOps& ops = platform::sockets();
-        const MpSocket socket = dev->telnetSocket;
-        const platform::Wait readable = ops.wait_readable(socket, kPollIntervalMs);
-        if (readable == platform::Wait::failed) return MPDLL_E_TRANSPORT;
-        if (readable != platform::Wait::ready) continue;
-
-        if (wait == MPDLL_WAIT_QUIET && ops.pending(socket) > 0) wait_until_quiet(socket, window);
-        const int got = ops.recv(socket, chunk, static_cast<int>(sizeof chunk - 1));
-        if (got < 0) return socket_error();
-        if (got > 0) ops.acknowledge_now(socket);
-        received += got;
-        if (collector.append(received_text(chunk, static_cast<std::size_t>(got)))) return finish();
+        const TelnetChunk got = read_telnet_chunk(dev->telnetSocket, std::span<char>(chunk, sizeof chunk - 1),
+                                                  wait == MPDLL_WAIT_QUIET, window);
+        if (got.kind == TelnetChunk::Kind::waitFailed) return MPDLL_E_TRANSPORT;
+        if (got.kind == TelnetChunk::Kind::readFailed) return socket_error();
+        if (got.kind == TelnetChunk::Kind::data) {
+            received += static_cast<long long>(got.length);
+            if (collector.append(received_text(chunk, got.length))) return finish();
+        }
         // A closed connection stays readable with nothing to read: pace the
         // loop as if waiting, until the window ends.
-        if (got == 0) platform::sleep_ms(kPollIntervalMs);
+        if (got.kind == TelnetChunk::Kind::closed) platform::sleep_ms(kPollIntervalMs);
     } while (window.open());
     return finish();
 }

@@ -108,12 +108,53 @@ TEST(TelnetNegotiate, InternalReplyIsBoundedByItsArea) {
     EXPECT_EQ(reply[6], '#');
 }
 
-TEST(TelnetDataText, LeavesTheNegotiationOut) {
-    const std::string received = "ab" + bytes({IAC, DO, 1}) + "cd" + bytes({IAC, SB, 24, 1, IAC, SE}) + "e" +
-                                 bytes({IAC, IAC}) + "f" + bytes({IAC, 241}) + "g";
-    char out[64];
-    const std::size_t length = mpdll::telnet::data_text(received, out);
-    EXPECT_EQ(std::string(out, length), "abcde" + bytes({IAC}) + "fg");
+// The login's stream reader: options read before NUL bytes go, data with the
+// commands and NULs left out, sequences cut at a chunk's end completed by
+// the next chunk.
+struct StreamCase {
+    const char* name;
+    std::vector<std::string> chunks;
+    std::string data, reply;
+};
+
+TEST(TelnetStream, ReadsOptionsAndDataAcrossChunks) {
+    const std::vector<StreamCase> cases = {
+        {"commands_left_out",
+         {"ab" + bytes({IAC, DO, 1}) + "cd" + bytes({IAC, SB, 24, 1, IAC, SE}) + "e" + bytes({IAC, IAC}) + "f" +
+          bytes({IAC, 241}) + "g"},
+         "abcde" + bytes({IAC}) + "fg",
+         bytes({IAC, WILL, 1})},
+        {"binary_option_then_echo", {bytes({IAC, DO, 0, IAC, WILL, 1})}, "", bytes({IAC, WONT, 0, IAC, DO, 1})},
+        {"cr_nul_line_end", {std::string("root\r\0Password: ", 16)}, "root\rPassword: ", ""},
+        {"iac_alone_at_the_end", {"x" + bytes({IAC}), bytes({DO, 1}) + "y"}, "xy", bytes({IAC, WILL, 1})},
+        {"option_byte_in_next_chunk", {bytes({IAC, WILL}), bytes({3}) + "login: "}, "login: ", bytes({IAC, DO, 3})},
+        {"subnegotiation_split", {bytes({IAC, SB, 1, '1'}), bytes({IAC, SE}) + "z"}, "z", bytes({IAC, SB, 1, '0', IAC, SE})},
+        {"escaped_data_byte_split", {"a" + bytes({IAC}), bytes({IAC}) + "b"}, "a" + bytes({IAC}) + "b", ""},
+    };
+    for (const StreamCase& c : cases) {
+        mpdll::telnet::Stream stream;
+        std::string data, reply;
+        for (const std::string& chunk : c.chunks) {
+            char dataOut[64], replyOut[64];
+            const auto taken = stream.take(chunk, dataOut, replyOut);
+            data.append(dataOut, taken.dataLength);
+            reply.append(replyOut, taken.replyLength);
+        }
+        EXPECT_EQ(data, c.data) << c.name;
+        EXPECT_EQ(reply, c.reply) << c.name;
+    }
+}
+
+TEST(TelnetStream, KeepsWithinItsAreas) {
+    mpdll::telnet::Stream stream;
+    const std::string chunk = "abcdef" + bytes({IAC, DO, 1, IAC, DO, 3});
+    char data[5] = {'#', '#', '#', '#', '#'}, reply[5] = {'#', '#', '#', '#', '#'};
+    const auto taken = stream.take(chunk, std::span<char>(data, 4), std::span<char>(reply, 4));
+    EXPECT_TRUE(taken.negotiated);
+    EXPECT_EQ(taken.dataLength, 4u);
+    EXPECT_EQ(taken.replyLength, 0u) << "a reply that does not fit whole is not written";
+    EXPECT_EQ(data[4], '#');
+    EXPECT_EQ(reply[4], '#');
 }
 
 }  // namespace

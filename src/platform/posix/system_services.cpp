@@ -1,7 +1,10 @@
 // POSIX clock, sleep and debugger output.
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -20,7 +23,14 @@ void sleep_ms(int ms) {
     }
 }
 
-// POSIX has no debugger output channel; the texts go nowhere.
-void debug_text(const char*) {}
+// POSIX has no debugger output channel: the texts go to standard error when
+// the environment variable MPDLL_TRACE is set (and not "0"), else nowhere.
+void debug_text(const char* text) {
+    const char* trace = std::getenv("MPDLL_TRACE");
+    if (!text || !trace || !*trace || std::strcmp(trace, "0") == 0) return;
+    const std::size_t length = std::strlen(text);
+    if (::write(STDERR_FILENO, text, length) < 0) return;
+    if (length == 0 || text[length - 1] != '\n') (void)!::write(STDERR_FILENO, "\n", 1);
+}
 
 }  // namespace mpdll::platform

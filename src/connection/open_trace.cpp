@@ -1,0 +1,61 @@
+// Why an open failed, said in the library's debug text.
+#include "connection/open_trace.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "connection/bounded_text.h"
+#include "platform/platform.h"
+
+namespace mpdll {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// What the board said, as it can be read in a log line: control bytes, the
+// quote, the backslash and bytes above 126 escaped.
+void append_escaped(TextComposer& out, std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r') out.append("\\r");
+        else if (c == '\n') out.append("\\n");
+        else if (c == '\t') out.append("\\t");
+        else if (c == '"' || c == '\\') out.append(c == '"' ? "\\\"" : "\\\\");
+        else if (byte < 32 || byte > 126) {
+            const char escaped[] = {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 15]};
+            out.append(std::string_view(escaped, sizeof escaped));
+        } else out.append(std::string_view(&c, 1));
+    }
+}
+
+}  // namespace
+
+OpenTrace::OpenTrace(std::string_view password) noexcept : password_(password), startMs_(platform::monotonic_ms()) {}
+
+void OpenTrace::heard(std::string_view data) noexcept {
+    if (data.size() >= kKept) {
+        std::memcpy(tail_.data(), data.data() + data.size() - kKept, kKept);
+        tailLength_ = kKept;
+        return;
+    }
+    const std::size_t keep = std::min(tailLength_, kKept - data.size());
+    std::memmove(tail_.data(), tail_.data() + tailLength_ - keep, keep);
+    std::memcpy(tail_.data() + keep, data.data(), data.size());
+    tailLength_ = keep + data.size();
+}
+
+std::int32_t OpenTrace::fail(std::string_view why) const noexcept {
+    std::array<char, kKept> shown = tail_;
+    mask_secret(std::span<char>(shown.data(), tailLength_), password_);
+    const std::string_view tail(shown.data(), tailLength_);
+    FixedText<512> text;
+    text.append("mpdll: open failed at ").append(step_).append(" after ");
+    text.append_decimal(static_cast<std::int32_t>(std::min<std::uint64_t>(platform::monotonic_ms() - startMs_, INT32_MAX)));
+    text.append(" ms: ").append(why).append("; last heard \"");
+    append_escaped(text, tail);
+    text.append("\"\n");
+    platform::debug_text(text.c_str());
+    return MPDLL_E_OPEN;
+}
+
+}  // namespace mpdll

@@ -1,9 +1,8 @@
 // The telnet session set-up: negotiation, login and firstCommand.
 //
 // The board is read chunk by chunk and its options are answered as they
-// arrive. Until it asks for the login, a negotiation reply goes out with a
-// CR (which wakes a login program that waits for a line); after that
-// without one, since the login program would read the CR as an answer.
+// arrive, without a line end: a telnet server starts the login program
+// while it negotiates, and the login program would read a CR as an answer.
 //
 // The shell counts as ready only when the prompt ends what the board has
 // said: a prompt inside a banner or an echo does not. Each login field goes
@@ -56,8 +55,6 @@ public:
 private:
     template <typename Enough>
     Heard hear(LoginText& text, Ending ending, Enough enough) noexcept;
-    bool answer_options(std::string_view reply) noexcept;
-    bool send_login_line(std::string_view field, bool secret) noexcept;
     std::int32_t failed(Heard heard, std::string_view whenSilent) const noexcept;
     std::int32_t ready(LoginText& lastHeard) noexcept;
 
@@ -66,15 +63,8 @@ private:
     std::string_view prompt_;
     std::uint64_t startMs_;
     telnet::Stream stream_;
-    bool loginAsked_ = false;
     bool heardAnything_ = false;
 };
-
-bool LoginDialog::answer_options(std::string_view reply) noexcept {
-    if (reply.empty()) return true;
-    if (loginAsked_) return telnet_send_bytes(dev_.telnetSocket, reply) == MPDLL_OK;
-    return telnet_send_line(dev_, reply, true) == MPDLL_OK;
-}
 
 // Hears the board into text until enough() says so or the wait ends as
 // `ending` says, answering the negotiation on the way.
@@ -97,8 +87,8 @@ Heard LoginDialog::hear(LoginText& text, Ending ending, Enough enough) noexcept 
             const std::string_view said(data.data(), taken.dataLength);
             text.append(said);
             trace_.heard(said);
-            if (!loginAsked_ && ending == Ending::silence) loginAsked_ = text.asks_for_login();
-            if (!answer_options(std::string_view(reply.data(), taken.replyLength))) return Heard::failed;
+            if (telnet_send_bytes(dev_.telnetSocket, std::string_view(reply.data(), taken.replyLength)) != MPDLL_OK)
+                return Heard::failed;
             if (!said.empty()) lastDataMs = nowMs;
             if (ending == Ending::silence) window = ReceiveWindow();
             if (enough()) return Heard::enough;
@@ -107,11 +97,6 @@ Heard LoginDialog::hear(LoginText& text, Ending ending, Enough enough) noexcept 
         if (ending == Ending::silence && nowMs - startMs_ >= kNegotiationLimitMs) return Heard::limit;
         if (!window.open()) return ending == Ending::silence ? Heard::silent : Heard::windowEnded;
     }
-}
-
-bool LoginDialog::send_login_line(std::string_view field, bool secret) noexcept {
-    loginAsked_ = true;
-    return telnet_send_line(dev_, field, !secret) == MPDLL_OK;
 }
 
 std::int32_t LoginDialog::failed(Heard heard, std::string_view whenSilent) const noexcept {
@@ -138,6 +123,7 @@ std::int32_t LoginDialog::ready(LoginText& lastHeard) noexcept {
 }
 
 std::int32_t LoginDialog::run() noexcept {
+    last_exchange::clear();
     trace_.step("negotiation");
     LoginText opening;
     const Heard first = hear(opening, Ending::silence,
@@ -147,7 +133,7 @@ std::int32_t LoginDialog::run() noexcept {
     if (first != Heard::enough || opening.ends_with_prompt(prompt_)) return ready(opening);
 
     trace_.step("user");
-    if (!send_login_line(field_text(dev_.userName), false)) return trace_.fail("sending the user name failed");
+    if (telnet_send_line(dev_, field_text(dev_.userName), true) != MPDLL_OK) return trace_.fail("sending the user name failed");
     LoginText afterName;
     const Heard named = hear(afterName, Ending::window,
                              [&] { return afterName.asks_for_password() || afterName.ends_with_prompt(prompt_); });
@@ -155,7 +141,7 @@ std::int32_t LoginDialog::run() noexcept {
     if (!afterName.asks_for_password()) return ready(afterName);
 
     trace_.step("password");
-    if (!send_login_line(field_text(dev_.password), true)) return trace_.fail("sending the password failed");
+    if (telnet_send_line(dev_, field_text(dev_.password), false) != MPDLL_OK) return trace_.fail("sending the password failed");
     LoginText afterPassword;
     const Ending ending = prompt_.empty() ? Ending::quietBurst : Ending::window;
     const Heard answered = hear(afterPassword, ending, [&] {

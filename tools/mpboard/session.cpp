@@ -98,8 +98,12 @@ void Session::on_timer() {
     }
 }
 
-// The login program starts: like a real one it flushes what was typed before.
+// The login program starts: like a real one it flushes what was typed
+// before. From then on the terminal keeps what is typed ahead: each line is
+// the answer to the next question, whenever the question comes.
 void Session::begin_login() {
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - connected_).count();
+    if (!pause(options_.login_start_delay_ms - static_cast<int>(since))) return;
     editor_.discard();
     echo_.clear();
     if (faults().no_login_prompt && !line_seen_) {
@@ -107,12 +111,19 @@ void Session::begin_login() {
         return;
     }
     if (options_.login == LoginStyle::none) {
+        send(options_.banner);
         start_shell();
         return;
+    }
+    if (!options_.banner.empty()) {
+        send(options_.banner);
+        if (!pause(options_.login_prompt_delay_ms)) return;
     }
     send("login: ");
     phase_ = Phase::user;
 }
+
+std::string Session::login_line_end() const { return options_.login_cr_nul ? std::string("\r\0", 2) : "\r\n"; }
 
 void Session::start_shell() {
     phase_ = Phase::shell;
@@ -160,9 +171,14 @@ void Session::handle_data(const std::string& data) {
                 begin_login();
                 flushed = true;
             } else if (phase_ == Phase::user) {
-                send(echo_ + "\r\n");
+                std::string echoed = echo_ + login_line_end();
                 echo_.clear();
-                flushed = on_user(event.text);
+                if (options_.password_prompt_delay_ms > 0 || !options_.login_cr_nul) {
+                    send(echoed);
+                    echoed.clear();
+                    if (!pause(options_.password_prompt_delay_ms)) return;
+                }
+                on_user(event.text, echoed);
             } else if (phase_ == Phase::password) {
                 flushed = on_password(event.text);
             } else if (phase_ == Phase::shell) {
@@ -182,19 +198,18 @@ void Session::handle_data(const std::string& data) {
     }
 }
 
-bool Session::on_user(const std::string& name) {
+void Session::on_user(const std::string& name, const std::string& echoed) {
     if (name.empty() && options_.login == LoginStyle::empty_reasks) {
-        send("login: ");
-        return true;
+        send(echoed + "login: ");
+        return;
     }
     user_ = name;
-    send("Password: ");
+    send(echoed + "Password: ");
     phase_ = Phase::password;
-    return true;
 }
 
 bool Session::on_password(const std::string& password) {
-    send("\r\n");
+    send(login_line_end());
     if (!faults().refuse_login && user_ == options_.user && password == options_.password) {
         send(std::string("\r\nmpboard: simulated board, interface ") + options_.if_name + "\r\n" + kLastLogin);
         start_shell();
@@ -202,15 +217,15 @@ bool Session::on_password(const std::string& password) {
     }
     if (!pause(options_.login_fail_delay_ms)) return true;
     if (++failed_logins_ >= kMaxLoginFailures) {
-        send("Login incorrect\r\n");
+        send("Login incorrect" + login_line_end());
         phase_ = telnet() ? Phase::closed : Phase::user;
         failed_logins_ = 0;
         if (!telnet()) send("login: ");
-        return true;
+        return false;
     }
-    send("Login incorrect\r\nlogin: ");
+    send("Login incorrect" + login_line_end() + "login: ");
     phase_ = Phase::user;
-    return true;
+    return false;
 }
 
 bool Session::on_shell_line(const std::string& line) {

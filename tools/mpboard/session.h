@@ -30,8 +30,9 @@ private:
     void begin_login();
     void take(const std::string& bytes);
     void handle_data(const std::string& data);
+    // echoed: what the terminal still has to write before the question.
+    void on_user(const std::string& name, const std::string& echoed);
     // Each returns true when the program flushed its pending input.
-    bool on_user(const std::string& name);
     bool on_password(const std::string& password);
     bool on_shell_line(const std::string& line);
     void answer(const std::string& typed_line, const std::string& output);
@@ -39,6 +40,7 @@ private:
     bool pause(int ms);
     void send(std::string_view bytes);
     void start_shell();
+    std::string login_line_end() const;
     int timer_ms() const;
     void on_timer();
     std::string filler(std::size_t size) const;
@@ -58,6 +60,7 @@ private:
     int failed_logins_ = 0;
     bool line_seen_ = false;
     Clock::time_point timer_{};  // negotiation deadline or next endless request
+    Clock::time_point connected_ = Clock::now();
     std::size_t answer_bytes_ = 0;
     std::mt19937 random_;
     std::uint32_t seeded_with_;

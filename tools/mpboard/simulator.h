@@ -62,6 +62,12 @@ struct Options {
     Faults faults;
     bool serial_login = false;         // ask for a login on the serial console too (default: a bare shell)
     int negotiation_wait_ms = 1000;    // how long telnet waits for the client's option answers before the login
+    // The login program on telnet and the console:
+    std::string banner;                // printed when it starts, before its first question
+    int login_prompt_delay_ms = 0;     // pause between the banner and "login: "
+    int login_start_delay_ms = 0;      // it starts no sooner than this long after the connection
+    int password_prompt_delay_ms = 0;  // pause between the echo of the name and "Password: "
+    bool login_cr_nul = false;         // it ends its lines with telnet's bare CR (CR NUL), written with what follows
 };
 
 // The frames on the air that an RX test counts. At every mp_query while RX

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -86,7 +87,7 @@ TEST(TelnetSession, AnAddressWithoutPortReachesTheTelnetPort) {
         peer = std::make_unique<ScriptedPeer>(
             [&](PeerLink& link) {
                 link.write(kDoEcho + kWillSga);
-                link.read_until("\r");  // the negotiation reply
+                link.read_until(kOurReply);
                 link.write("\r\nboard# ");
                 serve_shell(link, "board# ", [&](std::string_view line) {
                     command = line;
@@ -106,11 +107,15 @@ TEST(TelnetSession, AnAddressWithoutPortReachesTheTelnetPort) {
     CloseDev(dev.get(), MPDLL_MODE_TELNET);
 }
 
-TEST(TelnetSession, RepliesWithCrWhileNoLoginPromptShowedAndAsksNoLoginTwice) {
-    std::string firstReply, command;
+// The options are answered as they come, with no line end: a telnet server
+// runs the login program while it negotiates, and a CR would be read as
+// an answer to its first question.
+TEST(TelnetSession, AnswersOptionsWithoutALineEndAndAsksNoLoginTwice) {
+    std::string firstReply, afterReply, command;
     ScriptedPeer peer([&](PeerLink& link) {
         link.write(kDoEcho + kWillSga);
-        firstReply = link.read_until("\r");
+        firstReply = link.read_until(kOurReply);
+        afterReply = link.read_until("\r", 300);
         link.write("\r\nboard# ");
         serve_shell(link, "board# ", [&](std::string_view line) {
             command = line;
@@ -121,8 +126,9 @@ TEST(TelnetSession, RepliesWithCrWhileNoLoginPromptShowedAndAsksNoLoginTwice) {
 
     const auto start = Clock::now();
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
-    EXPECT_LT(seconds_since(start), 2.5) << "a board that shows its prompt asks no login: no second wait";
-    EXPECT_EQ(firstReply, kOurReply + "\r");
+    EXPECT_LT(seconds_since(start), 1.0) << "a board whose prompt ends what it said asks no login: no wait";
+    EXPECT_EQ(firstReply, kOurReply);
+    EXPECT_EQ(afterReply, "") << "nothing may follow the option answers before the board asks";
 
     char response[256];
     EXPECT_EQ(SendCommand(dev.get(), "uname", response, sizeof response, 0, 0), MPDLL_OK);
@@ -168,6 +174,48 @@ TEST(TelnetSession, PasswordStaysOutOfTheLastExchange) {
     EXPECT_EQ(last.sent.find("hunter2"), std::string::npos);
     EXPECT_EQ(last.received.find("hunter2"), std::string::npos);
     CloseDev(dev.get(), MPDLL_MODE_TELNET);
+}
+
+// A board that hangs up at any step of the login fails the open at once,
+// and a peer that takes the connection and never says a byte is no board.
+struct HangUpCase {
+    const char* name;
+    std::function<void(PeerLink&)> script;
+    double atLeastSeconds, atMostSeconds;
+};
+
+TEST(TelnetSession, HangUpOrSilenceAtAnyStepFailsTheOpen) {
+    const std::vector<HangUpCase> cases = {
+        {"during_the_negotiation", [](PeerLink& link) { link.write(kDoEcho); link.close(); }, 0, 1.0},
+        {"after_the_login_question", [](PeerLink& link) { link.write("login: "); link.close(); }, 0, 1.0},
+        {"after_the_user_name",
+         [](PeerLink& link) {
+             link.write("login: ");
+             link.read_until("\r");
+             link.close();
+         },
+         0, 1.0},
+        {"after_the_password",
+         [](PeerLink& link) {
+             link.write("login: ");
+             link.read_until("\r");
+             link.write("root\r\nPassword: ");
+             link.read_until("\r");
+             link.close();
+         },
+         0, 1.0},
+        {"never_a_byte", [](PeerLink& link) { link.sees_close(8000); }, 5.0, 6.5},
+    };
+    for (const HangUpCase& c : cases) {
+        ScriptedPeer peer(c.script);
+        auto dev = telnet_record(peer.address(), "# ", "root", "secret");
+        const auto start = Clock::now();
+        EXPECT_EQ(OpenDev(dev.get()), MPDLL_E_OPEN) << c.name;
+        const double took = seconds_since(start);
+        EXPECT_GE(took, c.atLeastSeconds) << c.name;
+        EXPECT_LE(took, c.atMostSeconds) << c.name;
+        EXPECT_EQ(dev->openFlags & MPDLL_MODE_TELNET, 0u) << c.name;
+    }
 }
 
 }  // namespace

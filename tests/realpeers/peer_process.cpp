@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 namespace mpdll::realpeers {
@@ -83,6 +84,17 @@ bool wait_for_path(const std::string& path, int ms) {
 
 bool have_program(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string board_tool(const std::string& name) {
+    return (std::filesystem::path(__FILE__).parent_path() / "board-tools" / name).string();
+}
+
+std::unique_ptr<PeerProcess> start_telnetd(int port, const std::vector<std::string>& environment) {
+    return std::make_unique<PeerProcess>(
+        std::vector<std::string>{"busybox", "telnetd", "-F", "-b", "127.0.0.1:" + std::to_string(port), "-l",
+                                 board_tool("board-login"), "-f", board_tool("issue")},
+        environment);
 }
 
 }  // namespace mpdll::realpeers

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ public:
 private:
     pid_t pid_ = -1;
 };
+
+// busybox telnetd on 127.0.0.1:port serving the stand-in login program
+// (board-tools/board-login) and the board shell behind it.
+std::unique_ptr<PeerProcess> start_telnetd(int port, const std::vector<std::string>& environment);
+// The stand-in board tools.
+std::string board_tool(const std::string& name);
 
 // True once something accepts TCP connections on 127.0.0.1:port (within ms).
 bool wait_for_listener(int port, int ms);

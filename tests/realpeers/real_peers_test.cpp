@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 
 constexpr double kBeforeWindow = 5.0;  // each call must end by the prompt, never by a receive window
 
-const fs::path kTools = fs::path(__FILE__).parent_path() / "board-tools";
 
 template <std::size_t N>
 void put_text(char (&field)[N], const std::string& text) {
@@ -61,10 +60,7 @@ protected:
         put_text(dev_->ifName, "wlan0");
         if (GetParam().peer == Peer::telnetd) {
             const int port = test::unused_loopback_port();
-            peer_ = std::make_unique<PeerProcess>(
-                std::vector<std::string>{"busybox", "telnetd", "-F", "-b", "127.0.0.1:" + std::to_string(port), "-l",
-                                         (kTools / "board-login").string(), "-f", (kTools / "issue").string()},
-                environment);
+            peer_ = start_telnetd(port, environment);
             ASSERT_TRUE(wait_for_listener(port, 5000)) << "telnetd did not start";
             dev_->mode = MPDLL_MODE_TELNET;
             put_text(dev_->ipText, "127.0.0.1:" + std::to_string(port));
@@ -74,7 +70,7 @@ protected:
             console_ = (directory_ / "console").string();
             peer_ = std::make_unique<PeerProcess>(
                 std::vector<std::string>{"socat", "PTY,link=" + console_ + ",raw,echo=0",
-                                         "EXEC:" + (kTools / "board-shell").string() + ",pty,setsid,ctty,stderr"},
+                                         "EXEC:" + board_tool("board-shell") + ",pty,setsid,ctty,stderr"},
                 environment);
             ASSERT_TRUE(wait_for_path(console_, 5000)) << "socat did not make the console";
             dev_->mode = MPDLL_MODE_SERIAL;

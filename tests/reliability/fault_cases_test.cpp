@@ -226,14 +226,13 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"no_echo", T, Cmd, kNoEcho, Operation::counters, MPDLL_OK, 0, kBeforeWindow},
         FaultCase{"counters", T, Cmd, kNothing, Operation::counters, MPDLL_OK, 0, kBeforeWindow},
         FaultCase{"refused_login", T, Phase::open, kRefuseLogin, Operation::setting, MPDLL_E_OPEN, 0, kBeforeWindow},
-        // The login program shows nothing until a line arrives: the CR after
-        // our negotiation reply wakes it, and the login goes on as usual.
-        FaultCase{"login_prompt_only_after_a_line", T, Phase::open, kNoLoginPrompt, Operation::setting, MPDLL_OK, 0,
-                  kBeforeWindow, false, true},
-        // Negotiation that never ends: at most 32 rounds, then on as a board
-        // without login.
-        FaultCase{"endless_negotiation", T, Phase::open, kEndlessNegotiation, Operation::setting, MPDLL_OK, 0,
-                  40},
+        // The login program shows nothing until a line arrives, and no line
+        // comes: after a silent window the board counts as one without login.
+        FaultCase{"login_prompt_only_after_a_line", T, Phase::open, kNoLoginPrompt, Operation::setting, MPDLL_OK,
+                  kWindowStart, kTelnetWindowEnd},
+        // Negotiation that never ends: the open gives up after 10 s.
+        FaultCase{"endless_negotiation", T, Phase::open, kEndlessNegotiation, Operation::setting, MPDLL_E_OPEN, 10.0,
+                  11.0},
         FaultCase{"good_login", T, Phase::open, kNothing, Operation::setting, MPDLL_OK, 0, kBeforeWindow, false,
                   true}),
     [](const auto& info) { return std::string(info.param.name); });

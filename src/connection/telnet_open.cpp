@@ -33,7 +33,7 @@ bool connect_socket(DevContext& dev, MpSocket socket, const OpenTrace& trace) {
     dev.telnetSocket = socket;
     ops.start_connect(socket, dev.telnetPeer);
     if (ops.wait_writable(socket, kConnectTimeoutMs) != platform::Wait::ready) {
-        trace.fail("the board did not take the connection within 5 s");
+        trace.fail("the board did not take the connection (refused, unreachable, or no answer within 5 s)");
         return false;
     }
     if (!ops.set_nonblocking(socket, false)) {

@@ -135,6 +135,10 @@ TEST_F(MpctlBoard, AWrongPasswordFailsTheOpenWithoutPrintingIt) {
     EXPECT_NE(run.out.find("-30006: the telnet or serial connection could not be made"), std::string::npos)
         << run.out;
     EXPECT_EQ((run.out + run.err).find("wrong-Pass7"), std::string::npos);
+    // -v also says why: the step, what the board said last, the time spent.
+    EXPECT_NE(run.err.find("mpdll: open failed at password after "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("the login was refused; last heard \""), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Login incorrect\\r\\nlogin: \""), std::string::npos) << run.err;
 }
 
 // A line too long to be sent leaves the library's copy of the last line as

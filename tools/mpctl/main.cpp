@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
     mpctl::add_connection_options(app, connection);
     mpctl::OutputOptions output;
     app.add_flag("--json", output.json, "Print the results as JSON")->group("Output");
-    app.add_flag("-v,--verbose", output.verbose, "Print each exchange: the line sent and the raw answer")
+    app.add_flag("-v,--verbose", output.verbose,
+                 "Print each exchange: the line sent and the raw answer; and why an open failed")
         ->group("Output");
 
     std::optional<mpctl::Operation> chosen;
@@ -53,6 +55,9 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? mpctl::exit_ok : mpctl::exit_usage;
     }
+
+    // The library says why an open failed on standard error when asked to.
+    if (output.verbose) ::setenv("MPDLL_TRACE", "1", 0);
 
     if (run->parsed()) {
         std::ifstream file(plan_name);

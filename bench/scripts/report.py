@@ -281,12 +281,12 @@ def main():
     r.add("## 3. Whole operations", "",
           "Each call's wall-clock time split into the fixed waits the operation is built with and the rest. The fixed "
           "waits are measured, not assumed: bench_mpdll wraps the platform's sleep (`--wrap`) and adds up the time the "
-          "library sleeps: the 200 ms steps of the quiet waits in the login, the 10 ms after an open, the 500 ms flash "
+          "library sleeps: the 10 ms after an open, the 500 ms flash "
           "write wait and the 1000 ms thermal wait (on serial the receive sleeps the wait a second time). "
           "Medians over the calls; serial with the default port time-outs.", "")
     rows = []
     for link in ("telnet", "serial"):
-        for op in ("OpenDev_login", "EnterMP", "TxStart", "RxQuery", "FlashGet", "FlashSet", "mp_ther"):
+        for op in ("OpenDev_login", "OpenDev_busybox_telnetd", "EnterMP", "TxStart", "RxQuery", "FlashGet", "FlashSet", "mp_ther"):
             name = "operation/%s/%s" % (link, op)
             if name not in runs:
                 continue
@@ -294,7 +294,8 @@ def main():
             if note:
                 rows.append([link, op, note, "", "", "", ""])
                 continue
-            rows.append([link, op.replace("_login", " with login"), fmt(get(runs, name, "total_ms"), 2),
+            label = op.replace("_login", " with login (simulator)").replace("_busybox_telnetd", " with login (busybox telnetd)")
+            rows.append([link, label, fmt(get(runs, name, "total_ms"), 2),
                          fmt(get(runs, name, "fixed_wait_ms"), 2), fmt(get(runs, name, "rest_ms"), 3),
                          fmt(get(runs, name, "rest_max_ms"), 3), int(get(runs, name, "samples") or 0)])
     r.table(["Link", "Operation", "total ms", "fixed waits ms", "rest ms", "rest max ms", "calls"], rows)

@@ -1,13 +1,19 @@
-// Whole operations over telnet and serial: the open with its login, EnterMP,
+// Whole operations over telnet and serial: the open with its login (against
+// the simulator and against busybox telnetd with a stand-in login), EnterMP,
 // TxStart, an RxQuery loop, FlashGet, FlashSet and the thermal query. Each
 // call's time is split into the fixed waits the operation is built with
 // (the library's own sleeps: quiet waits, the 500 ms flash wait, the
 // 1000 ms thermal wait) and the rest (exchanges with the board).
 #include <benchmark/benchmark.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "support/bench_boards.h"
@@ -104,6 +110,53 @@ void open_with_login(benchmark::State& state) {
     samples.publish(state);
 }
 
+// busybox telnetd with the stand-in login program of the real-peer tests
+// (a real pseudo-terminal, a real line discipline), for as long as it lives.
+class TelnetServer {
+public:
+    explicit TelnetServer(int port) {
+        const std::string tools = std::string(MPDLL_SOURCE_DIR) + "/tests/realpeers/board-tools/";
+        const std::string address = "127.0.0.1:" + std::to_string(port);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execlp("busybox", "busybox", "telnetd", "-F", "-b", address.c_str(), "-l", (tools + "board-login").c_str(),
+                     "-f", (tools + "issue").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~TelnetServer() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    TelnetServer(const TelnetServer&) = delete;
+    TelnetServer& operator=(const TelnetServer&) = delete;
+
+private:
+    pid_t pid_ = -1;
+};
+
+void open_on_busybox_telnetd(benchmark::State& state) {
+    const int port = 30000 + ::getpid() % 20000;
+    const TelnetServer server(port);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    OperationSamples samples;
+    for (auto _ : state) {
+        std::unique_ptr<LibrarySession> session;
+        if (!timed_operation(samples, [&] {
+                session = LibrarySession::telnet(port);
+                return session->open_result();
+            })) {
+            state.SkipWithError("OpenDev against busybox telnetd failed (is busybox installed?)");
+            break;
+        }
+        state.PauseTiming();
+        session.reset();
+        state.ResumeTiming();
+    }
+    samples.publish(state);
+}
+
 void enter_mp(benchmark::State& state, Link link) {
     on_open_session(state, link, [](DevContext* dev) { return EnterMP(dev); });
 }
@@ -159,6 +212,8 @@ void add(const char* name, void (*fn)(benchmark::State&, Link), Link link, int i
 void register_operations() {
     benchmark::RegisterBenchmark("operation/telnet/OpenDev_login", open_with_login)
         ->UseRealTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("operation/telnet/OpenDev_busybox_telnetd", open_on_busybox_telnetd)
+        ->UseRealTime()->Iterations(10)->Unit(benchmark::kMillisecond);
     add("operation/telnet/EnterMP", enter_mp, Link::telnet, 10);
     add("operation/telnet/TxStart", tx_start, Link::telnet, 10);
     add("operation/telnet/RxQuery", rx_query, Link::telnet, 50);

@@ -8,6 +8,8 @@
 #include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
+#include "connection/owed_prompts.h"
+#include "connection/prompt_search.h"
 #include "connection/response_trim.h"
 #include "connection/stale_input.h"
 #include "connection/udp_exchange.h"
@@ -35,9 +37,15 @@ MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, c
     if (line.size() > INT32_MAX) return MPDLL_E_ARGUMENT;
     char raw[kResponseSize];
 
-    // What already waits belongs to an earlier exchange.
-    if (dev->mode == MPDLL_MODE_TELNET) discard_stream_input(dev->telnetSocket, raw);
+    // What already waits belongs to an earlier exchange: a late answer, whose
+    // prompt the board then no longer owes.
+    const std::string_view prompt = field_text(dev->prompt);
+    std::size_t owed = owed_prompts::of(*dev);
+    if (dev->mode == MPDLL_MODE_TELNET) owed -= std::min(owed, discard_stream_input(dev->telnetSocket, raw, prompt));
+    if (dev->mode == MPDLL_MODE_SERIAL && owed > 0)
+        owed -= std::min(owed, discard_serial_input(dev->serialHandle, raw, prompt));
     if (dev->mode == MPDLL_MODE_UDP) discard_datagrams(dev->udpSocket, raw);
+    if (dev->mode == MPDLL_MODE_TELNET || dev->mode == MPDLL_MODE_SERIAL) owed_prompts::set(*dev, owed);
 
     std::memset(raw, 0, sizeof raw);
     std::memset(response, 0, size);
@@ -53,8 +61,10 @@ MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, c
                                         : static_cast<int32_t>(kResponseSize);
             const int32_t status = line_exchange(dev, command, static_cast<int32_t>(line.size()), raw, rawSize, wait);
             if (status != MPDLL_OK) return status;
-            const std::string_view answer = trim_response(text_within(raw, sizeof raw), line,
-                                                          field_text(dev->prompt).size(), keeps_prompt(keepPrompt));
+            // A late answer to an earlier line, up to its prompt, comes first.
+            std::string_view received = text_within(raw, sizeof raw);
+            received.remove_prefix(after_prompts(received, prompt, owed));
+            const std::string_view answer = trim_response(received, line, prompt, keeps_prompt(keepPrompt));
             copy_text(std::span<char>(response, size), answer);
             return MPDLL_OK;
         }

@@ -2,8 +2,9 @@
 // their bits in openFlags and mode.
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "connection/owed_prompts.h"
 #include "mpdll/mpdll.h"
+#include "platform/platform.h"
 
 namespace {
 // The pattern a debug build leaves in uninitialised memory.
@@ -41,5 +42,6 @@ MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOE
         clear(MPDLL_MODE_SERIAL);
     }
     dev->mode = static_cast<int32_t>(static_cast<std::uint32_t>(dev->mode) & ~which);
+    mpdll::owed_prompts::forget(*dev);
     return MPDLL_OK;
 }

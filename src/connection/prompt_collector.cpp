@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "connection/prompt_search.h"
+#include "connection/owed_prompts.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {
@@ -14,14 +14,16 @@ std::string_view received_text(char* chunk, std::size_t length) noexcept {
     return {chunk, static_cast<std::size_t>(end - chunk)};
 }
 
-PromptCollector::PromptCollector(std::span<char> buffer, std::string_view prompt, std::int32_t wait) noexcept
-    : buffer_(buffer), prompt_(prompt), quiet_(wait == MPDLL_WAIT_QUIET) {
+PromptCollector::PromptCollector(std::span<char> buffer, std::string_view prompt, std::int32_t wait,
+                                 std::size_t promptsOwed) noexcept
+    : buffer_(buffer), prompt_(prompt), quiet_(wait == MPDLL_WAIT_QUIET), owed_(promptsOwed), counter_(prompt) {
     if (buffer_.empty()) return;
     length_ = strnlen(buffer_.data(), buffer_.size() - 1);
     buffer_[length_] = '\0';
-    found_ = prompt_offset(text(), prompt_) >= 0;
-    remember_tail(text());
+    counter_.feed(text());
 }
+
+bool PromptCollector::ended() const noexcept { return prompt_.empty() || counter_.count() > owed_; }
 
 bool PromptCollector::append(std::string_view chunk) noexcept {
     if (!buffer_.empty()) {
@@ -31,39 +33,20 @@ bool PromptCollector::append(std::string_view chunk) noexcept {
         length_ += kept;
         buffer_[length_] = '\0';
     }
-    if (quiet_) return true;
-
-    // A prompt that ends in this chunk lies in the chunk or spans the seam
-    // between the newest bytes before it and the chunk's start.
-    std::array<char, 2 * kFieldSize> seam{};
-    std::memcpy(seam.data(), tail_.data(), tailLength_);
-    const std::size_t head = std::min(chunk.size(), kFieldSize);
-    std::memcpy(seam.data() + tailLength_, chunk.data(), head);
-    const std::string_view seamText(seam.data(), tailLength_ + head);
-    if (prompt_offset(seamText, prompt_) >= 0 || prompt_offset(chunk, prompt_) >= 0) found_ = true;
-
-    remember_tail(chunk);
-    return found_;
+    counter_.feed(chunk);
+    return quiet_ || ended();
 }
 
 void PromptCollector::replace(std::string_view chunk) noexcept {
     if (!buffer_.empty()) std::memset(buffer_.data(), 0, buffer_.size());
     length_ = 0;
-    tailLength_ = 0;
-    found_ = false;
+    counter_ = PromptCounter(prompt_);
     append(chunk);
 }
 
-void PromptCollector::remember_tail(std::string_view chunk) noexcept {
-    if (chunk.size() >= tail_.size()) {
-        std::memcpy(tail_.data(), chunk.data() + chunk.size() - tail_.size(), tail_.size());
-        tailLength_ = tail_.size();
-        return;
-    }
-    const std::size_t keep = std::min(tailLength_, tail_.size() - chunk.size());
-    std::memmove(tail_.data(), tail_.data() + tailLength_ - keep, keep);
-    std::memcpy(tail_.data() + keep, chunk.data(), chunk.size());
-    tailLength_ = keep + chunk.size();
+std::size_t PromptCollector::owed_after() const noexcept {
+    if (ended()) return 0;
+    return std::min(owed_ - counter_.count() + 1, owed_prompts::kMost);
 }
 
 }  // namespace mpdll

@@ -1,6 +1,7 @@
 // Finding the board's shell prompt in received text (RcvPrompt).
 #include "connection/prompt_search.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -37,6 +38,60 @@ bool ends_with_prompt(std::string_view text, std::string_view prompt) noexcept {
     if (text.ends_with(prompt)) return true;
     PromptWork work{};
     return text.ends_with(line_end_variant(prompt, work));
+}
+
+PromptCounter::PromptCounter(std::string_view prompt) noexcept
+    : prompt_(prompt.substr(0, kFieldSize)), variantLength_(line_end_variant(prompt_, variant_).size()) {}
+
+void PromptCounter::feed(std::string_view chunk) noexcept {
+    if (prompt_.empty()) return;
+    const std::size_t length = prompt_.size();
+    const std::string_view variant(variant_.data(), variantLength_);
+    // A prompt that ends in this chunk starts in it or in the newest bytes
+    // before it: the seam (those bytes and the chunk's head) is searched
+    // first, then the rest of the chunk.
+    std::array<char, 2 * kFieldSize> seam{};
+    std::memcpy(seam.data(), tail_.data(), tailLength_);
+    const std::size_t head = std::min(chunk.size(), kFieldSize);
+    std::memcpy(seam.data() + tailLength_, chunk.data(), head);
+    auto count_in = [&](std::string_view text, std::uint64_t textStart, std::size_t endsAfter) {
+        for (std::size_t at = 0;;) {
+            const std::size_t hit = std::min(text.find(prompt_, at), text.find(variant, at));
+            if (hit == std::string_view::npos) return;
+            const std::uint64_t end = textStart + hit + length;
+            const bool counted = hit + length > endsAfter && end - length >= lastEnd_;
+            if (counted) {
+                ends_[count_ % kRemembered] = end;
+                ++count_;
+                lastEnd_ = end;
+            }
+            at = counted ? hit + length : hit + 1;
+        }
+    };
+    count_in(std::string_view(seam.data(), tailLength_ + head), fed_ - tailLength_, tailLength_);
+    if (chunk.size() > head) count_in(chunk, fed_, head);
+    fed_ += chunk.size();
+
+    if (chunk.size() >= tail_.size()) {
+        std::memcpy(tail_.data(), chunk.data() + chunk.size() - tail_.size(), tail_.size());
+        tailLength_ = tail_.size();
+    } else {
+        const std::size_t keep = std::min(tailLength_, tail_.size() - chunk.size());
+        std::memmove(tail_.data(), tail_.data() + tailLength_ - keep, keep);
+        std::memcpy(tail_.data() + keep, chunk.data(), chunk.size());
+        tailLength_ = keep + chunk.size();
+    }
+}
+
+std::uint64_t PromptCounter::end_of(std::size_t n) const noexcept {
+    if (n == 0 || n > count_ || count_ - n >= kRemembered) return 0;
+    return ends_[(n - 1) % kRemembered];
+}
+
+std::size_t after_prompts(std::string_view text, std::string_view prompt, std::size_t n) noexcept {
+    PromptCounter counter(prompt);
+    counter.feed(text);
+    return static_cast<std::size_t>(counter.end_of(std::min(n, counter.count())));
 }
 
 std::int32_t prompt_offset(std::string_view text, std::string_view prompt) noexcept {

@@ -7,6 +7,7 @@
 #include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
+#include "connection/owed_prompts.h"
 #include "connection/prompt_collector.h"
 #include "platform/platform.h"
 
@@ -74,10 +75,13 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
     char chunk[kResponseSize] = {};
     if (wait > 0) platform::sleep_ms(wait);
     const std::uint64_t start = platform::monotonic_ms();
-    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt), wait);
+    const bool quietWait = wait == MPDLL_WAIT_QUIET;
+    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt),
+                              wait, quietWait ? 0 : owed_prompts::of(*dev));
     const MpHandle handle = dev->serialHandle;
 
     auto finish = [&](const SerialOps& port) {
+        if (!quietWait) owed_prompts::set(*dev, 0);
         last_exchange::record_received(collector.text());
         port.purge(handle, platform::kPurgeAll);
         return MPDLL_OK;
@@ -91,15 +95,14 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
         if (in == 0) {
             port.wait_input(handle, static_cast<int>(kReceiveLimitMs - spent) + 1);
         } else {
-            const bool quiet = wait == MPDLL_WAIT_QUIET;
-            if (quiet && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
+            if (quietWait && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
             const int got = port.read(handle, chunk, static_cast<int>(sizeof chunk - 1));
             if (got < 0) {
                 port.purge(handle, platform::kPurgeInput);
                 return MPDLL_E_TRANSPORT;
             }
             const std::string_view text = received_text(chunk, static_cast<std::size_t>(got));
-            if (quiet) {
+            if (quietWait) {
                 collector.replace(text);
                 return finish(port);
             }
@@ -108,5 +111,6 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
         }
         spent = platform::monotonic_ms() - start;
     }
+    if (!quietWait) owed_prompts::set(*dev, collector.owed_after());
     return MPDLL_E_SERIAL_TIMEOUT;
 }

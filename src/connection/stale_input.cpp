@@ -1,6 +1,9 @@
 // Discarding what already waits on a socket before a command goes out.
 #include "connection/stale_input.h"
 
+#include <algorithm>
+
+#include "connection/prompt_collector.h"
 #include "platform/platform.h"
 
 namespace mpdll {
@@ -13,12 +16,30 @@ bool readable_within(MpSocket socket, int waitMs) {
 }
 }  // namespace
 
-void discard_stream_input(MpSocket socket, std::span<char> scratch) noexcept {
+std::size_t discard_stream_input(MpSocket socket, std::span<char> scratch, std::string_view prompt) noexcept {
+    PromptCounter prompts(prompt);
     for (int reads = 0; reads < kMostReads && readable_within(socket, 0); ++reads) {
         const platform::SocketOps& ops = platform::sockets();
-        if (ops.recv(socket, scratch.data(), static_cast<int>(scratch.size())) <= 0) return;
+        const int got = ops.recv(socket, scratch.data(), static_cast<int>(scratch.size()));
+        if (got <= 0) break;
         ops.acknowledge_now(socket);
+        prompts.feed(received_text(scratch.data(), static_cast<std::size_t>(got)));
     }
+    return prompts.count();
+}
+
+std::size_t discard_serial_input(MpHandle port, std::span<char> scratch, std::string_view prompt) noexcept {
+    PromptCounter prompts(prompt);
+    const platform::SerialOps& ops = platform::serial();
+    for (int reads = 0; reads < kMostReads; ++reads) {
+        std::uint32_t queued = 0, unsent = 0;
+        if (!ops.status(port, &queued, &unsent) || queued == 0) break;
+        const int wanted = static_cast<int>(std::min<std::size_t>(queued, scratch.size()));
+        const int got = ops.read(port, scratch.data(), wanted);
+        if (got <= 0) break;
+        prompts.feed(received_text(scratch.data(), static_cast<std::size_t>(got)));
+    }
+    return prompts.count();
 }
 
 void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs) noexcept {

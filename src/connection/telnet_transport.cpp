@@ -9,6 +9,7 @@
 #include "connection/bounded_text.h"
 #include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
+#include "connection/owed_prompts.h"
 #include "connection/prompt_collector.h"
 #include "connection/receive_window.h"
 #include "connection/telnet_read.h"
@@ -58,9 +59,12 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
     if (!dev || !buffer || !receivedLength || bufferSize < 1) return MPDLL_E_ARGUMENT;
     char chunk[kResponseSize];  // only the bytes of each receive are ever read
     std::memset(buffer, 0, static_cast<std::size_t>(bufferSize));
-    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt), wait);
+    const bool quiet = wait == MPDLL_WAIT_QUIET;
+    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt),
+                              wait, quiet ? 0 : owed_prompts::of(*dev));
     long long received = 0;
     auto finish = [&] {
+        if (!quiet) owed_prompts::set(*dev, collector.owed_after());
         last_exchange::record_received(collector.text());
         *receivedLength = static_cast<int32_t>(std::min<long long>(received, INT32_MAX));
         return MPDLL_OK;
@@ -69,7 +73,7 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
     const ReceiveWindow window;
     do {
         const TelnetChunk got = read_telnet_chunk(dev->telnetSocket, std::span<char>(chunk, sizeof chunk - 1),
-                                                  wait == MPDLL_WAIT_QUIET, window);
+                                                  quiet, window);
         if (got.kind == TelnetChunk::Kind::waitFailed) return MPDLL_E_TRANSPORT;
         if (got.kind == TelnetChunk::Kind::readFailed) return socket_error();
         if (got.kind == TelnetChunk::Kind::data) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "connection/prompt_collector.h"
+#include "connection/prompt_search.h"
 #include "mpdll/mpdll.h"
 
 namespace {
@@ -94,6 +95,61 @@ TEST(PromptCollector, TextAlreadyInTheBufferCounts) {
     std::strcpy(buffer.data(), "ab#");
     mpdll::PromptCollector seam(buffer, "# ", 0);
     EXPECT_TRUE(seam.append(" tail")) << "prompt spanning the old text and the first chunk";
+}
+
+// Counting prompts in chunked text: every prompt once, also when split
+// across chunks or written in the other line-end order, never an
+// overlapping one twice, never an empty prompt.
+struct CountCase {
+    const char* name;
+    std::string prompt;
+    std::vector<std::string> chunks;
+    std::size_t count;
+    std::uint64_t firstEnd;
+};
+
+TEST(PromptCounter, CountsEachPromptOnceAcrossChunks) {
+    const std::vector<CountCase> cases = {
+        {"one", "# ", {"ls\r\nfile\r\n# "}, 1, 12},
+        {"two_in_a_chunk", "# ", {"a\r\n# b\r\n# "}, 2, 5},
+        {"split_over_three_chunks", "root@b:~# ", {"x\r\nroot@", "b:~", "# "}, 1, 13},
+        {"second_split_at_the_seam", "# ", {"a# b#", " c"}, 2, 3},
+        {"other_line_end_order", "\n\r# ", {"a\r\n# ", "b\n\r# "}, 2, 5},
+        {"overlapping_counts_once", "##", {"###"}, 1, 2},
+        {"none", "# ", {"no prompt", " here"}, 0, 0},
+        {"empty_prompt_never", "", {"a", "b"}, 0, 0},
+        {"long_chunk_after_the_head", "> ", {std::string(100, 'x') + "> " + std::string(100, 'y') + "> "}, 2, 102},
+    };
+    for (const CountCase& c : cases) {
+        mpdll::PromptCounter counter(c.prompt);
+        for (const std::string& chunk : c.chunks) counter.feed(chunk);
+        EXPECT_EQ(counter.count(), c.count) << c.name;
+        EXPECT_EQ(counter.end_of(1), c.firstEnd) << c.name;
+    }
+}
+
+TEST(PromptCounter, SkipsTheOwedPromptsOfAText) {
+    EXPECT_EQ(mpdll::after_prompts("late\r\n# mine\r\n# ", "# ", 1), 8u);
+    EXPECT_EQ(mpdll::after_prompts("late\r\n# mine\r\n# ", "# ", 0), 0u);
+    EXPECT_EQ(mpdll::after_prompts("late\r\n# mine", "# ", 3), 8u) << "fewer than owed: past the last one";
+    EXPECT_EQ(mpdll::after_prompts("no prompt", "# ", 1), 0u);
+}
+
+// With prompts owed to earlier lines the receive passes over them and ends
+// at the next one.
+TEST(PromptCollector, PassesOverTheOwedPrompts) {
+    std::vector<char> buffer(64, '\0');
+    mpdll::PromptCollector collector(buffer, "# ", 0, 2);
+    EXPECT_FALSE(collector.append("one\r\n# "));
+    EXPECT_EQ(collector.owed_after(), 2u) << "one owed prompt left, and one for this line";
+    EXPECT_FALSE(collector.append("two\r\n#"));
+    EXPECT_TRUE(collector.append(" mine\r\n# "));
+    EXPECT_EQ(collector.owed_after(), 0u);
+
+    std::vector<char> other(64, '\0');
+    mpdll::PromptCollector stalled(other, "# ", 0, 0);
+    EXPECT_FALSE(stalled.append("no prompt yet"));
+    EXPECT_EQ(stalled.owed_after(), 1u) << "a receive that ends here leaves this line's prompt owed";
 }
 
 }  // namespace

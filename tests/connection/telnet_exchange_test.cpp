@@ -95,9 +95,9 @@ TEST(TelnetExchange, BoardWithoutPromptEndsAfterFiveToSixSecondsWithThePartialTe
     const double elapsed = seconds_since(start);
     EXPECT_GE(elapsed, 4.9);
     EXPECT_LT(elapsed, 6.5);
-    // Cut by position: the echo, and as many characters as the prompt has
-    // (here the final CR LF).
-    EXPECT_STREQ(response, "\r\nrebooting now");
+    // The echo is cut; the answer did not end with the prompt, so nothing
+    // at its end is taken for one: the final CR LF stays.
+    EXPECT_STREQ(response, "\r\nrebooting now\r\n");
 }
 
 TEST(TelnetExchange, ClosedPeerEndsByTheWindowWithoutSpinning) {
@@ -150,9 +150,9 @@ TEST(TelnetExchange, AnswerLongerThanTheBufferStillEndsAtItsPrompt) {
     const auto start = Clock::now();
     EXPECT_EQ(SendCommand(session.dev.get(), "dump", response.data(), 64, 0, 0), MPDLL_OK);
     EXPECT_LT(seconds_since(start), 2.0);
-    // The raw text holds the first 63 bytes; the cut by position takes the
-    // echo and the prompt's length off them.
-    EXPECT_EQ(std::string(response.data()), "\r\n" + std::string(63 - 6 - 5, 'x'));
+    // The raw text holds the first 63 bytes; the echo is cut off them, and
+    // since they do not end with the prompt (it came beyond them) nothing else.
+    EXPECT_EQ(std::string(response.data()), "\r\n" + std::string(63 - 6, 'x'));
     EXPECT_EQ(response[64], 'z') << "nothing written past the caller's size";
 }
 
@@ -173,6 +173,23 @@ TEST(TelnetExchange, SmallSegmentsOfTheBoardCostNoDelayedAck) {
     }
     std::sort(milliseconds.begin(), milliseconds.end());
     EXPECT_LT(milliseconds[milliseconds.size() / 2], 20.0) << "median round trip in ms";
+}
+
+// A board that answers and then hangs up (or stalls past the window): the
+// answer never ended with the prompt, so none of its characters is taken
+// for one, and the value comes out whole.
+TEST(TelnetExchange, AnAnswerThatEndedWithoutThePromptKeepsItsLastCharacters) {
+    Session session("# ", [](PeerLink& link) {
+        link.read_until("\r");
+        link.write("iwpriv wlan0 mp_ther\r\nwlan0     mp_ther:345");
+        link.close();
+    });
+    ASSERT_EQ(session.opened, MPDLL_OK);
+    int32_t thermal = -1;
+    const auto start = Clock::now();
+    EXPECT_EQ(mp_ther(session.dev.get(), &thermal), MPDLL_OK);
+    EXPECT_EQ(thermal, 345) << "the last two digits were cut as if they were the prompt";
+    EXPECT_LT(seconds_since(start), 1.0 + 6.5);
 }
 
 }  // namespace

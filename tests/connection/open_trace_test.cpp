@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "connection/open_trace.h"
-#include "loopback_peer.h"
+#include "support/loopback_peer.h"
 #include "mpdll/mpdll.h"
 
 namespace connection_test {

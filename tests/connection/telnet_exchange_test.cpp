@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "connection/buffer_sizes.h"
-#include "loopback_peer.h"
+#include "support/loopback_peer.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 

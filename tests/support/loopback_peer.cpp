@@ -1,5 +1,5 @@
 // A scripted board on the loopback interface for the connection tests.
-#include "loopback_peer.h"
+#include "support/loopback_peer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -153,6 +153,19 @@ typedef struct DevContext {
 
 /* ---- Record, open and close --------------------------------------------- */
 MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) MPDLL_NOEXCEPT;
+/* OpenDev opens the connection `mode` names. Telnet: connects within 5 s,
+ * answers the option negotiation, logs in (the user name and the password
+ * each followed by one CR) and runs firstCommand. It returns 0 only with
+ * evidence of a shell: the prompt ended what the board said, or the board
+ * asked for no login and fell silent, or (with an empty prompt) it answered
+ * the password without refusing. A refusal, a board that hangs up, says not
+ * one byte, negotiates for more than 10 s or answers neither question nor
+ * password within 5 to 6 s fails with MPDLL_E_OPEN. Every MPDLL_E_OPEN says
+ * why in the debug text (the step, what was heard last, the time spent):
+ * the debugger output on Windows, standard error on POSIX while the
+ * environment variable MPDLL_TRACE is set (and not "0"). After a telnet
+ * open lastSent holds the user name line and lastReceived what the board
+ * said after the last login line, never the password. */
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOEXCEPT;
 

@@ -47,6 +47,7 @@ void PromptCounter::feed(std::string_view chunk) noexcept {
     if (prompt_.empty()) return;
     const std::size_t length = prompt_.size();
     const std::string_view variant(variant_.data(), variantLength_);
+    const bool sameForms = variant == prompt_;
     // A prompt that ends in this chunk starts in it or in the newest bytes
     // before it: the seam (those bytes and the chunk's head) is searched
     // first, then the rest of the chunk.
@@ -56,7 +57,8 @@ void PromptCounter::feed(std::string_view chunk) noexcept {
     std::memcpy(seam.data() + tailLength_, chunk.data(), head);
     auto count_in = [&](std::string_view text, std::uint64_t textStart, std::size_t endsAfter) {
         for (std::size_t at = 0;;) {
-            const std::size_t hit = std::min(text.find(prompt_, at), text.find(variant, at));
+            const std::size_t hit =
+                sameForms ? text.find(prompt_, at) : std::min(text.find(prompt_, at), text.find(variant, at));
             if (hit == std::string_view::npos) return;
             const std::uint64_t end = textStart + hit + length;
             const bool counted = hit + length > endsAfter && end - length >= lastEnd_;

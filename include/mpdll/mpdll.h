@@ -165,14 +165,8 @@ MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) 
  * the debugger output on Windows, standard error on POSIX while the
  * environment variable MPDLL_TRACE is set (and not "0"). After a telnet
  * open lastSent holds the user name line and lastReceived what the board
- * said after the last login line, never the password.
- * Opening a mode whose bit is set in openFlags closes that connection first
- * (so give a new record openFlags 0). A failed open leaves the mode's
- * connection closed: its bit clear and its handles at the invalid values. */
+ * said after the last login line, never the password. */
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT;
-/* CloseDev closes the open connections named in `which` and sets their
- * handles to the invalid values, so closing twice never closes a handle
- * another record may hold by then. */
 MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOEXCEPT;
 
 /* ---- Telnet transport ----------------------------------------------------- */

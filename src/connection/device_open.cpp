@@ -2,6 +2,7 @@
 // open ends with.
 #include "connection/device_open.h"
 
+#include "connection/owed_prompts.h"
 #include "platform/platform.h"
 
 namespace mpdll {
@@ -19,10 +20,7 @@ std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept {
 
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
     if (!dev) return MPDLL_E_ARGUMENT;
-    // Opening a connection that is open replaces it: the old one is closed
-    // first, so it never leaks and a failed open leaves the record closed.
-    if (dev->mode == MPDLL_MODE_UDP || dev->mode == MPDLL_MODE_TELNET || dev->mode == MPDLL_MODE_SERIAL)
-        mpdll::close_connections(*dev, static_cast<std::uint32_t>(dev->mode));
+    mpdll::owed_prompts::forget(*dev);
     switch (dev->mode) {
         case MPDLL_MODE_UDP: return mpdll::open_udp(*dev);
         case MPDLL_MODE_TELNET: return mpdll::open_telnet(*dev);

@@ -1,4 +1,4 @@
-// Opening and closing each kind of connection a DevContext describes.
+// Opening each kind of connection a DevContext describes.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +9,6 @@ namespace mpdll {
 std::int32_t open_udp(DevContext& dev) noexcept;
 std::int32_t open_telnet(DevContext& dev) noexcept;
 std::int32_t open_serial(DevContext& dev) noexcept;
-
-// Closes the open connections named in which (bits as in openFlags), sets
-// their handles to the invalid values and clears their openFlags bits;
-// mode is left alone.
-void close_connections(DevContext& dev, std::uint32_t which) noexcept;
 
 // The last step of every open: marks `mode` open in dev.openFlags, gives the
 // connection a moment to settle and returns MPDLL_OK.

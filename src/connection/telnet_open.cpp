@@ -51,7 +51,6 @@ std::int32_t open_telnet(DevContext& dev) noexcept {
     if (!platform::sockets().is_valid(socket)) return trace.fail("no socket could be made");
     if (!connect_socket(dev, socket, trace) || telnet_login(dev, trace) != MPDLL_OK) {
         platform::sockets().close(socket);
-        dev.telnetSocket = platform::kInvalidSocket;
         return MPDLL_E_OPEN;
     }
     return finish_open(dev, MPDLL_MODE_TELNET);

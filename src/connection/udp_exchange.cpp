@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
 #include "connection/receive_window.h"
 #include "connection/stale_input.h"
@@ -17,12 +16,6 @@ namespace {
 // datagram has come for this long, nothing is left to take for the answer to
 // the next command.
 constexpr int kDuplicateGraceMs = 1;
-
-// Only the board answers: a datagram from any other address or port is no
-// reply, whatever it holds.
-bool from_the_board(const MpSockAddrIn& sender, const MpSockAddrIn& board) {
-    return sender.address == board.address && sender.port == board.port;
-}
 }  // namespace
 
 std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
@@ -39,24 +32,12 @@ std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<c
         if (readable == platform::Wait::failed) return MPDLL_E_TRANSPORT;
         if (readable != platform::Wait::ready) continue;
         std::memset(response.data(), 0, response.size());
-        MpSockAddrIn sender{};
-        const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &sender);
+        const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &dev.udpPeer);
         if (got < 0) return MPDLL_E_TRANSPORT;
-        if (!from_the_board(sender, dev.udpPeer)) {
-            std::memset(response.data(), 0, response.size());
-            continue;
-        }
         last_exchange::record_received(text_within(response.data(), static_cast<std::size_t>(got)));
         discard_datagrams(dev.udpSocket, scratch, kDuplicateGraceMs);
         return MPDLL_OK;
     } while (window.open());
-    // An empty reply; the board may still answer. What has come by the next
-    // command is dropped then, but a reply later than that cannot be told
-    // from the next command's: say so in the debug text.
-    FixedText<kCommandSize + 160> note;
-    note.append("mpdll: no UDP reply to \"").append(command.substr(0, 200)).append(
-        "\" within 5 s; a late reply is dropped if it comes before the next command goes out");
-    platform::debug_text(note.c_str());
     return MPDLL_OK;
 }
 

@@ -64,8 +64,6 @@ struct SerialOps {
 };
 
 inline const MpHandle kInvalidHandle = reinterpret_cast<MpHandle>(static_cast<std::intptr_t>(-1));
-// The socket value no socket has: -1 as a descriptor, INVALID_SOCKET on Windows.
-inline constexpr MpSocket kInvalidSocket = static_cast<MpSocket>(~static_cast<MpSocket>(0));
 
 const SocketOps& sockets();
 const SerialOps& serial();

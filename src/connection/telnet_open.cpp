@@ -1,5 +1,6 @@
 // Opening the telnet session: connect within 5 s to ipText (port 23 unless
-// the text names one), then negotiation, login and firstCommand.
+// the text names one), then negotiation, login and firstCommand. A failed
+// open closes its socket and leaves telnetSocket invalid.
 #include "connection/bounded_text.h"
 #include "connection/device_open.h"
 #include "connection/telnet_address.h"
@@ -32,9 +33,10 @@ bool connect_socket(DevContext& dev, MpSocket socket) {
 
 std::int32_t open_telnet(DevContext& dev) noexcept {
     const MpSocket socket = platform::sockets().open_tcp();
-    if (!platform::sockets().is_valid(socket)) return MPDLL_E_OPEN;
-    if (!connect_socket(dev, socket) || telnet_login(dev) != MPDLL_OK) {
-        platform::sockets().close(socket);
+    const bool made = platform::sockets().is_valid(socket);
+    if (!made || !connect_socket(dev, socket) || telnet_login(dev) != MPDLL_OK) {
+        if (made) platform::sockets().close(socket);
+        dev.telnetSocket = platform::kInvalidSocket;
         return MPDLL_E_OPEN;
     }
     return finish_open(dev, MPDLL_MODE_TELNET);

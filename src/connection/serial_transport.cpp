@@ -77,8 +77,8 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
 
     const SerialOps& port = platform::serial();
     port.purge(dev->serialHandle, platform::kPurgeAll);
-    const int length = static_cast<int>(text.size());
-    if (port.write(dev->serialHandle, text.data(), length) != length) {
+    const int lineLength = static_cast<int>(text.size());
+    if (port.write(dev->serialHandle, text.data(), lineLength) != lineLength) {
         port.purge(dev->serialHandle, platform::kPurgeOutput);
         return MPDLL_E_TRANSPORT;
     }

@@ -121,7 +121,8 @@ typedef struct MpSockAddrIn {
 typedef struct DevContext {
     MpSocket udpAuxSocket;      /* second UDP socket, made by OpenDev (mode 1) */
     MpSocket udpSocket;         /* UDP command socket */
-    MpSockAddrIn udpPeer;       /* board's UDP endpoint; the caller sets the address */
+    MpSockAddrIn udpPeer;       /* board's UDP endpoint; the caller sets the address. Only
+                                   datagrams from it are replies; never rewritten. */
     MpHandle cmdMutex;          /* named mutex "MUTEX_CMD" (mode 1) */
     uint32_t reserved1;
     MpHandle cmdEvent;          /* named manual-reset event "EVENT_CMD" */
@@ -165,8 +166,16 @@ MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) 
  * the debugger output on Windows, standard error on POSIX while the
  * environment variable MPDLL_TRACE is set (and not "0"). After a telnet
  * open lastSent holds the user name line and lastReceived what the board
- * said after the last login line, never the password. */
+ * said after the last login line, never the password.
+ * OpenDev on a record whose connection of that mode is still open closes that
+ * connection first, so opening again never leaks it. A failed OpenDev leaves
+ * the record closed for its mode: the bit clear in openFlags and the handles
+ * at the platform's invalid value (sockets -1 / INVALID_SOCKET, serialHandle
+ * -1 / INVALID_HANDLE_VALUE). */
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT;
+/* Closes only connections whose bit is set in openFlags and puts the invalid
+ * value into the handles it closed (named objects: NULL), so closing twice or
+ * closing a record whose open failed touches nothing. */
 MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOEXCEPT;
 
 /* ---- Telnet transport ----------------------------------------------------- */
@@ -181,11 +190,20 @@ MPDLL_API int32_t MPDLL_CALL TelnetReplay(const char* sequence, int32_t sequence
                                          int32_t* replyLength) MPDLL_NOEXCEPT;
 
 /* ---- Serial transport ----------------------------------------------------- */
+/* A write that puts out fewer bytes than the line has (the far end holds the
+ * flow off past the port's write time-outs) is MPDLL_E_TRANSPORT. The wait for
+ * the output to drain lasts sendTimeout ms (0 = none, negative = 5000) and
+ * never longer than the port's total write time-out. */
 MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT;
+/* Ends within 5000 ms after the wait (wait > 0), however the console sends:
+ * without the prompt by then, MPDLL_E_SERIAL_TIMEOUT. */
 MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize,
                                       int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT;
 
 /* ---- Command execution ------------------------------------------------------ */
+/* UDP: a command without a reply in its window returns MPDLL_OK with an empty
+ * response and leaves a note in the received transcript (GetBuffer) that the
+ * reply may come late; whatever arrives before the next command is dropped. */
 MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response,
                                         int32_t responseSize, int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT;
 /* out must hold the whole raw text plus a terminator; it is not cleared. */

@@ -1,5 +1,7 @@
 // OpenDev: opens the connection the record's mode names; and the step every
-// open ends with.
+// open ends with. A connection of that mode the record still holds is closed
+// first, so opening again never leaks it, and a failed open leaves the
+// record closed for that mode.
 #include "connection/device_open.h"
 
 #include "connection/owed_prompts.h"
@@ -22,9 +24,15 @@ MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
     if (!dev) return MPDLL_E_ARGUMENT;
     mpdll::owed_prompts::forget(*dev);
     switch (dev->mode) {
-        case MPDLL_MODE_UDP: return mpdll::open_udp(*dev);
-        case MPDLL_MODE_TELNET: return mpdll::open_telnet(*dev);
-        case MPDLL_MODE_SERIAL: return mpdll::open_serial(*dev);
+        case MPDLL_MODE_UDP:
+            mpdll::close_connection(*dev, MPDLL_MODE_UDP);
+            return mpdll::open_udp(*dev);
+        case MPDLL_MODE_TELNET:
+            mpdll::close_connection(*dev, MPDLL_MODE_TELNET);
+            return mpdll::open_telnet(*dev);
+        case MPDLL_MODE_SERIAL:
+            mpdll::close_connection(*dev, MPDLL_MODE_SERIAL);
+            return mpdll::open_serial(*dev);
         default:
             dev->openFlags = 0;
             return MPDLL_E_OPEN_MODE;

@@ -13,4 +13,9 @@ std::int32_t open_serial(DevContext& dev) noexcept;
 // The last step of every open: marks `mode` open in dev.openFlags, gives the
 // connection a moment to settle and returns MPDLL_OK.
 std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept;
+
+// Closes the connection of `mode` when its bit is set in dev.openFlags, puts
+// the platform's invalid value into the handles it closed and clears the
+// bit; dev.mode is left alone.
+void close_connection(DevContext& dev, std::uint32_t mode) noexcept;
 }  // namespace mpdll

@@ -1,6 +1,8 @@
 // Serial transport: SerialSnd writes one line, SerialRcv collects the
 // board's output until the prompt shows up or 5000 ms pass. While the input
-// queue is empty the receive waits on the port instead of spinning.
+// queue is empty the receive waits on the port instead of spinning, and no
+// read outlasts the time left, however the console drips its bytes.
+#include <algorithm>
 #include <cstring>
 #include <span>
 
@@ -9,36 +11,55 @@
 #include "connection/last_exchange.h"
 #include "connection/owed_prompts.h"
 #include "connection/prompt_collector.h"
+#include "connection/serial_timeouts.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr std::uint64_t kReceiveLimitMs = 5000;
+constexpr std::uint64_t kDefaultDrainMs = 5000;
 constexpr int kQuietStepMs = 200;
 constexpr int kDrainPollMs = 1;
 
 using mpdll::platform::SerialOps;
 
-// The output queue drains within sendTimeout ms of the start (unsigned);
-// false when the port status cannot be read.
-bool drain_output(const SerialOps& port, MpHandle handle, std::uint32_t sendTimeout, std::uint64_t start) {
+// How long SerialSnd waits for the output queue to drain after a write of
+// `length` bytes: sendTimeout (0 = no wait, negative = the 5000 ms default),
+// never longer than the port's total write time-out allows.
+std::uint64_t drain_limit(const DevContext& dev, std::size_t length) {
+    if (dev.sendTimeout == 0) return 0;
+    const std::uint64_t asked = dev.sendTimeout > 0 ? static_cast<std::uint64_t>(dev.sendTimeout) : kDefaultDrainMs;
+    const MpCommTimeouts t = mpdll::port_timeouts(dev);
+    const std::uint64_t writeBound = static_cast<std::uint64_t>(t.WriteTotalTimeoutMultiplier) * length +
+                                     t.WriteTotalTimeoutConstant;
+    return writeBound == 0 ? asked : std::min(asked, writeBound);
+}
+
+// The output queue drains within limitMs of the start; false when the port
+// status cannot be read.
+bool drain_output(const SerialOps& port, MpHandle handle, std::uint64_t limitMs, std::uint64_t start) {
     for (;;) {
         std::uint32_t in = 0, out = 0;
         if (!port.status(handle, &in, &out)) return false;
-        const auto spent = static_cast<std::uint32_t>(mpdll::platform::monotonic_ms() - start);
-        if (out == 0 || spent >= sendTimeout) return true;
+        if (out == 0 || mpdll::platform::monotonic_ms() - start >= limitMs) return true;
         mpdll::platform::sleep_ms(kDrainPollMs);
     }
+}
+
+// Milliseconds left of the receive time that started at start.
+int time_left(std::uint64_t start) {
+    const std::uint64_t spent = mpdll::platform::monotonic_ms() - start;
+    return spent >= kReceiveLimitMs ? 0 : static_cast<int>(kReceiveLimitMs - spent);
 }
 
 // The quiet wait: sleeps in 200 ms steps until the input count holds still
 // (or the receive time is up); false when the port status cannot be read.
 bool wait_until_quiet(const SerialOps& port, MpHandle handle, std::uint32_t seen, std::uint64_t start) {
     for (;;) {
-        mpdll::platform::sleep_ms(kQuietStepMs);
+        mpdll::platform::sleep_ms(std::min(kQuietStepMs, time_left(start)));
         std::uint32_t in = 0, out = 0;
         if (!port.status(handle, &in, &out)) return false;
-        if (in == seen || mpdll::platform::monotonic_ms() - start > kReceiveLimitMs) return true;
+        if (in == seen || time_left(start) == 0) return true;
         seen = in;
     }
 }
@@ -57,12 +78,13 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
 
     const SerialOps& port = platform::serial();
     port.purge(dev->serialHandle, platform::kPurgeAll);
-    if (port.write(dev->serialHandle, text.data(), static_cast<int>(text.size())) < 0) {
+    const int lineLength = static_cast<int>(text.size());
+    if (port.write(dev->serialHandle, text.data(), lineLength) != lineLength) {
         port.purge(dev->serialHandle, platform::kPurgeOutput);
         return MPDLL_E_TRANSPORT;
     }
-    const auto sendTimeout = static_cast<std::uint32_t>(dev->sendTimeout);
-    if (sendTimeout != 0 && !drain_output(port, dev->serialHandle, sendTimeout, start)) return MPDLL_E_TRANSPORT;
+    const std::uint64_t limit = drain_limit(*dev, text.size());
+    if (limit != 0 && !drain_output(port, dev->serialHandle, limit, start)) return MPDLL_E_TRANSPORT;
     port.purge(dev->serialHandle, platform::kPurgeOutput);
     return MPDLL_OK;
 }
@@ -93,10 +115,10 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
         std::uint32_t in = 0, out = 0;
         if (!port.status(handle, &in, &out)) return MPDLL_E_SERIAL_TIMEOUT;
         if (in == 0) {
-            port.wait_input(handle, static_cast<int>(kReceiveLimitMs - spent) + 1);
+            port.wait_input(handle, time_left(start) + 1);
         } else {
             if (quietWait && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
-            const int got = port.read(handle, chunk, static_cast<int>(sizeof chunk - 1));
+            const int got = port.read(handle, chunk, static_cast<int>(sizeof chunk - 1), time_left(start));
             if (got < 0) {
                 port.purge(handle, platform::kPurgeInput);
                 return MPDLL_E_TRANSPORT;

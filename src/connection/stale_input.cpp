@@ -35,7 +35,7 @@ std::size_t discard_serial_input(MpHandle port, std::span<char> scratch, std::st
         std::uint32_t queued = 0, unsent = 0;
         if (!ops.status(port, &queued, &unsent) || queued == 0) break;
         const int wanted = static_cast<int>(std::min<std::size_t>(queued, scratch.size()));
-        const int got = ops.read(port, scratch.data(), wanted);
+        const int got = ops.read(port, scratch.data(), wanted, 0);
         if (got <= 0) break;
         prompts.feed(received_text(scratch.data(), static_cast<std::size_t>(got)));
     }

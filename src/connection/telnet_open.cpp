@@ -1,5 +1,6 @@
 // Opening the telnet session: connect within 5 s to ipText (port 23 unless
-// the text names one), then negotiation, login and firstCommand.
+// the text names one), then negotiation, login and firstCommand. A failed
+// open closes its socket and leaves telnetSocket invalid.
 #include "connection/bounded_text.h"
 #include "connection/device_open.h"
 #include "connection/open_trace.h"
@@ -48,9 +49,13 @@ bool connect_socket(DevContext& dev, MpSocket socket, const OpenTrace& trace) {
 std::int32_t open_telnet(DevContext& dev) noexcept {
     OpenTrace trace(field_text(dev.password));
     const MpSocket socket = platform::sockets().open_tcp();
-    if (!platform::sockets().is_valid(socket)) return trace.fail("no socket could be made");
+    if (!platform::sockets().is_valid(socket)) {
+        dev.telnetSocket = platform::kInvalidSocket;
+        return trace.fail("no socket could be made");
+    }
     if (!connect_socket(dev, socket, trace) || telnet_login(dev, trace) != MPDLL_OK) {
         platform::sockets().close(socket);
+        dev.telnetSocket = platform::kInvalidSocket;
         return MPDLL_E_OPEN;
     }
     return finish_open(dev, MPDLL_MODE_TELNET);

@@ -1,4 +1,6 @@
-// One command over the UDP path.
+// One command over the UDP path. Only a datagram from the board's address
+// and port is its reply; any other sender's datagram is dropped and the wait
+// goes on. udpPeer stays as the caller set it.
 #include "connection/udp_exchange.h"
 
 #include <climits>
@@ -16,6 +18,14 @@ namespace {
 // datagram has come for this long, nothing is left to take for the answer to
 // the next command.
 constexpr int kDuplicateGraceMs = 1;
+
+// What the transcript holds after a command that got no reply in its window.
+constexpr std::string_view kNoReplyNote =
+    "(no reply within the window; a reply may still come late and is dropped before the next command)";
+
+bool from_board(const MpSockAddrIn& sender, const MpSockAddrIn& board) {
+    return sender.address == board.address && sender.port == board.port;
+}
 }  // namespace
 
 std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
@@ -32,12 +42,18 @@ std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<c
         if (readable == platform::Wait::failed) return MPDLL_E_TRANSPORT;
         if (readable != platform::Wait::ready) continue;
         std::memset(response.data(), 0, response.size());
-        const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &dev.udpPeer);
+        MpSockAddrIn sender{};
+        const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &sender);
         if (got < 0) return MPDLL_E_TRANSPORT;
+        if (!from_board(sender, dev.udpPeer)) {
+            std::memset(response.data(), 0, response.size());
+            continue;
+        }
         last_exchange::record_received(text_within(response.data(), static_cast<std::size_t>(got)));
         discard_datagrams(dev.udpSocket, scratch, kDuplicateGraceMs);
         return MPDLL_OK;
     } while (window.open());
+    last_exchange::record_received(kNoReplyNote);
     return MPDLL_OK;
 }
 

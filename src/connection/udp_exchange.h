@@ -1,5 +1,5 @@
 // One command over the UDP path: the bare line in one datagram, the first
-// datagram back within the 5-6 s window is the whole reply.
+// datagram back from the board within the 5-6 s window is the whole reply.
 #pragma once
 
 #include <cstdint>

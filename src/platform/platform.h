@@ -58,12 +58,18 @@ struct SerialOps {
     bool (*status)(MpHandle h, std::uint32_t* inQueue, std::uint32_t* outQueue);
     // Blocks until input is queued or timeoutMs passes; never spins.
     void (*wait_input)(MpHandle h, int timeoutMs);
-    int (*read)(MpHandle h, char* data, int capacity);
+    // Reads as the port time-outs say, but returns within withinMs at the
+    // latest (0: what is queued now); bytes read, or -1 on failure.
+    int (*read)(MpHandle h, char* data, int capacity, int withinMs);
+    // Bytes written: fewer than length when the port's write time-outs cut
+    // the write short; -1 on failure.
     int (*write)(MpHandle h, const char* data, int length);
     void (*close)(MpHandle h);
 };
 
 inline const MpHandle kInvalidHandle = reinterpret_cast<MpHandle>(static_cast<std::intptr_t>(-1));
+// What a socket field holds when no socket is open (-1, INVALID_SOCKET).
+inline constexpr MpSocket kInvalidSocket = static_cast<MpSocket>(-1);
 
 const SocketOps& sockets();
 const SerialOps& serial();

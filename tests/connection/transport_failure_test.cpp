@@ -173,7 +173,7 @@ TEST_F(TransportFailure, SerialReadFailurePurgesTheInput) {
         *out = 0;
         return true;
     };
-    serial_.read = [](MpHandle, char*, int) { return -1; };
+    serial_.read = [](MpHandle, char*, int, int) { return -1; };
     EXPECT_EQ(send_command(MPDLL_MODE_SERIAL), MPDLL_E_TRANSPORT);
     EXPECT_EQ(lastPurge, platform::kPurgeInput);
 }

@@ -1,6 +1,7 @@
 // Named synchronisation objects as POSIX named semaphores ("/MUTEX_CMD"):
 // a mutex starts at 1 (not owned), an event at 0 (not signalled). The
-// library only creates and closes them; closing also removes the name.
+// library only creates and closes them; the name is removed when the last
+// record in this process that holds it closes it.
 #include <fcntl.h>
 #include <semaphore.h>
 
@@ -67,8 +68,10 @@ void close_named(MpHandle h) {
     {
         std::lock_guard lock(namesLock);
         if (OpenName* entry = find(semaphore)) {
-            name = entry->name;
-            if (--entry->opens == 0) *entry = OpenName{};
+            if (--entry->opens == 0) {
+                name = entry->name;
+                *entry = OpenName{};
+            }
         }
     }
     ::sem_close(semaphore);

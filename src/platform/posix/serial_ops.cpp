@@ -116,14 +116,16 @@ std::uint64_t deadline_after(std::uint64_t totalMs) { return totalMs == 0 ? 0 : 
 // Reads as the port time-outs say: the total time-out bounds the whole read,
 // the interval time-out ends it when the line goes quiet after data, and an
 // interval of all bits set with no total returns what is queued at once.
-int read(MpHandle h, char* data, int capacity) {
+// The caller's withinMs bounds it whatever the port time-outs allow.
+int read(MpHandle h, char* data, int capacity, int withinMs) {
     const int fd = fd_of(h);
     const MpCommTimeouts t = serial_port_table::get(fd);
     const bool immediate = t.ReadIntervalTimeout == UINT32_MAX && t.ReadTotalTimeoutMultiplier == 0 &&
                            t.ReadTotalTimeoutConstant == 0;
     const std::uint64_t total = static_cast<std::uint64_t>(t.ReadTotalTimeoutMultiplier) * static_cast<std::uint64_t>(capacity) +
                                 t.ReadTotalTimeoutConstant;
-    const std::uint64_t deadline = deadline_after(total);
+    const std::uint64_t bound = withinMs > 0 ? static_cast<std::uint64_t>(withinMs) : 0;
+    const std::uint64_t deadline = (total == 0 || bound < total) ? monotonic_ms() + bound : deadline_after(total);
     int got = 0;
     while (got < capacity) {
         ssize_t n = ::read(fd, data + got, static_cast<size_t>(capacity - got));

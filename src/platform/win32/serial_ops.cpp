@@ -56,9 +56,16 @@ bool status(MpHandle h, std::uint32_t* inQueue, std::uint32_t* outQueue) {
 // sleep between status reads.
 void wait_input(MpHandle, int timeoutMs) { ::Sleep(static_cast<DWORD>(std::clamp(timeoutMs, 0, 5))); }
 
-int read(MpHandle h, char* data, int capacity) {
+// Reads only what the port already holds, so the read returns at once
+// whatever the port time-outs say; the caller's receive loop waits between
+// reads within its own time (withinMs is that bound).
+int read(MpHandle h, char* data, int capacity, int) {
+    DWORD errors = 0;
+    COMSTAT state{};
+    if (!::ClearCommError(h, &errors, &state)) return -1;
+    const DWORD held = std::min<DWORD>(state.cbInQue, static_cast<DWORD>(capacity));
     DWORD got = 0;
-    if (!::ReadFile(h, data, static_cast<DWORD>(capacity), &got, nullptr)) return -1;
+    if (held > 0 && !::ReadFile(h, data, held, &got, nullptr)) return -1;
     return static_cast<int>(got);
 }
 

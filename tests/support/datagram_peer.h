@@ -1,0 +1,44 @@
+// A UDP peer on a loopback address: the board on port 9034, or another
+// sender. It answers each datagram from its own thread with what the test's
+// reply function returns, after the delay that function names.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace mpdll::test {
+
+struct DatagramReply {
+    int delayMs = 0;
+    std::string text;  // empty: no answer
+};
+
+class DatagramPeer {
+public:
+    // port 0: one the system picks.
+    DatagramPeer(const std::string& address, std::uint16_t port);
+    ~DatagramPeer();
+    DatagramPeer(const DatagramPeer&) = delete;
+    DatagramPeer& operator=(const DatagramPeer&) = delete;
+
+    bool bound() const { return bound_; }
+    std::uint16_t port() const { return port_; }
+    // Answers every datagram that comes in; lines() counts them.
+    void answer(std::function<DatagramReply(const std::string&)> reply);
+    int lines() const { return lines_; }
+    // Sends text to address:port from this peer's socket.
+    void send_to(const std::string& address, std::uint16_t port, const std::string& text) const;
+
+private:
+    int fd_ = -1;
+    bool bound_ = false;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> lines_{0};
+    std::thread thread_;
+};
+
+}  // namespace mpdll::test

@@ -14,6 +14,10 @@ namespace {
 
 const char* const group = "Connection (one of --telnet, --serial, --udp)";
 constexpr std::int32_t serial_drain_ms = 1000;
+// Reads that return what the port holds at once: a command then costs the
+// board's answer time, not the interval time-out after its last byte.
+constexpr std::uint32_t read_what_is_held = 0xFFFFFFFFu;
+constexpr std::uint32_t write_per_byte_ms = 100, write_constant_ms = 500;
 
 // Copies text into a fixed field with its terminator, or says why it cannot.
 std::string put(char* field, std::size_t size, std::string_view text, std::string_view what) {
@@ -83,6 +87,10 @@ void add_connection_options(CLI::App& app, ConnectionOptions& o) {
     app.add_option("--stop-bits", o.stop_bits, "Serial stop bits: 1, 1.5, 2")->capture_default_str()->group(group);
     app.add_option("--flow", o.flow, "Serial flow control: none, rtscts, xonxoff")
         ->capture_default_str()->group(group);
+    app.add_option("--read-interval", o.read_interval,
+                   "Serial reads end this many ms after the last byte (the library's default is 100); "
+                   "without it they return what the port holds at once")
+        ->type_name("MS")->group(group);
     app.add_option("--udp", o.udp, "Reach the board's UDP command endpoint (port 9034) at this IPv4 address")
         ->type_name("HOST")->group(group);
     app.add_option("--prompt", o.prompt, "The board's shell prompt; \\r, \\n, \\t and \\\\ are escapes")
@@ -151,6 +159,8 @@ std::string fill_record(const ConnectionOptions& o, DevContext& dev) {
     // Each write waits for the line to drain before the library purges the
     // output side; without a bound the purge could drop a line not yet sent.
     dev.sendTimeout = serial_drain_ms;
+    dev.commTimeouts = MpCommTimeouts{o.read_interval.value_or(read_what_is_held), 0, 0, write_per_byte_ms,
+                                      write_constant_ms};
     return fill_serial_line(o, dev.dcb);
 }
 

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <optional>
 #include <string>
 
 namespace mpctl {
@@ -20,6 +21,9 @@ struct ConnectionOptions {
     std::string parity = "none";
     std::string stop_bits = "1";
     std::string flow = "none";
+    // The serial read interval time-out in ms; none: reads return what the
+    // port holds at once.
+    std::optional<std::uint32_t> read_interval;
     std::string udp;         // IPv4 address; the board listens on port 9034
     std::string prompt = "# ";
     std::string first_command;

@@ -1,0 +1,133 @@
+// Filling command templates from a typed argument list, and composing the
+// lines and words of catalogue commands: what is refused is never sent, and
+// nothing is written past the line.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "commands/command_catalogue.h"
+#include "commands/command_line.h"
+#include "commands/line_format.h"
+#include "connection/buffer_sizes.h"
+
+namespace {
+
+using mpdll::kCommandSize;
+using namespace mpdll::commands;
+
+constexpr char kGuard = '#';
+
+TEST(FormatLine, PlaceholdersTakeTheArgumentsOfTheirKindInOrder) {
+    struct Case {
+        const char* name;
+        const char* templateText;
+        std::initializer_list<LineArg> args;
+        bool accepted;
+        const char* line;  // when accepted
+    };
+    const std::string_view word = "a%db";  // a caller's text holding a placeholder is printed as it is
+    const Case cases[] = {
+        {"number and text", "x=%d,y=%s", {LineArg(-12), LineArg(word)}, true, "x=-12,y=a%db"},
+        {"no placeholder", "mp_start", {}, true, "mp_start"},
+        {"percent before another letter", "100%x %d", {LineArg(5)}, true, "100%x 5"},
+        {"percent at the end", "rate %d%", {LineArg(7)}, true, "rate 7%"},
+        {"missing argument", "%d,%d", {LineArg(1)}, false, nullptr},
+        {"text for a number", "%d", {LineArg(word)}, false, nullptr},
+        {"number for a text", "%s", {LineArg(3)}, false, nullptr},
+        {"argument left over", "%d", {LineArg(1), LineArg(2)}, false, nullptr},
+        {"argument without placeholder", "stop", {LineArg(1)}, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::array<char, 64> out{};
+        EXPECT_EQ(format_line(out, c.templateText, c.args), c.accepted) << c.name;
+        if (c.accepted) {
+            EXPECT_STREQ(out.data(), c.line) << c.name;
+        }
+    }
+}
+
+// The result must fit out.size() - 1 characters; one more is refused and the
+// bytes past the area stay untouched.
+TEST(FormatLine, ResultIsBoundedByTheArea) {
+    struct Case {
+        std::size_t room;
+        const char* templateText;
+        std::int32_t number;
+        const char* line;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {8, "ab %d", 1234, "ab 1234"},
+        {7, "ab %d", 1234, nullptr},
+        {4, "abcd", 0, nullptr},
+        {13, "x%d", INT32_MIN, "x-2147483648"},
+        {12, "x%d", INT32_MIN, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::array<char, 32> area{};
+        area.fill(kGuard);
+        const bool accepted = format_line(std::span<char>(area).first(c.room), c.templateText, {LineArg(c.number)});
+        EXPECT_EQ(accepted, c.line != nullptr) << c.templateText << " in " << c.room;
+        if (c.line) {
+            EXPECT_STREQ(area.data(), c.line);
+        } else {
+            EXPECT_EQ(area[c.room - 1], '\0') << "a cut text still ends within its area";
+        }
+        for (std::size_t i = c.room; i < area.size(); ++i) ASSERT_EQ(area[i], kGuard) << c.templateText << " byte " << i;
+    }
+}
+
+TEST(ComposeCommand, UnknownIdentifiersAndWrongArgumentsComposeNothingToSend) {
+    struct Case {
+        const char* name;
+        std::uint32_t id;
+        std::initializer_list<LineArg> args;
+        std::int32_t status;
+        const char* line;  // when composed
+    };
+    const Case cases[] = {
+        {"channel", kMpChannel, {LineArg(11)}, MPDLL_OK, "iwpriv wlan0 mp_channel 11"},
+        {"between the numbered and the text commands", 34, {}, MPDLL_E_COMMAND_ID, nullptr},
+        {"past the last", 102, {}, MPDLL_E_COMMAND_ID, nullptr},
+        {"channel without its number", kMpChannel, {}, MPDLL_E_ARGUMENT, nullptr},
+        {"channel with a text", kMpChannel, {LineArg(std::string_view("11"))}, MPDLL_E_ARGUMENT, nullptr},
+    };
+    for (const Case& c : cases) {
+        DevContext dev{};
+        std::array<char, kCommandSize> line{};
+        EXPECT_EQ(compose_command(dev, c.id, c.args, line), c.status) << c.name;
+        if (c.line) {
+            EXPECT_STREQ(line.data(), c.line) << c.name;
+        }
+    }
+}
+
+TEST(ComposeWord, UnknownIdentifiersAndWrongArgumentsComposeNothingToSend) {
+    struct Case {
+        const char* name;
+        std::uint32_t id;
+        std::initializer_list<LineArg> args;
+        std::int32_t status;
+        const char* word;  // when composed
+    };
+    const std::string tooLong(kCommandSize, 'A');
+    const Case cases[] = {
+        {"address word", kArxFilterDa, {LineArg(std::string_view("00:11"))}, MPDLL_OK, "filter_DA=00:11"},
+        {"thermal word", kPwrtrkTher, {LineArg(20)}, MPDLL_OK, "ther=20"},
+        {"unknown", 99, {}, MPDLL_E_COMMAND_ID, nullptr},
+        {"address word without its address", kArxFilterDa, {}, MPDLL_E_ARGUMENT, nullptr},
+        {"thermal word with a text", kPwrtrkTher, {LineArg(std::string_view("20"))}, MPDLL_E_ARGUMENT, nullptr},
+        {"address longer than a line", kArxFilterSa, {LineArg(std::string_view(tooLong))}, MPDLL_E_ARGUMENT, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::array<char, kCommandSize> word{};
+        EXPECT_EQ(compose_word(c.id, c.args, word), c.status) << c.name;
+        if (c.word) {
+            EXPECT_STREQ(word.data(), c.word) << c.name;
+        }
+    }
+}
+
+}  // namespace

@@ -218,7 +218,9 @@ TEST(NullPointers, AreRefusedWithoutTouchingAnything) {
     int32_t flag = 0;
     EXPECT_EQ(mp_command_d2s(nullptr, a.data(), b.data(), &flag), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_d2s(&c.dev, nullptr, b.data(), &flag), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(mp_command_d2s(&c.dev, a.data(), nullptr, &flag), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_d2s(&c.dev, a.data(), b.data(), nullptr), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(mp_command_s2s(nullptr, "x", a.data()), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_s2s(&c.dev, nullptr, a.data()), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_s2s(&c.dev, "x", nullptr), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_c2s(nullptr, 0, a.data(), 0), MPDLL_E_ARGUMENT);

@@ -123,6 +123,7 @@ TEST(SettingCommands, NullPointersAreRefusedAndNothingSent) {
         {"filter_bssid", [](DevContext* d) { return mp_arx_filter_bssid(d, nullptr); }},
         {"no record", [](DevContext*) { return mp_start(nullptr); }},
         {"no record, words", [](DevContext*) { return mp_arx_filter_init(nullptr); }},
+        {"no record, address word", [](DevContext*) { return mp_arx_filter_da(nullptr, "00:11:22:33:44:55"); }},
         {"no record, pwrtrk", [](DevContext*) { return mp_pwrtrk_start(nullptr, 10); }},
     };
     for (const auto& [name, call] : calls) {

@@ -3,7 +3,10 @@
 // not one left over from an earlier call.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -73,14 +76,51 @@ TEST(NativeSocketOps, EveryCallOnAClosedDescriptorFailsWithItsReason) {
 // whose descriptor limit is lowered).
 TEST(NativeSocketOps, OpenWithoutADescriptorLeftFailsWithItsReason) {
     const auto exhaust_and_open = [](bool tcp) {
-        const rlimit none{0, 0};
-        if (::setrlimit(RLIMIT_NOFILE, &none) != 0) std::_Exit(2);
+        rlimit before{};
+        if (::getrlimit(RLIMIT_NOFILE, &before) != 0) std::exit(2);
+        const rlimit none{0, before.rlim_max};
+        if (::setrlimit(RLIMIT_NOFILE, &none) != 0) std::exit(2);
         const SocketOps& ops = native_socket_ops();
         const MpSocket s = tcp ? ops.open_tcp() : ops.open_udp();
-        std::_Exit(!ops.is_valid(s) && ops.last_error() == EMFILE ? 0 : 1);
+        const bool refused = !ops.is_valid(s) && ops.last_error() == EMFILE;
+        ::setrlimit(RLIMIT_NOFILE, &before);  // the child's own exit may need descriptors again
+        std::exit(refused ? 0 : 1);
     };
     EXPECT_EXIT(exhaust_and_open(true), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(exhaust_and_open(false), ::testing::ExitedWithCode(0), "");
+}
+
+// A peer that takes nothing more: once the send buffers are full, a wait for
+// room ends as a time-out (not as a failure), and so does a wait for input.
+TEST(NativeSocketOps, WaitsOnAStalledPeerEndAsTimeouts) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+    const SocketOps& ops = native_socket_ops();
+    const MpSocket s = ops.open_tcp();
+    ASSERT_TRUE(ops.set_nonblocking(s, true));
+    MpSockAddrIn peer{};
+    peer.family = AF_INET;
+    peer.port = address.sin_port;
+    peer.address = address.sin_addr.s_addr;
+    ops.start_connect(s, peer);
+    ASSERT_EQ(ops.wait_writable(s, 5000), Wait::ready);
+
+    static char chunk[65536] = {};
+    int filled = 0;
+    while (ops.send(s, chunk, sizeof chunk) > 0) ASSERT_LT(++filled, 100000) << "the buffers never filled";
+    EXPECT_EQ(ops.last_error(), EAGAIN);
+    EXPECT_EQ(ops.wait_writable(s, 20), Wait::timeout);
+    EXPECT_EQ(ops.wait_readable(s, 20), Wait::timeout);
+    ops.close(s);
+    ::close(listener);
 }
 
 }  // namespace

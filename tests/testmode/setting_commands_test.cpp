@@ -156,6 +156,13 @@ TEST(SettingCommands, LineOfExactly2047CharactersIsSentOneMoreIsRefused) {
         EXPECT_EQ(c.call(&board.dev(), fits.c_str()), MPDLL_OK) << c.name;
         EXPECT_EQ(board.sent(), std::vector<std::string>{c.prefix + fits}) << c.name;
     }
+    // An address that does not even fit the filter word is refused as well.
+    const std::string wholeLine(3000, 'q');
+    for (const auto filter : {mp_arx_filter_da, mp_arx_filter_sa, mp_arx_filter_bssid}) {
+        ScriptedBoard board(2);
+        EXPECT_EQ(filter(&board.dev(), wholeLine.c_str()), MPDLL_E_ARGUMENT);
+        EXPECT_TRUE(board.sent().empty());
+    }
 }
 
 TEST(SettingCommands, LongerInterfaceNameCountsAgainstTheLine) {

@@ -151,7 +151,7 @@ reliability-report:
 # src/ only. Branches the compiler adds for exceptions and branches it proves
 # unreachable are left out: the library throws nothing and they have no source.
 COVERAGE_BUILD ?= $(BUILD)/coverage
-COVERAGE_GCOVR = gcovr --root . --object-directory $(COVERAGE_BUILD) \
+COVERAGE_GCOVR = gcovr --root . --object-directory $(COVERAGE_BUILD) --exclude-directories '.*/CMakeFiles/[0-9.]+' \
 	  --filter 'src/' --exclude 'tests/' --exclude 'tools/' --exclude 'fuzz/' --exclude 'bench/' \
 	  --exclude-throw-branches --exclude-unreachable-branches
 

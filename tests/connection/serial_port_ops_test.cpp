@@ -1,6 +1,7 @@
 // The platform's own serial port operations on a pseudo-terminal: what can
-// be opened as a port, line settings it cannot take, and which side a purge
-// clears (a pseudo-terminal's output is never taken back from the far end).
+// be opened as a port, line settings it cannot take, which side a purge
+// clears (a pseudo-terminal's output is never taken back from the far end),
+// reads under the port time-outs, and the status of a port no longer open.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -111,6 +112,60 @@ TEST(NativeSerialOps, PurgeClearsTheInputAskedForAndNeverThePseudoTerminalsOutpu
         EXPECT_EQ(terminal.input_queued(0), c.inputCleared ? 0u : 3u) << c.name;
         EXPECT_EQ(terminal.from_port(), "xyz") << c.name;
     }
+}
+
+// A read takes what is queued, up to its room, under the port time-outs; an
+// interval of all bits set with no total time-out returns at once, also when
+// nothing is queued.
+TEST(NativeSerialOps, ReadsTakeWhatIsQueuedUnderThePortTimeouts) {
+    struct Case {
+        const char* name;
+        MpCommTimeouts timeouts;
+        std::string queued;
+        int capacity;
+        std::string read;
+    };
+    constexpr std::uint32_t kAll = 0xFFFFFFFFu;
+    const Case cases[] = {
+        {"at once, nothing queued", {kAll, 0, 0, 0, 0}, "", 8, ""},
+        {"at once", {kAll, 0, 0, 0, 0}, "abc", 8, "abc"},
+        {"at once, more than the room", {kAll, 0, 0, 0, 0}, "abcdef", 4, "abcd"},
+        {"interval with a total", {kAll, 0, 5, 0, 0}, "abc", 8, "abc"},
+        {"interval with a multiplier", {kAll, 1, 0, 0, 0}, "abc", 8, "abc"},
+        {"short interval", {10, 0, 0, 0, 0}, "abc", 8, "abc"},
+        {"total only, nothing queued", {0, 0, 20, 0, 0}, "", 8, ""},
+        {"total only", {0, 0, 20, 0, 0}, "abc", 8, "abc"},
+    };
+    for (const Case& c : cases) {
+        PseudoTerminal terminal;
+        ASSERT_TRUE(terminal.ready()) << c.name;
+        const platform::SerialOps& ops = platform::native_serial_ops();
+        ASSERT_TRUE(ops.set_timeouts(terminal.port(), c.timeouts)) << c.name;
+        if (!c.queued.empty()) {
+            terminal.send_to_port(c.queued);
+            ASSERT_EQ(terminal.input_queued(static_cast<std::uint32_t>(c.queued.size())), c.queued.size()) << c.name;
+        }
+        char buffer[16] = {};
+        const int got = ops.read(terminal.port(), buffer, c.capacity);
+        ASSERT_GE(got, 0) << c.name;
+        EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(got)), c.read) << c.name;
+    }
+}
+
+TEST(NativeSerialOps, StatusOfAPortNoLongerOpenFails) {
+    const platform::SerialOps& ops = platform::native_serial_ops();
+    MpHandle closed = platform::kInvalidHandle;
+    {
+        PseudoTerminal terminal;
+        ASSERT_TRUE(terminal.ready());
+        closed = terminal.port();
+        std::uint32_t in = 7, out = 7;
+        EXPECT_TRUE(ops.status(closed, &in, &out));
+        EXPECT_EQ(in, 0u);
+    }
+    std::uint32_t in = 7, out = 7;
+    EXPECT_FALSE(ops.status(closed, &in, &out));
+    EXPECT_FALSE(ops.status(platform::kInvalidHandle, &in, &out));
 }
 
 }  // namespace

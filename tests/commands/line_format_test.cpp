@@ -79,53 +79,41 @@ TEST(FormatLine, ResultIsBoundedByTheArea) {
     }
 }
 
-TEST(ComposeCommand, UnknownIdentifiersAndWrongArgumentsComposeNothingToSend) {
+// Whole command lines (names put in) and argument words of the catalogue.
+TEST(Compose, UnknownIdentifiersAndWrongArgumentsComposeNothingToSend) {
+    enum class What { line, word };
     struct Case {
         const char* name;
+        What what;
         std::uint32_t id;
         std::initializer_list<LineArg> args;
         std::int32_t status;
-        const char* line;  // when composed
-    };
-    const Case cases[] = {
-        {"channel", kMpChannel, {LineArg(11)}, MPDLL_OK, "iwpriv wlan0 mp_channel 11"},
-        {"between the numbered and the text commands", 34, {}, MPDLL_E_COMMAND_ID, nullptr},
-        {"past the last", 102, {}, MPDLL_E_COMMAND_ID, nullptr},
-        {"channel without its number", kMpChannel, {}, MPDLL_E_ARGUMENT, nullptr},
-        {"channel with a text", kMpChannel, {LineArg(std::string_view("11"))}, MPDLL_E_ARGUMENT, nullptr},
-    };
-    for (const Case& c : cases) {
-        DevContext dev{};
-        std::array<char, kCommandSize> line{};
-        EXPECT_EQ(compose_command(dev, c.id, c.args, line), c.status) << c.name;
-        if (c.line) {
-            EXPECT_STREQ(line.data(), c.line) << c.name;
-        }
-    }
-}
-
-TEST(ComposeWord, UnknownIdentifiersAndWrongArgumentsComposeNothingToSend) {
-    struct Case {
-        const char* name;
-        std::uint32_t id;
-        std::initializer_list<LineArg> args;
-        std::int32_t status;
-        const char* word;  // when composed
+        const char* text;  // when composed
     };
     const std::string tooLong(kCommandSize, 'A');
     const Case cases[] = {
-        {"address word", kArxFilterDa, {LineArg(std::string_view("00:11"))}, MPDLL_OK, "filter_DA=00:11"},
-        {"thermal word", kPwrtrkTher, {LineArg(20)}, MPDLL_OK, "ther=20"},
-        {"unknown", 99, {}, MPDLL_E_COMMAND_ID, nullptr},
-        {"address word without its address", kArxFilterDa, {}, MPDLL_E_ARGUMENT, nullptr},
-        {"thermal word with a text", kPwrtrkTher, {LineArg(std::string_view("20"))}, MPDLL_E_ARGUMENT, nullptr},
-        {"address longer than a line", kArxFilterSa, {LineArg(std::string_view(tooLong))}, MPDLL_E_ARGUMENT, nullptr},
+        {"channel", What::line, kMpChannel, {LineArg(11)}, MPDLL_OK, "iwpriv wlan0 mp_channel 11"},
+        {"between the numbered and the text commands", What::line, 34, {}, MPDLL_E_COMMAND_ID, nullptr},
+        {"past the last", What::line, 102, {}, MPDLL_E_COMMAND_ID, nullptr},
+        {"channel without its number", What::line, kMpChannel, {}, MPDLL_E_ARGUMENT, nullptr},
+        {"channel with a text", What::line, kMpChannel, {LineArg(std::string_view("11"))}, MPDLL_E_ARGUMENT, nullptr},
+        {"address word", What::word, kArxFilterDa, {LineArg(std::string_view("00:11"))}, MPDLL_OK, "filter_DA=00:11"},
+        {"thermal word", What::word, kPwrtrkTher, {LineArg(20)}, MPDLL_OK, "ther=20"},
+        {"unknown word", What::word, 99, {}, MPDLL_E_COMMAND_ID, nullptr},
+        {"address word without its address", What::word, kArxFilterDa, {}, MPDLL_E_ARGUMENT, nullptr},
+        {"thermal word with a text", What::word, kPwrtrkTher, {LineArg(std::string_view("20"))}, MPDLL_E_ARGUMENT,
+         nullptr},
+        {"address longer than a line", What::word, kArxFilterSa, {LineArg(std::string_view(tooLong))},
+         MPDLL_E_ARGUMENT, nullptr},
     };
     for (const Case& c : cases) {
-        std::array<char, kCommandSize> word{};
-        EXPECT_EQ(compose_word(c.id, c.args, word), c.status) << c.name;
-        if (c.word) {
-            EXPECT_STREQ(word.data(), c.word) << c.name;
+        DevContext dev{};
+        std::array<char, kCommandSize> out{};
+        const std::int32_t status =
+            c.what == What::line ? compose_command(dev, c.id, c.args, out) : compose_word(c.id, c.args, out);
+        EXPECT_EQ(status, c.status) << c.name;
+        if (c.text) {
+            EXPECT_STREQ(out.data(), c.text) << c.name;
         }
     }
 }

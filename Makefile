@@ -144,13 +144,16 @@ reliability-report:
 	$(MAKE) tsan
 	$(MAKE) faults || true
 	$(MAKE) soak || true
-	python3 scripts/reliability-report.py $(FIGURES) docs/reliability.md
+	python3 scripts/reliability-report.py $(FIGURES) docs/reliability.md $(COVERAGE_FIGURES)
 
 # ---- Coverage: line and branch figures of src/ (not part of `make test`) ----
-# A native -O0 build with gcc's --coverage, the native suite, then gcovr over
-# src/ only. Branches the compiler adds for exceptions and branches it proves
-# unreachable are left out: the library throws nothing and they have no source.
+# A native -O0 build with gcc's --coverage, the whole native suite, then
+# gcovr over src/ only: a table per file (branches, with the lines that miss
+# some) and one per folder, whose figures docs/reliability.md shows. Branches
+# gcc adds for exceptions and branches it proves unreachable are left out:
+# the library throws nothing and they have no source of their own.
 COVERAGE_BUILD ?= $(BUILD)/coverage
+COVERAGE_FIGURES ?= $(BUILD)/coverage-figures
 COVERAGE_GCOVR = gcovr --root . --object-directory $(COVERAGE_BUILD) --exclude-directories '.*/CMakeFiles/[0-9.]+' \
 	  --filter 'src/' --exclude 'tests/' --exclude 'tools/' --exclude 'fuzz/' --exclude 'bench/' \
 	  --exclude-throw-branches --exclude-unreachable-branches
@@ -160,9 +163,12 @@ $(COVERAGE_BUILD)/CMakeCache.txt:
 	  -DCMAKE_C_FLAGS="--coverage -O0" -DCMAKE_CXX_FLAGS="--coverage -O0" \
 	  -DCMAKE_EXE_LINKER_FLAGS="--coverage" -DCMAKE_SHARED_LINKER_FLAGS="--coverage"
 
+# The figures are printed also when a test fails; the target still fails then.
 coverage: deps $(COVERAGE_BUILD)/CMakeCache.txt
 	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
 	find $(COVERAGE_BUILD) -name '*.gcda' -delete
 	status=0; ctest --test-dir $(COVERAGE_BUILD) --output-on-failure -j $(JOBS) --timeout 300 || status=$$?; \
-	$(COVERAGE_GCOVR) --sort-uncovered && \
-	$(COVERAGE_GCOVR) --branches --sort-uncovered --print-summary && exit $$status
+	$(COVERAGE_GCOVR) --branches --sort-uncovered && \
+	$(COVERAGE_GCOVR) --json $(COVERAGE_BUILD)/coverage.json && \
+	python3 scripts/coverage-figures.py $(COVERAGE_BUILD)/coverage.json $(COVERAGE_FIGURES)/coverage.tsv && \
+	exit $$status

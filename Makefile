@@ -5,7 +5,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 
 .PHONY: all deps native asan win32 win64 build test test-native test-asan test-windows check-exports demo bench fuzz clean
-.PHONY: fuzz-build fuzz-short tsan faults soak reliability-report
+.PHONY: fuzz-build fuzz-short tsan faults soak reliability-report coverage
 
 all: build
 
@@ -144,4 +144,31 @@ reliability-report:
 	$(MAKE) tsan
 	$(MAKE) faults || true
 	$(MAKE) soak || true
-	python3 scripts/reliability-report.py $(FIGURES) docs/reliability.md
+	python3 scripts/reliability-report.py $(FIGURES) docs/reliability.md $(COVERAGE_FIGURES)
+
+# ---- Coverage: line and branch figures of src/ (not part of `make test`) ----
+# A native -O0 build with gcc's --coverage, the whole native suite, then
+# gcovr over src/ only: a table per file (branches, with the lines that miss
+# some) and one per folder, whose figures docs/reliability.md shows. Branches
+# gcc adds for exceptions and branches it proves unreachable are left out:
+# the library throws nothing and they have no source of their own.
+COVERAGE_BUILD ?= $(BUILD)/coverage
+COVERAGE_FIGURES ?= $(BUILD)/coverage-figures
+COVERAGE_GCOVR = gcovr --root . --object-directory $(COVERAGE_BUILD) --exclude-directories '.*/CMakeFiles/[0-9.]+' \
+	  --filter 'src/' --exclude 'tests/' --exclude 'tools/' --exclude 'fuzz/' --exclude 'bench/' \
+	  --exclude-throw-branches --exclude-unreachable-branches
+
+$(COVERAGE_BUILD)/CMakeCache.txt:
+	CC=gcc CXX=g++ cmake -S . -B $(COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_FLAGS="--coverage -O0" -DCMAKE_CXX_FLAGS="--coverage -O0" \
+	  -DCMAKE_EXE_LINKER_FLAGS="--coverage" -DCMAKE_SHARED_LINKER_FLAGS="--coverage"
+
+# The figures are printed also when a test fails; the target still fails then.
+coverage: deps $(COVERAGE_BUILD)/CMakeCache.txt
+	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
+	find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	status=0; ctest --test-dir $(COVERAGE_BUILD) --output-on-failure -j $(JOBS) --timeout 300 || status=$$?; \
+	$(COVERAGE_GCOVR) --branches --sort-uncovered && \
+	$(COVERAGE_GCOVR) --json $(COVERAGE_BUILD)/coverage.json && \
+	python3 scripts/coverage-figures.py $(COVERAGE_BUILD)/coverage.json $(COVERAGE_FIGURES)/coverage.tsv && \
+	exit $$status

@@ -3,7 +3,7 @@
 measured (`make reliability-report` runs them all first). Every number in the
 document comes from a figure file; nothing is typed in by hand.
 
-usage: reliability-report.py FIGURES_DIR OUTPUT.md
+usage: reliability-report.py FIGURES_DIR OUTPUT.md [COVERAGE_FIGURES_DIR]
 """
 import datetime
 import os
@@ -110,8 +110,28 @@ def soak_section(figures):
     return out, leaks
 
 
+def coverage_section(coverage):
+    out = ["## Coverage", ""]
+    measured = rows(coverage, "coverage.tsv") if coverage else []
+    if not measured:
+        return out + ["Not measured: `make coverage` writes the figures this section shows.", ""]
+
+    def percent(taken, count):
+        return f"{100.0 * int(taken) / int(count):.1f} % ({taken} of {count})" if int(count) else "--"
+
+    out += ["Line and branch coverage of `src/` by the native test suite, from the last `make coverage` "
+            "(a gcc `--coverage -O0` build in `build/coverage`, `ctest`, then gcovr over `src/` only with "
+            "`--exclude-throw-branches --exclude-unreachable-branches`; the per-file table it prints names "
+            "the lines whose branches are not all taken).", ""]
+    out.append(table(["folder", "lines", "branches"],
+                     [[name, percent(lines, lineCount), percent(branches, branchCount)]
+                      for name, lines, lineCount, branches, branchCount in measured]))
+    return out + [""]
+
+
 def main():
     figures, output = sys.argv[1], sys.argv[2]
+    coverage = sys.argv[3] if len(sys.argv) > 3 else None
     fault_lines, injected, survived = faults_section(figures)
     soak_lines, leaks = soak_section(figures)
     fuzz_rows = rows(figures, "fuzz-short.tsv") + rows(figures, "fuzz-long.tsv")
@@ -134,7 +154,7 @@ def main():
         ]),
         "",
     ]
-    lines += fuzz_section(figures) + tsan_section(figures) + fault_lines + soak_lines
+    lines += fuzz_section(figures) + tsan_section(figures) + fault_lines + soak_lines + coverage_section(coverage)
     lines += [
         "## Commands",
         "",
@@ -144,6 +164,7 @@ def main():
         "- `make faults`: the fault-injection cases with their figures (they also run in `make test`, natively and under ASan + UBSan).",
         "- `make soak`: `SOAK_CYCLES` (2000) cycles per transport and `SOAK_FAILED_OPENS` (200) failed opens of each kind, then valgrind memcheck over `VALGRIND_CYCLES` (20) cycles.",
         "- `make reliability-report`: all of the above, then this file.",
+        "- `make coverage` (not part of `make test` nor of the report run): the coverage build, the native suite and the figures of the Coverage section.",
         "",
     ]
     with open(output, "w", encoding="utf-8") as handle:

@@ -36,29 +36,22 @@ int32_t read_capability(DevContext* dev, const CapabilityQuery& query, char* val
 
     Response value{};
     bool read = false;
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP: {
-            // The board closes the fetched output with a BEL that must stay
-            // out of the value.
-            const Target targets[] = {Target::into_until_bel(value)};
-            read = mpdll::scan::scan(response_text(response), query.udpForm, targets) == 1;
-            break;
+    // The query ran, so the mode is one of the three.
+    if (dev->mode == MPDLL_MODE_UDP) {
+        // The board closes the fetched output with a BEL that must stay out
+        // of the value.
+        const Target targets[] = {Target::into_until_bel(value)};
+        read = mpdll::scan::scan(response_text(response), query.udpForm, targets) == 1;
+    } else {
+        Response normal;
+        const std::string_view text = normal_form(response, normal);
+        if (query.labelBeforeValue) {
+            const Target targets[] = {Target::skip(), Target::into(value)};
+            read = mpdll::scan::scan(text, query.normalForm, targets) == 2;
+        } else {
+            const Target targets[] = {Target::into(value)};
+            read = mpdll::scan::scan(text, query.normalForm, targets) >= 1;
         }
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL: {
-            Response normal;
-            const std::string_view text = normal_form(response, normal);
-            if (query.labelBeforeValue) {
-                const Target targets[] = {Target::skip(), Target::into(value)};
-                read = mpdll::scan::scan(text, query.normalForm, targets) == 2;
-            } else {
-                const Target targets[] = {Target::into(value)};
-                read = mpdll::scan::scan(text, query.normalForm, targets) >= 1;
-            }
-            break;
-        }
-        default:
-            return MPDLL_E_MODE;
     }
     if (!read) return MPDLL_E_REPLY;
     const std::string_view text = response_text(value);

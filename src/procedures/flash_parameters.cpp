@@ -53,15 +53,11 @@ MPDLL_API int32_t MPDLL_CALL FlashGet(DevContext* dev, const char* paramName, ch
     if (const int32_t status = mpdll::commands::read_output(*dev, line, response); status != MPDLL_OK) {
         return status;
     }
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return mpdll::procedures::parse_udp_value(response_text(response), paramName, valueOut);
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            return mpdll::procedures::parse_shell_value(response_text(response), valueOut);
-        default:
-            return MPDLL_E_MODE;
+    // The exchange ran, so the mode is one of the three.
+    if (dev->mode == MPDLL_MODE_UDP) {
+        return mpdll::procedures::parse_udp_value(response_text(response), paramName, valueOut);
     }
+    return mpdll::procedures::parse_shell_value(response_text(response), valueOut);
 }
 
 // The board's answer is not judged; a failed exchange returns its status.

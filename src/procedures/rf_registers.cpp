@@ -57,15 +57,8 @@ MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32
     if (const int32_t status = mpdll::commands::read_output(*dev, line, response); status != MPDLL_OK) {
         return status;
     }
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return mpdll::procedures::parse_register(response_text(response), true, regValueOut);
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            return mpdll::procedures::parse_register(response_text(response), false, regValueOut);
-        default:
-            return MPDLL_E_MODE;
-    }
+    // The exchange ran, so the mode is one of the three.
+    return mpdll::procedures::parse_register(response_text(response), dev->mode == MPDLL_MODE_UDP, regValueOut);
 }
 
 MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32_t regSel2,

@@ -1,5 +1,7 @@
 // The counter and sensor queries: packet counters, thermal meter and TSSI,
 // each scanned out of the board's answer in the form of its connection mode.
+// Once the command ran the mode is one of the three: UDP has its own reply
+// form, telnet and serial share the normal form.
 #include "commands/command_catalogue.h"
 #include "commands/response_scan.h"
 #include "testmode/setting_command.h"
@@ -36,21 +38,14 @@ MPDLL_API int32_t MPDLL_CALL mp_query(DevContext* dev, int32_t* txOk, int32_t* t
     }
     const Target counters[] = {Target::number(txOk), Target::number(txFail), Target::number(rxOk),
                                Target::number(crcError)};
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return status_of(scan(response_text(response), "Tx OK:%d, Tx Fail:%d, Rx OK:%d, CRC error:%d", counters) ==
-                             4);
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL: {
-            Response normal;
-            const std::string_view text = normal_form(response, normal);
-            const Target withPrefix[] = {Target::skip(), counters[0], counters[1], counters[2], counters[3]};
-            if (scan(text, "%[^:]:TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d", withPrefix) == 5) return MPDLL_OK;
-            return status_of(scan(text, "TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d", counters) == 4);
-        }
-        default:
-            return MPDLL_E_MODE;
+    if (dev->mode == MPDLL_MODE_UDP) {
+        return status_of(scan(response_text(response), "Tx OK:%d, Tx Fail:%d, Rx OK:%d, CRC error:%d", counters) == 4);
     }
+    Response normal;
+    const std::string_view text = normal_form(response, normal);
+    const Target withPrefix[] = {Target::skip(), counters[0], counters[1], counters[2], counters[3]};
+    if (scan(text, "%[^:]:TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d", withPrefix) == 5) return MPDLL_OK;
+    return status_of(scan(text, "TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d", counters) == 4);
 }
 
 // Over UDP the board only acknowledges: the reply must hold "ok", and the
@@ -62,15 +57,8 @@ MPDLL_API int32_t MPDLL_CALL mp_ther(DevContext* dev, int32_t* thermal) MPDLL_NO
         status != MPDLL_OK) {
         return status;
     }
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return IsBufferOk(response.data());
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            return status_of(read_labelled_number(response, "%[^:]:%d", thermal));
-        default:
-            return MPDLL_E_MODE;
-    }
+    if (dev->mode == MPDLL_MODE_UDP) return IsBufferOk(response.data());
+    return status_of(read_labelled_number(response, "%[^:]:%d", thermal));
 }
 
 // Telnet answers in the same form as the serial console and is read the same way.
@@ -80,15 +68,9 @@ MPDLL_API int32_t MPDLL_CALL mp_tssi(DevContext* dev, int32_t* tssi) MPDLL_NOEXC
     if (const int32_t status = mpdll::testmode::run_command(*dev, kMpTssi, {}, response); status != MPDLL_OK) {
         return status;
     }
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP: {
-            const Target value[] = {Target::number(tssi)};
-            return status_of(scan(response_text(response), "%d ", value) == 1);
-        }
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            return status_of(read_labelled_number(response, "%[^:]:%d ", tssi));
-        default:
-            return MPDLL_E_MODE;
+    if (dev->mode == MPDLL_MODE_UDP) {
+        const Target value[] = {Target::number(tssi)};
+        return status_of(scan(response_text(response), "%d ", value) == 1);
     }
+    return status_of(read_labelled_number(response, "%[^:]:%d ", tssi));
 }

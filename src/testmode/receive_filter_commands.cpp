@@ -72,21 +72,13 @@ MPDLL_API int32_t MPDLL_CALL mp_arx_filter_print(DevContext* dev, char* daOut, c
     if (const int32_t status = mpdll::testmode::run_command(*dev, kMpArx, {word}, response); status != MPDLL_OK) {
         return status;
     }
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return MPDLL_OK;
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL: {
-            Response normal;
-            const Target targets[] = {Target::skip(), Target::skip(),
-                                      Target::into(std::span<char>(saOut, kAddressSize)),
-                                      Target::into(std::span<char>(daOut, kAddressSize)),
-                                      Target::into(std::span<char>(bssidOut, kAddressSize))};
-            const int read = mpdll::scan::scan(normal_form(response, normal), "%[^:]:FLAG:%dSA:%17sDA:%17sBSSID:%17s",
-                                               targets);
-            return read == 5 ? MPDLL_OK : MPDLL_E_REPLY;
-        }
-        default:
-            return MPDLL_E_MODE;
-    }
+    // The command ran, so the mode is one of the three.
+    if (dev->mode == MPDLL_MODE_UDP) return MPDLL_OK;
+    Response normal;
+    const Target targets[] = {Target::skip(), Target::skip(), Target::into(std::span<char>(saOut, kAddressSize)),
+                              Target::into(std::span<char>(daOut, kAddressSize)),
+                              Target::into(std::span<char>(bssidOut, kAddressSize))};
+    const int read =
+        mpdll::scan::scan(normal_form(response, normal), "%[^:]:FLAG:%dSA:%17sDA:%17sBSSID:%17s", targets);
+    return read == 5 ? MPDLL_OK : MPDLL_E_REPLY;
 }

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "commands/board_names.h"
 #include "mpdll/mpdll.h"
 
 namespace {
@@ -218,13 +221,49 @@ TEST(NullPointers, AreRefusedWithoutTouchingAnything) {
     int32_t flag = 0;
     EXPECT_EQ(mp_command_d2s(nullptr, a.data(), b.data(), &flag), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_d2s(&c.dev, nullptr, b.data(), &flag), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(mp_command_d2s(&c.dev, a.data(), nullptr, &flag), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_d2s(&c.dev, a.data(), b.data(), nullptr), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(mp_command_s2s(nullptr, "x", a.data()), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_s2s(&c.dev, nullptr, a.data()), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_s2s(&c.dev, "x", nullptr), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_c2s(nullptr, 0, a.data(), 0), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_command_c2s(&c.dev, 0, nullptr, 0), MPDLL_E_ARGUMENT);
     EXPECT_EQ(a[0], '\0');
     EXPECT_EQ(b[0], '\0');
+}
+
+// The line area given to put_board_names: nothing at all is refused, and an
+// area larger than a command line still gets at most a line.
+TEST(PutBoardNames, AreaSizesBoundTheResult) {
+    struct Case {
+        std::size_t room;
+        std::size_t textLength;  // "iwpriv wlan0 " then letters
+        bool fits;
+        std::size_t resultLength;
+    };
+    const Case cases[] = {
+        {0, 20, false, 0},
+        {1, 20, false, 0},
+        {4096, 2047, true, 2047 - 13 + 5 + 2},  // "iw" and "wl0": 4 and 3 shorter
+        {4096, 2100, false, 2047},
+        {2048, 2047, true, 2047 - 13 + 5 + 2},
+    };
+    for (const Case& c : cases) {
+        Context ctx("wl0", "iw");
+        const std::string text = "iwpriv wlan0 " + std::string(c.textLength - 13, 'x');
+        std::vector<char> area(std::max<std::size_t>(c.room, 1) + 8, '#');
+        const bool fits = mpdll::commands::put_board_names(ctx.dev, text, std::span<char>(area.data(), c.room));
+        EXPECT_EQ(fits, c.fits) << c.room << "/" << c.textLength;
+        if (c.room > 0) {
+            EXPECT_EQ(std::string(area.data()).size(), c.resultLength) << c.room << "/" << c.textLength;
+            EXPECT_EQ(std::string(area.data()).substr(0, 7), std::string("iw wl0 ").substr(0, c.resultLength));
+        }
+        EXPECT_EQ(area[c.room], '#') << "nothing past the area";
+        const std::size_t lineEnd = std::min<std::size_t>(c.room, 2048);
+        EXPECT_TRUE(std::all_of(area.begin() + static_cast<std::ptrdiff_t>(lineEnd), area.end(),
+                                [](char b) { return b == '#'; }))
+            << "nothing past a command line";
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <climits>
+#include <span>
 #include <string>
 
 namespace {
@@ -39,7 +40,13 @@ INSTANTIATE_TEST_SUITE_P(
                       IntCase{"99999999999999999999999999999", "%d", 1, INT32_MAX},
                       IntCase{"000000000000000000000000000012", "%d", 1, 12},
                       IntCase{"T:5", "T:%d", 1, 5}, IntCase{"t:5", "T:%d", 0, 0},
-                      IntCase{"12 ", "%d ", 1, 12}));
+                      IntCase{"12 ", "%d ", 1, 12},
+                      // vertical tab and form feed are white space too
+                      IntCase{"\v\f-3", "%d", 1, -3}, IntCase{"\v\f", "%d", 0, 0},
+                      // a width counts the sign: "%1d" leaves no room for a digit after it
+                      IntCase{"-5", "%1d", 0, 0}, IntCase{"-56", "%2d", 1, -5}, IntCase{"1234", "%2d", 1, 12},
+                      IntCase{"7", "%0d", 1, 7},  // a zero width is no width
+                      IntCase{"7", "%", 0, 0}, IntCase{"7", "%12", 0, 0}));  // a format cut after '%' or its width
 
 TEST(Scan, TextEndsAtItsFirstNul) {
     using namespace std::string_literals;
@@ -164,6 +171,57 @@ TEST(Scan, TargetsThatDoNotFitEndTheScan) {
     EXPECT_EQ(scan("x", "%s", std::array{Target::number(&value)}), 0);            // integer target for %s
     EXPECT_EQ(scan("7 y", "%d %s", std::array{Target::skip(), Target::skip()}), 2);  // dropped but counted
     EXPECT_EQ(scan("5", "%x", std::array{Target::number(&value)}), 0);            // unknown directive
+}
+
+// Directives that are cut or malformed end the scan where they stand; no
+// conversion after them is made and nothing is stored for them.
+TEST(Scan, MalformedDirectivesEndTheScan) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* format;
+        int count;
+    };
+    const Case cases[] = {
+        {"bracket at the end", "5 ab", "%d %[", 1},
+        {"bracket without caret", "5 ab]", "%d %[a]", 1},
+        {"bracket without closing", "5 ab", "%d %[^a", 1},
+        {"bracket with two excluded", "5 ab", "%d %[^ab]", 1},
+        {"percent at the end", "5 ab", "%d %", 1},
+    };
+    for (const Case& c : cases) {
+        std::int32_t value = -1;
+        std::array<char, 8> text{'u', 'n', 't', 'o', 'u', 'c', 'h', '\0'};
+        EXPECT_EQ(scan(c.text, c.format, std::array{Target::number(&value), Target::into(text)}), c.count) << c.name;
+        EXPECT_EQ(value, 5) << c.name;
+        EXPECT_STREQ(text.data(), "untouch") << c.name;
+    }
+}
+
+TEST(Scan, HugeWidthIsNoLimitAndNeverOverflows) {
+    std::array<char, 8> word{};
+    const std::string longWord(40, 'w');
+    EXPECT_EQ(scan(longWord + " 1", "%99999999999999999999s %d", std::array{Target::into(word), Target::skip()}), 2);
+    EXPECT_EQ(std::string(word.data()), std::string(7, 'w'));
+}
+
+// A bracket conversion takes only a text (or dropped) target, like %s.
+TEST(Scan, BracketWithAnIntegerTargetEndsTheScan) {
+    std::int32_t value = -1;
+    EXPECT_EQ(scan("12:3", "%[^:]:%d", std::array{Target::number(&value), Target::number(&value)}), 0);
+    EXPECT_EQ(value, -1);
+}
+
+// Targets that keep nothing still count their conversion and consume it, so
+// the rest of the format is matched after the field.
+TEST(Scan, TargetsThatKeepNothingStillConsumeTheirField) {
+    std::int32_t after = 0;
+    std::array<char, 4> guard{'#', '#', '#', '#'};
+    const std::array targets{Target::number(nullptr), Target::into(std::span<char>(guard).first(0)),
+                             Target::number(&after)};
+    EXPECT_EQ(scan("-41 ABCDEF 9", "%d %s %d", targets), 3);
+    EXPECT_EQ(after, 9);
+    EXPECT_EQ(std::string(guard.data(), guard.size()), "####");
 }
 
 }  // namespace

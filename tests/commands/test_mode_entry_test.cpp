@@ -2,11 +2,13 @@
 // send nothing.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "mpdll/mpdll.h"
+#include "platform/platform.h"
 #include "support/scripted_board.h"
 
 namespace {
@@ -49,6 +51,35 @@ TEST(EnterMP, UdpSendsNothingAndOtherModesAreRefused) {
         EXPECT_TRUE(board.sent().empty()) << c.mode;
     }
     EXPECT_EQ(EnterMP(nullptr), MPDLL_E_ARGUMENT);
+}
+
+// A send that fails ends the entry at that step with the socket's error
+// number; the steps after it are not sent.
+struct FailingSend {
+    static inline int sendsLeft = 0;
+    static inline int (*boardSend)(MpSocket, const char*, int) = nullptr;
+    static int send(MpSocket s, const char* data, int length) {
+        if (sendsLeft-- <= 0) return -1;
+        return boardSend(s, data, length);
+    }
+    static int last_error() { return ECONNRESET; }
+};
+
+TEST(EnterMP, StopsAtTheFirstStepWhoseSendFails) {
+    const std::vector<std::string> steps{"ifconfig wlan0 down", "iwpriv wlan0 set_mib mp_specific=1",
+                                         "iwpriv wlan0 set_mib channel=1", "ifconfig wlan0 up",
+                                         "iwpriv wlan0 mp_start"};
+    for (int failing = 0; failing < static_cast<int>(steps.size()); ++failing) {
+        ScriptedBoard board(2);
+        mpdll::platform::SocketOps ops = mpdll::platform::sockets();
+        FailingSend::boardSend = ops.send;
+        FailingSend::sendsLeft = failing;
+        ops.send = FailingSend::send;
+        ops.last_error = FailingSend::last_error;
+        mpdll::platform::use_socket_ops(&ops);
+        EXPECT_EQ(EnterMP(&board.dev()), ECONNRESET) << "step " << failing;
+        EXPECT_EQ(board.sent(), std::vector<std::string>(steps.begin(), steps.begin() + failing)) << "step " << failing;
+    }
 }
 
 }  // namespace

@@ -60,6 +60,10 @@ TEST(TelnetAddress, DottedDecimalWithOptionalPort) {
         {"1.2.3.4:", false, 0, 0},
         {"1.2.3.4:0", false, 0, 0},
         {"1.2.3.4:65536", false, 0, 0},
+        {"1.2.3.4:123456", false, 0, 0},
+        {"1.2.3.4:4294967319", false, 0, 0},  // 2^32 + 23 must not wrap to port 23
+        {"1000.2.3.4", false, 0, 0},
+        {"4294967297.2.3.4", false, 0, 0},  // 2^32 + 1 must not wrap to 1
         {"1.2.3.4:23x", false, 0, 0},
         {"-1.2.3.4", false, 0, 0},
         {" 1.2.3.4", false, 0, 0},

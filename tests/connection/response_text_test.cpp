@@ -144,6 +144,9 @@ TEST(GetBuffer, HandsOutTheLastExchangeAlwaysTerminated) {
     char buffer[8];
     EXPECT_EQ(GetBuffer(nullptr, nullptr, 8, buffer, 8), MPDLL_E_ARGUMENT);
     EXPECT_EQ(GetBuffer(nullptr, buffer, 0, buffer, 8), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(GetBuffer(nullptr, buffer, 8, nullptr, 8), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(GetBuffer(nullptr, buffer, 8, buffer, 0), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(GetBuffer(nullptr, buffer, 8, buffer, -1), MPDLL_E_ARGUMENT);
 }
 
 TEST(LastExchange, LongTextsAreCutToTheirAreas) {

@@ -51,7 +51,13 @@ TEST(TelnetReplay, ReplyTable) {
     }
     char reply[8];
     int32_t length;
+    const char sequence[] = "\xff\xfd\x01";
     EXPECT_EQ(TelnetReplay(nullptr, 3, reply, &length), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(TelnetReplay(sequence, 3, nullptr, &length), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(TelnetReplay(sequence, 3, reply, nullptr), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(TelnetNegotiate(nullptr, 3, reply, &length), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(TelnetNegotiate(sequence, 3, nullptr, &length), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(TelnetNegotiate(sequence, 3, reply, nullptr), MPDLL_E_ARGUMENT);
 }
 
 struct NegotiateCase {

@@ -203,6 +203,11 @@ TEST(FlashAndRegisters, NullArgumentsAndOverlongLinesSendNothing) {
     EXPECT_EQ(MPDLL_E_ARGUMENT, RegisterGet(nullptr, 0, 0, &reg));
     EXPECT_EQ(MPDLL_E_ARGUMENT, RegisterGet(&dev, 0, 0, nullptr));
     EXPECT_EQ(MPDLL_E_ARGUMENT, RegisterSet(nullptr, 0, 0, 0));
+    dev.mode = 3;  // a record of no known mode: each refused before anything is sent
+    EXPECT_EQ(MPDLL_E_MODE, FlashGet(&dev, "N", value));
+    EXPECT_EQ(MPDLL_E_MODE, FlashSet(&dev, "N", "1"));
+    EXPECT_EQ(MPDLL_E_MODE, RegisterGet(&dev, 0, 0, &reg));
+    EXPECT_EQ(MPDLL_E_MODE, RegisterSet(&dev, 0, 0, 0));
     EXPECT_TRUE(board.sent().empty());
     EXPECT_STREQ("keep", value);
     EXPECT_EQ(kUntouched, reg);

@@ -270,4 +270,35 @@ TEST(HexPowerIndex, NullPointerWritesNothing) {
     }
 }
 
+// Any one of the seventeen pointers missing: nothing is read or written, in
+// either direction.
+TEST(PowerIndex, AnyOneMissingPointerDoesNothing) {
+    constexpr int kPointers = kTexts + kTables;
+    for (int missing = 0; missing < kPointers; ++missing) {
+        Texts texts = kExampleTexts;
+        Tables tables = tables_of(2, -999);
+        std::array<const char*, kTexts> in{};
+        std::array<int32_t*, kTables> out{};
+        for (int k = 0; k < kTexts; ++k) in[k] = k == missing ? nullptr : texts[k].c_str();
+        for (int k = 0; k < kTables; ++k) out[k] = kTexts + k == missing ? nullptr : tables[k].data();
+        EXPECT_EQ(0, DecPowerIndex(2, in[0], in[1], in[2], in[3], in[4], in[5], in[6], out[0], out[1], out[2],
+                                   out[3], out[4], out[5], out[6], out[7], out[8], out[9]));
+        EXPECT_EQ(tables, tables_of(2, -999)) << "decoding without pointer " << missing;
+
+        Tables values = kExampleTables;
+        std::array<std::array<char, 8>, kTexts> hex;
+        for (auto& text : hex) text.fill(kGuardByte);
+        std::array<const int32_t*, kTables> from{};
+        std::array<char*, kTexts> to{};
+        for (int k = 0; k < kTables; ++k) from[k] = k == missing ? nullptr : values[k].data();
+        for (int k = 0; k < kTexts; ++k) to[k] = kTables + k == missing ? nullptr : hex[k].data();
+        EXPECT_EQ(0, HexPowerIndex(2, from[0], from[1], from[2], from[3], from[4], from[5], from[6], from[7],
+                                   from[8], from[9], to[0], to[1], to[2], to[3], to[4], to[5], to[6]));
+        for (const auto& text : hex) {
+            EXPECT_EQ(std::string(text.data(), text.size()), std::string(8, kGuardByte))
+                << "encoding without pointer " << missing;
+        }
+    }
+}
+
 }  // namespace

@@ -99,7 +99,9 @@ TEST(FilterReport, ModeOutsideTheThreeAndNullOutputsSendNothing) {
     Outputs out;
     EXPECT_EQ(out.print(board.dev()), MPDLL_E_MODE);
     board.dev().mode = 2;
+    EXPECT_EQ(mp_arx_filter_print(&board.dev(), nullptr, out.sa.data(), out.bssid.data()), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_arx_filter_print(&board.dev(), out.da.data(), nullptr, out.bssid.data()), MPDLL_E_ARGUMENT);
+    EXPECT_EQ(mp_arx_filter_print(&board.dev(), out.da.data(), out.sa.data(), nullptr), MPDLL_E_ARGUMENT);
     EXPECT_EQ(mp_arx_filter_print(nullptr, out.da.data(), out.sa.data(), out.bssid.data()), MPDLL_E_ARGUMENT);
     EXPECT_TRUE(board.sent().empty());
 }

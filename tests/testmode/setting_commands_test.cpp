@@ -123,6 +123,7 @@ TEST(SettingCommands, NullPointersAreRefusedAndNothingSent) {
         {"filter_bssid", [](DevContext* d) { return mp_arx_filter_bssid(d, nullptr); }},
         {"no record", [](DevContext*) { return mp_start(nullptr); }},
         {"no record, words", [](DevContext*) { return mp_arx_filter_init(nullptr); }},
+        {"no record, address word", [](DevContext*) { return mp_arx_filter_da(nullptr, "00:11:22:33:44:55"); }},
         {"no record, pwrtrk", [](DevContext*) { return mp_pwrtrk_start(nullptr, 10); }},
     };
     for (const auto& [name, call] : calls) {
@@ -154,6 +155,13 @@ TEST(SettingCommands, LineOfExactly2047CharactersIsSentOneMoreIsRefused) {
         EXPECT_TRUE(board.sent().empty()) << c.name;
         EXPECT_EQ(c.call(&board.dev(), fits.c_str()), MPDLL_OK) << c.name;
         EXPECT_EQ(board.sent(), std::vector<std::string>{c.prefix + fits}) << c.name;
+    }
+    // An address that does not even fit the filter word is refused as well.
+    const std::string wholeLine(3000, 'q');
+    for (const auto filter : {mp_arx_filter_da, mp_arx_filter_sa, mp_arx_filter_bssid}) {
+        ScriptedBoard board(2);
+        EXPECT_EQ(filter(&board.dev(), wholeLine.c_str()), MPDLL_E_ARGUMENT);
+        EXPECT_TRUE(board.sent().empty());
     }
 }
 

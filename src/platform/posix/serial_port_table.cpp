@@ -18,18 +18,25 @@ struct Entry {
 std::mutex tableLock;
 std::array<Entry, 32> table;
 
-Entry* find(int fd) {
+// The entry of port fd; kFree finds an unused entry. A negative fd is no
+// port (the invalid and the null handle come to -2 and -1), so it finds
+// nothing, and an unused entry is never taken for a port.
+constexpr int kFree = -1;
+
+Entry* find_entry(int fd) {
     for (Entry& entry : table)
         if (entry.fd == fd) return &entry;
     return nullptr;
 }
+
+Entry* find(int fd) { return fd < 0 ? nullptr : find_entry(fd); }
 
 }  // namespace
 
 void remember(int fd, bool pseudoTerminal) {
     std::lock_guard lock(tableLock);
     Entry* entry = find(fd);
-    if (!entry) entry = find(-1);
+    if (!entry) entry = find_entry(kFree);
     if (entry) *entry = Entry{fd, kDefaults, pseudoTerminal};
 }
 

@@ -82,6 +82,7 @@ void start_connect(MpSocket s, const MpSockAddrIn& peer) {
 }
 
 // One poll() on one descriptor; EINTR restarts the wait with the full time.
+// A descriptor that is not open fails like any other call on it (EBADF).
 int poll_one(MpSocket s, short events, int timeoutMs, short* revents) {
     pollfd entry{s, events, 0};
     int n;
@@ -89,6 +90,10 @@ int poll_one(MpSocket s, short events, int timeoutMs, short* revents) {
         n = ::poll(&entry, 1, timeoutMs);
     } while (n < 0 && errno == EINTR);
     if (n < 0) return failed();
+    if (entry.revents & POLLNVAL) {
+        lastSocketError = EBADF;
+        return -1;
+    }
     *revents = entry.revents;
     return n;
 }
@@ -98,7 +103,6 @@ Wait wait_writable(MpSocket s, int timeoutMs) {
     int n = poll_one(s, POLLOUT, timeoutMs, &revents);
     if (n < 0) return Wait::failed;
     if (n == 0) return Wait::timeout;
-    if (revents & POLLNVAL) return Wait::failed;
     // A refused or unreachable connect shows up as an error on the socket.
     int error = 0;
     socklen_t length = sizeof error;
@@ -115,10 +119,6 @@ Wait wait_readable(MpSocket s, int timeoutMs) {
     int n = poll_one(s, POLLIN, timeoutMs, &revents);
     if (n < 0) return Wait::failed;
     if (n == 0) return Wait::timeout;
-    if (revents & POLLNVAL) {
-        lastSocketError = EBADF;
-        return Wait::failed;
-    }
     // Like select(), a closed or failed connection counts as readable: the
     // receive that follows reports it.
     return Wait::ready;

@@ -50,7 +50,7 @@ const platform::SerialOps kLoggingPort{
         return true;
     },
     .wait_input = [](MpHandle, int) {},
-    .read = [](MpHandle, char*, int) { return 0; },
+    .read = [](MpHandle, char*, int, int) { return 0; },
     .write = [](MpHandle, const char*, int length) { return length; },
     .close = [](MpHandle) { ++PortLog::closes; },
 };

@@ -146,7 +146,7 @@ TEST(NativeSerialOps, ReadsTakeWhatIsQueuedUnderThePortTimeouts) {
             ASSERT_EQ(terminal.input_queued(static_cast<std::uint32_t>(c.queued.size())), c.queued.size()) << c.name;
         }
         char buffer[16] = {};
-        const int got = ops.read(terminal.port(), buffer, c.capacity);
+        const int got = ops.read(terminal.port(), buffer, c.capacity, 1000);
         ASSERT_GE(got, 0) << c.name;
         EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(got)), c.read) << c.name;
     }

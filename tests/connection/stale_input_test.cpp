@@ -68,7 +68,7 @@ TEST(StaleInput, DiscardStopsAtTheEndOfInputAFailureOrItsBound) {
         if (c.datagrams) {
             mpdll::discard_datagrams(7, scratch);
         } else {
-            mpdll::discard_stream_input(7, scratch);
+            mpdll::discard_stream_input(7, scratch, "# ");
         }
         if (c.reads == kBounded) {
             EXPECT_GT(Peer::reads, 1) << c.name;

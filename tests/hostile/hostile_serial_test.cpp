@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -43,6 +44,8 @@ struct DripCase {
     std::int32_t status;
     double limitSeconds;  // the receive limit plus the waits SendCommand and the receive sleep
 };
+void PrintTo(const DripCase& c, std::ostream* os) { *os << c.name; }
+
 
 class DrippingConsole : public ::testing::TestWithParam<DripCase> {};
 
@@ -95,6 +98,8 @@ struct StalledWriteCase {
     const char* name;
     std::int32_t sendTimeout;
 };
+void PrintTo(const StalledWriteCase& c, std::ostream* os) { *os << c.name; }
+
 
 class StalledConsole : public ::testing::TestWithParam<StalledWriteCase> {};
 
@@ -117,8 +122,16 @@ INSTANTIATE_TEST_SUITE_P(SendTimeouts, StalledConsole,
                                            StalledWriteCase{"Long", 60000}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct DrainCase {
+    const char* name;
+    std::int32_t sendTimeout;
+    MpCommTimeouts timeouts;
+    double limitSeconds;
+};
+void PrintTo(const DrainCase& c, std::ostream* os) { *os << c.name; }
+
 // A port whose output queue always reports a byte still queued.
-class StuckOutputQueue : public ::testing::TestWithParam<std::tuple<const char*, std::int32_t, MpCommTimeouts, double>> {
+class StuckOutputQueue : public ::testing::TestWithParam<DrainCase> {
 protected:
     void SetUp() override {
         ops_.purge = [](MpHandle, unsigned) { return true; };
@@ -137,26 +150,26 @@ private:
 };
 
 TEST_P(StuckOutputQueue, TheDrainWaitEndsWithinTheWriteTimeouts) {
-    const auto& [name, sendTimeout, timeouts, limitSeconds] = GetParam();
+    const DrainCase& c = GetParam();
     DevContext dev{};
     dev.mode = MPDLL_MODE_SERIAL;
-    dev.sendTimeout = sendTimeout;
-    dev.commTimeouts = timeouts;
+    dev.sendTimeout = c.sendTimeout;
+    dev.commTimeouts = c.timeouts;
     const Stopwatch clock;
-    EXPECT_EQ(SerialSnd(&dev, "x", 1), MPDLL_OK) << name;  // the line went out; only the drain is cut short
-    EXPECT_LE(clock.seconds(), limitSeconds + kSlackSeconds) << name;
+    EXPECT_EQ(SerialSnd(&dev, "x", 1), MPDLL_OK);  // the line went out; only the drain is cut short
+    EXPECT_LE(clock.seconds(), c.limitSeconds + kSlackSeconds);
 }
 
-constexpr MpCommTimeouts kLibraryDefaults{};                  // 100/0/0/100/500: 700 ms for "x" and CR
-constexpr MpCommTimeouts kNoWriteTimeouts{100, 0, 0, 0, 0};   // only sendTimeout bounds the drain
+constexpr MpCommTimeouts kLibraryDefaults{};                 // 100/0/0/100/500: 700 ms for "x" and CR
+constexpr MpCommTimeouts kNoWriteTimeouts{100, 0, 0, 0, 0};  // only sendTimeout bounds the drain
 
 INSTANTIATE_TEST_SUITE_P(SendTimeouts, StuckOutputQueue,
-                         ::testing::Values(std::make_tuple("NegativeIsBoundedByTheWriteTimeouts", -1, kLibraryDefaults, 0.7),
-                                           std::make_tuple("LongIsBoundedByTheWriteTimeouts", 60000, kLibraryDefaults, 0.7),
-                                           std::make_tuple("ShortStaysShort", 150, kLibraryDefaults, 0.15),
-                                           std::make_tuple("ZeroDoesNotWait", 0, kLibraryDefaults, 0.0),
-                                           std::make_tuple("NegativeIsTheDefault", -1, kNoWriteTimeouts, 5.0)),
-                         [](const auto& info) { return std::string(std::get<0>(info.param)); });
+                         ::testing::Values(DrainCase{"NegativeIsBoundedByTheWriteTimeouts", -1, kLibraryDefaults, 0.7},
+                                           DrainCase{"LongIsBoundedByTheWriteTimeouts", 60000, kLibraryDefaults, 0.7},
+                                           DrainCase{"ShortStaysShort", 150, kLibraryDefaults, 0.15},
+                                           DrainCase{"ZeroDoesNotWait", 0, kLibraryDefaults, 0.0},
+                                           DrainCase{"NegativeIsTheDefault", -1, kNoWriteTimeouts, 5.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace mpdll::test

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -81,6 +82,8 @@ struct ImpostorCase {
     bool boardsHost;    // the impostor sends from the board's address, another port
     bool boardAnswers;  // false: only the impostor ever answers
 };
+void PrintTo(const ImpostorCase& c, std::ostream* os) { *os << c.name; }
+
 
 class UdpImpostor : public ::testing::TestWithParam<ImpostorCase> {};
 

@@ -24,20 +24,6 @@ namespace {
 constexpr double kReceiveLimit = 5.0;  // seconds after the requested waits
 constexpr double kSlackSeconds = 0.5;  // scheduling on a loaded test machine
 
-std::unique_ptr<DevContext> serial_record(const std::string& path, const MpCommTimeouts& timeouts = {}) {
-    auto dev = std::make_unique<DevContext>();
-    std::memset(dev.get(), 0, sizeof(DevContext));
-    dev->mode = MPDLL_MODE_SERIAL;
-    dev->portName = path.c_str();
-    dev->dcb.DCBlength = sizeof(MpDcb);
-    dev->dcb.BaudRate = 115200;
-    dev->dcb.ByteSize = 8;
-    dev->sendTimeout = 500;
-    dev->commTimeouts = timeouts;
-    std::strncpy(dev->prompt, "# ", sizeof dev->prompt - 1);
-    return dev;
-}
-
 struct DripCase {
     const char* name;
     std::int32_t wait;
@@ -60,7 +46,7 @@ TEST_P(DrippingConsole, TheReceiveEndsWithinItsBound) {
             std::this_thread::sleep_for(std::chrono::milliseconds(90));
         }
     });
-    auto dev = serial_record(console.path());
+    auto dev = serial_record(console.path(), "# ");
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     char response[16384];
     const Stopwatch clock;
@@ -107,7 +93,8 @@ TEST_P(StalledConsole, AWriteThatPutsOutLessThanTheLineFails) {
     constexpr MpCommTimeouts kShortWrites{100, 0, 0, 0, 300};  // a write gives up after 300 ms
     PseudoTerminal console;
     ASSERT_FALSE(console.path().empty());
-    auto dev = serial_record(console.path(), kShortWrites);
+    auto dev = serial_record(console.path(), "# ");
+    dev->commTimeouts = kShortWrites;
     dev->sendTimeout = GetParam().sendTimeout;
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     fill_until_blocked(console.slave());

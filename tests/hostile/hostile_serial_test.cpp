@@ -71,13 +71,18 @@ INSTANTIATE_TEST_SUITE_P(Waits, DrippingConsole,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Fills what the console side buffers until a write would block: the
-// console then takes nothing more, as a far end holding the flow off.
+// console then takes nothing more, as a far end holding the flow off. The
+// kernel moves written bytes on to the other side in the background, so
+// filling goes on until a round after a pause takes nothing.
 void fill_until_blocked(int slave) {
     ::fcntl(slave, F_SETFL, ::fcntl(slave, F_GETFL) | O_NONBLOCK);
     const std::string block(4096, 'f');
-    for (std::size_t size = block.size(); size > 0; size /= 2)
-        while (::write(slave, block.data(), size) > 0) {
-        }
+    for (bool took = true; took;) {
+        took = false;
+        for (std::size_t size = block.size(); size > 0; size /= 2)
+            while (::write(slave, block.data(), size) > 0) took = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 struct StalledWriteCase {

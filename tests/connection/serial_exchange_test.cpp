@@ -19,6 +19,7 @@
 #include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
+#include "support/pseudo_terminal.h"
 
 namespace {
 
@@ -33,61 +34,8 @@ double thread_cpu_seconds() {
 }
 
 // The board end of a pseudo-terminal.
-class PtyBoard {
-public:
-    PtyBoard() {
-        char name[128] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) path_ = name;
-    }
-    ~PtyBoard() {
-        finish();
-        ::close(master_);
-        ::close(slave_);
-    }
-    const std::string& path() const { return path_; }
-
-    // Reads until CR (or time-out) and returns what was read.
-    std::string read_line(int timeoutMs = 3000) {
-        std::string line;
-        const auto start = Clock::now();
-        while (seconds_since(start) * 1000 < timeoutMs) {
-            pollfd entry{master_, POLLIN, 0};
-            if (::poll(&entry, 1, 20) <= 0) continue;
-            char c;
-            if (::read(master_, &c, 1) != 1) break;
-            line.push_back(c);
-            if (c == '\r') break;
-        }
-        return line;
-    }
-    void write(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }
-    void play(std::function<void(PtyBoard&)> script) {
-        finish();
-        thread_ = std::thread([this, script = std::move(script)] { script(*this); });
-    }
-    // Waits for the script to end.
-    void finish() {
-        if (thread_.joinable()) thread_.join();
-    }
-
-private:
-    int master_ = -1, slave_ = -1;
-    std::string path_;
-    std::thread thread_;
-};
-
-std::unique_ptr<DevContext> serial_record(const std::string& path, const char* prompt) {
-    auto dev = std::make_unique<DevContext>();
-    std::memset(dev.get(), 0, sizeof(DevContext));
-    dev->mode = MPDLL_MODE_SERIAL;
-    dev->portName = path.c_str();
-    dev->dcb.DCBlength = sizeof(MpDcb);
-    dev->dcb.BaudRate = 115200;
-    dev->dcb.ByteSize = 8;
-    dev->sendTimeout = 500;
-    std::strncpy(dev->prompt, prompt, sizeof dev->prompt - 1);
-    return dev;
-}
+using PtyBoard = mpdll::test::PseudoTerminal;
+using mpdll::test::serial_record;
 
 std::string last_received() {
     char sent[16], received[mpdll::kResponseSize];

@@ -19,6 +19,7 @@
 #include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
+#include "support/datagram_peer.h"
 
 namespace {
 
@@ -26,41 +27,12 @@ using Clock = std::chrono::steady_clock;
 constexpr uint16_t kBoardPort = 9034;
 
 // Answers each datagram with what reply() returns (nothing for an empty list).
-class UdpBoard {
+class UdpBoard : public mpdll::test::DatagramPeer {
 public:
     UdpBoard(const char* ip, std::function<std::vector<std::string>(const std::string&)> reply)
-        : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(kBoardPort);
-        inet_pton(AF_INET, ip, &address.sin_addr);
-        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        thread_ = std::thread([this, reply = std::move(reply)] {
-            while (!stop_) {
-                pollfd entry{fd_, POLLIN, 0};
-                if (::poll(&entry, 1, 20) <= 0) continue;
-                char data[2048];
-                sockaddr_in from{};
-                socklen_t length = sizeof from;
-                ssize_t n = ::recvfrom(fd_, data, sizeof data, 0, reinterpret_cast<sockaddr*>(&from), &length);
-                if (n < 0) continue;
-                for (const std::string& answer : reply(std::string(data, static_cast<size_t>(n))))
-                    ::sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
-            }
-        });
+        : DatagramPeer(ip, kBoardPort) {
+        answer([reply = std::move(reply)](const std::string& line) { return mpdll::test::DatagramReply{0, reply(line)}; });
     }
-    ~UdpBoard() {
-        stop_ = true;
-        thread_.join();
-        ::close(fd_);
-    }
-    bool bound() const { return bound_; }
-
-private:
-    int fd_;
-    bool bound_ = false;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
 };
 
 std::unique_ptr<DevContext> udp_record(const char* ip) {

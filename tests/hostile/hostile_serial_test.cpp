@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -23,26 +24,14 @@ namespace {
 constexpr double kReceiveLimit = 5.0;  // seconds after the requested waits
 constexpr double kSlackSeconds = 0.5;  // scheduling on a loaded test machine
 
-std::unique_ptr<DevContext> serial_record(const std::string& path, const MpCommTimeouts& timeouts = {}) {
-    auto dev = std::make_unique<DevContext>();
-    std::memset(dev.get(), 0, sizeof(DevContext));
-    dev->mode = MPDLL_MODE_SERIAL;
-    dev->portName = path.c_str();
-    dev->dcb.DCBlength = sizeof(MpDcb);
-    dev->dcb.BaudRate = 115200;
-    dev->dcb.ByteSize = 8;
-    dev->sendTimeout = 500;
-    dev->commTimeouts = timeouts;
-    std::strncpy(dev->prompt, "# ", sizeof dev->prompt - 1);
-    return dev;
-}
-
 struct DripCase {
     const char* name;
     std::int32_t wait;
     std::int32_t status;
     double limitSeconds;  // the receive limit plus the waits SendCommand and the receive sleep
 };
+void PrintTo(const DripCase& c, std::ostream* os) { *os << c.name; }
+
 
 class DrippingConsole : public ::testing::TestWithParam<DripCase> {};
 
@@ -57,7 +46,7 @@ TEST_P(DrippingConsole, TheReceiveEndsWithinItsBound) {
             std::this_thread::sleep_for(std::chrono::milliseconds(90));
         }
     });
-    auto dev = serial_record(console.path());
+    auto dev = serial_record(console.path(), "# ");
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     char response[16384];
     const Stopwatch clock;
@@ -82,19 +71,26 @@ INSTANTIATE_TEST_SUITE_P(Waits, DrippingConsole,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Fills what the console side buffers until a write would block: the
-// console then takes nothing more, as a far end holding the flow off.
+// console then takes nothing more, as a far end holding the flow off. The
+// kernel moves written bytes on to the other side in the background, so
+// filling goes on until a round after a pause takes nothing.
 void fill_until_blocked(int slave) {
     ::fcntl(slave, F_SETFL, ::fcntl(slave, F_GETFL) | O_NONBLOCK);
     const std::string block(4096, 'f');
-    for (std::size_t size = block.size(); size > 0; size /= 2)
-        while (::write(slave, block.data(), size) > 0) {
-        }
+    for (bool took = true; took;) {
+        took = false;
+        for (std::size_t size = block.size(); size > 0; size /= 2)
+            while (::write(slave, block.data(), size) > 0) took = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 struct StalledWriteCase {
     const char* name;
     std::int32_t sendTimeout;
 };
+void PrintTo(const StalledWriteCase& c, std::ostream* os) { *os << c.name; }
+
 
 class StalledConsole : public ::testing::TestWithParam<StalledWriteCase> {};
 
@@ -102,7 +98,8 @@ TEST_P(StalledConsole, AWriteThatPutsOutLessThanTheLineFails) {
     constexpr MpCommTimeouts kShortWrites{100, 0, 0, 0, 300};  // a write gives up after 300 ms
     PseudoTerminal console;
     ASSERT_FALSE(console.path().empty());
-    auto dev = serial_record(console.path(), kShortWrites);
+    auto dev = serial_record(console.path(), "# ");
+    dev->commTimeouts = kShortWrites;
     dev->sendTimeout = GetParam().sendTimeout;
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     fill_until_blocked(console.slave());
@@ -117,8 +114,16 @@ INSTANTIATE_TEST_SUITE_P(SendTimeouts, StalledConsole,
                                            StalledWriteCase{"Long", 60000}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct DrainCase {
+    const char* name;
+    std::int32_t sendTimeout;
+    MpCommTimeouts timeouts;
+    double limitSeconds;
+};
+void PrintTo(const DrainCase& c, std::ostream* os) { *os << c.name; }
+
 // A port whose output queue always reports a byte still queued.
-class StuckOutputQueue : public ::testing::TestWithParam<std::tuple<const char*, std::int32_t, MpCommTimeouts, double>> {
+class StuckOutputQueue : public ::testing::TestWithParam<DrainCase> {
 protected:
     void SetUp() override {
         ops_.purge = [](MpHandle, unsigned) { return true; };
@@ -137,26 +142,26 @@ private:
 };
 
 TEST_P(StuckOutputQueue, TheDrainWaitEndsWithinTheWriteTimeouts) {
-    const auto& [name, sendTimeout, timeouts, limitSeconds] = GetParam();
+    const DrainCase& c = GetParam();
     DevContext dev{};
     dev.mode = MPDLL_MODE_SERIAL;
-    dev.sendTimeout = sendTimeout;
-    dev.commTimeouts = timeouts;
+    dev.sendTimeout = c.sendTimeout;
+    dev.commTimeouts = c.timeouts;
     const Stopwatch clock;
-    EXPECT_EQ(SerialSnd(&dev, "x", 1), MPDLL_OK) << name;  // the line went out; only the drain is cut short
-    EXPECT_LE(clock.seconds(), limitSeconds + kSlackSeconds) << name;
+    EXPECT_EQ(SerialSnd(&dev, "x", 1), MPDLL_OK);  // the line went out; only the drain is cut short
+    EXPECT_LE(clock.seconds(), c.limitSeconds + kSlackSeconds);
 }
 
-constexpr MpCommTimeouts kLibraryDefaults{};                  // 100/0/0/100/500: 700 ms for "x" and CR
-constexpr MpCommTimeouts kNoWriteTimeouts{100, 0, 0, 0, 0};   // only sendTimeout bounds the drain
+constexpr MpCommTimeouts kLibraryDefaults{};                 // 100/0/0/100/500: 700 ms for "x" and CR
+constexpr MpCommTimeouts kNoWriteTimeouts{100, 0, 0, 0, 0};  // only sendTimeout bounds the drain
 
 INSTANTIATE_TEST_SUITE_P(SendTimeouts, StuckOutputQueue,
-                         ::testing::Values(std::make_tuple("NegativeIsBoundedByTheWriteTimeouts", -1, kLibraryDefaults, 0.7),
-                                           std::make_tuple("LongIsBoundedByTheWriteTimeouts", 60000, kLibraryDefaults, 0.7),
-                                           std::make_tuple("ShortStaysShort", 150, kLibraryDefaults, 0.15),
-                                           std::make_tuple("ZeroDoesNotWait", 0, kLibraryDefaults, 0.0),
-                                           std::make_tuple("NegativeIsTheDefault", -1, kNoWriteTimeouts, 5.0)),
-                         [](const auto& info) { return std::string(std::get<0>(info.param)); });
+                         ::testing::Values(DrainCase{"NegativeIsBoundedByTheWriteTimeouts", -1, kLibraryDefaults, 0.7},
+                                           DrainCase{"LongIsBoundedByTheWriteTimeouts", 60000, kLibraryDefaults, 0.7},
+                                           DrainCase{"ShortStaysShort", 150, kLibraryDefaults, 0.15},
+                                           DrainCase{"ZeroDoesNotWait", 0, kLibraryDefaults, 0.0},
+                                           DrainCase{"NegativeIsTheDefault", -1, kNoWriteTimeouts, 5.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace mpdll::test

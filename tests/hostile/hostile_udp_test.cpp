@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -81,6 +82,8 @@ struct ImpostorCase {
     bool boardsHost;    // the impostor sends from the board's address, another port
     bool boardAnswers;  // false: only the impostor ever answers
 };
+void PrintTo(const ImpostorCase& c, std::ostream* os) { *os << c.name; }
+
 
 class UdpImpostor : public ::testing::TestWithParam<ImpostorCase> {};
 
@@ -89,8 +92,8 @@ TEST_P(UdpImpostor, OnlyTheBoardsReplyIsTheAnswerAndTheBoardIsKept) {
     UdpBoardRecord record;
     ASSERT_TRUE(record.board().bound());
     record.board().answer([&](const std::string& line) {
-        const bool answers = c.boardAnswers || line == "warm up";
-        return DatagramReply{300, answers ? "ok " + line : ""};
+        if (!c.boardAnswers && line != "warm up") return DatagramReply{};
+        return DatagramReply{300, {"ok " + line}};
     });
     DatagramPeer impostor(c.boardsHost ? record.address() : own_udp_address(), 0);
     ASSERT_TRUE(impostor.bound());
@@ -141,7 +144,7 @@ TEST(UdpLateReply, IsDroppedBeforeTheNextCommandAndTheTranscriptSaysSo) {
     UdpBoardRecord record;
     ASSERT_TRUE(record.board().bound());
     record.board().answer([](const std::string& line) {
-        return DatagramReply{line == "iwpriv wlan0 mp_query" ? kLateMs : 0, "ok " + line};
+        return DatagramReply{line == "iwpriv wlan0 mp_query" ? kLateMs : 0, {"ok " + line}};
     });
     ASSERT_EQ(OpenDev(record.dev()), MPDLL_OK);
     const Stopwatch clock;

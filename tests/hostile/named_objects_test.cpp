@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -19,6 +20,8 @@ struct NamedKind {
     const char* name;
     MpHandle (*create)(const char* name);
 };
+void PrintTo(const NamedKind& c, std::ostream* os) { *os << c.name; }
+
 
 MpHandle create_mutex(const char* name) { return platform::create_named_mutex(name); }
 MpHandle create_manual_event(const char* name) { return platform::create_named_event(name, true); }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,8 @@ struct LifecycleCase {
     Transport transport;
     bool openFirst;  // the record is open when the failing open comes
 };
+void PrintTo(const LifecycleCase& c, std::ostream* os) { *os << c.name; }
+
 
 class RecordLifecycle : public ::testing::TestWithParam<LifecycleCase> {};
 

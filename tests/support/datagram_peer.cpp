@@ -48,8 +48,8 @@ void DatagramPeer::answer(std::function<DatagramReply(const std::string&)> reply
             const DatagramReply answer = reply(std::string(data, static_cast<std::size_t>(n)));
             const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(answer.delayMs);
             while (!stop_ && std::chrono::steady_clock::now() < due) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (!stop_ && !answer.text.empty())
-                ::sendto(fd_, answer.text.data(), answer.text.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+            for (const std::string& datagram : answer.datagrams)
+                if (!stop_) ::sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
         }
     });
 }

@@ -1,6 +1,6 @@
 // A UDP peer on a loopback address: the board on port 9034, or another
-// sender. It answers each datagram from its own thread with what the test's
-// reply function returns, after the delay that function names.
+// sender. It answers each datagram from its own thread with the datagrams
+// the test's reply function returns, after the delay that function names.
 #pragma once
 
 #include <atomic>
@@ -8,12 +8,13 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace mpdll::test {
 
 struct DatagramReply {
     int delayMs = 0;
-    std::string text;  // empty: no answer
+    std::vector<std::string> datagrams;  // none: no answer
 };
 
 class DatagramPeer {

@@ -5,6 +5,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "support/stopwatch.h"
 
 namespace mpdll::test {
@@ -16,7 +18,7 @@ PseudoTerminal::PseudoTerminal() {
 
 PseudoTerminal::~PseudoTerminal() {
     stop_ = true;
-    if (thread_.joinable()) thread_.join();
+    finish();
     if (master_ >= 0) ::close(master_);
     if (slave_ >= 0) ::close(slave_);
 }
@@ -38,7 +40,25 @@ std::string PseudoTerminal::read_line(int timeoutMs) {
 void PseudoTerminal::write(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }
 
 void PseudoTerminal::play(std::function<void(PseudoTerminal&)> script) {
+    finish();
     thread_ = std::thread([this, script = std::move(script)] { script(*this); });
+}
+
+void PseudoTerminal::finish() {
+    if (thread_.joinable()) thread_.join();
+}
+
+std::unique_ptr<DevContext> serial_record(const std::string& path, const char* prompt) {
+    auto dev = std::make_unique<DevContext>();
+    std::memset(dev.get(), 0, sizeof(DevContext));
+    dev->mode = MPDLL_MODE_SERIAL;
+    dev->portName = path.c_str();
+    dev->dcb.DCBlength = sizeof(MpDcb);
+    dev->dcb.BaudRate = 115200;
+    dev->dcb.ByteSize = 8;
+    dev->sendTimeout = 500;
+    std::strncpy(dev->prompt, prompt, sizeof dev->prompt - 1);
+    return dev;
 }
 
 }  // namespace mpdll::test

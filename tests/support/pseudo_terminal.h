@@ -4,8 +4,11 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+
+#include "mpdll/mpdll.h"
 
 namespace mpdll::test {
 
@@ -24,9 +27,11 @@ public:
     // Reads until CR, or until timeoutMs pass.
     std::string read_line(int timeoutMs = 3000);
     void write(const std::string& text);
-    // Runs script on the console's thread; stopping() turns true when the
-    // test ends (the destructor waits for the script).
+    // Runs script on the console's thread (after the one before has ended);
+    // stopping() turns true when the test ends (the destructor waits for the
+    // script, and so does finish()).
     void play(std::function<void(PseudoTerminal&)> script);
+    void finish();
     bool stopping() const { return stop_; }
 
 private:
@@ -35,5 +40,9 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
+
+// A zero-filled serial record for the console at path (kept alive by the
+// caller): 115200 baud, 8 bits, sendTimeout 500 ms, the given prompt.
+std::unique_ptr<DevContext> serial_record(const std::string& path, const char* prompt);
 
 }  // namespace mpdll::test

@@ -180,7 +180,7 @@ bool serial_status(MpHandle, std::uint32_t* inQueue, std::uint32_t* outQueue) {
 }
 
 void serial_wait_input(MpHandle, int) {}
-int serial_read(MpHandle, char* data, int capacity) { return hand_out(data, capacity); }
+int serial_read(MpHandle, char* data, int capacity, int /*withinMs*/) { return hand_out(data, capacity); }
 
 int serial_write(MpHandle, const char* data, int length) {
     take_line_bytes(data, length);

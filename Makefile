@@ -3,8 +3,10 @@
 JOBS ?= 2
 BUILD ?= build
 CMAKE_FLAGS ?=
+VERSION := $(shell sed -n 's/^project.mpdll VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32
 
-.PHONY: all deps native asan win32 win64 build test test-native test-asan test-windows check-exports demo bench fuzz clean
+.PHONY: all deps native asan win32 win64 build sdk test test-native test-asan test-windows check-exports check-sdk demo bench fuzz clean
 .PHONY: fuzz-build fuzz-short tsan faults soak reliability-report coverage
 
 all: build
@@ -39,7 +41,7 @@ win32: $(BUILD)/i686/CMakeCache.txt
 win64: $(BUILD)/x86_64/CMakeCache.txt
 	cmake --build $(BUILD)/x86_64 -j $(JOBS)
 
-build: native asan win32 win64
+build: native asan win32 win64 sdk
 
 test-native: native
 	ctest --test-dir $(BUILD)/native --output-on-failure -j $(JOBS) --timeout 300
@@ -52,6 +54,14 @@ check-exports: win32
 	bash scripts/check-exports.sh $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
 	python3 scripts/check-stdcall.py $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
 
+# The Windows SDK folder: both DLLs, the header, .def files and import
+# libraries for MinGW and MSVC (see scripts/make-sdk.sh).
+sdk: win32 win64
+	bash scripts/make-sdk.sh $(BUILD)/i686 $(BUILD)/x86_64 src/exports/exports.txt $(VERSION) $(SDK_DIR)
+
+check-sdk: sdk
+	bash scripts/check-sdk.sh $(SDK_DIR) src/exports/exports.txt
+
 test-windows: native win64
 	bash scripts/run-windows-e2e.sh $(BUILD)/native $(BUILD)/x86_64
 
@@ -60,6 +70,7 @@ test: deps
 	$(MAKE) test-native
 	$(MAKE) test-asan
 	$(MAKE) check-exports
+	$(MAKE) check-sdk
 	$(MAKE) test-windows
 	$(MAKE) fuzz-short
 	$(MAKE) tsan

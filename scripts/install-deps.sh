@@ -7,11 +7,11 @@ packages=(
   build-essential cmake make
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev libasio-dev
-  clang-14 libclang-rt-14-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
+  clang-14 libclang-rt-14-dev lld-14 llvm-14
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64
   valgrind socat busybox-static telnet python3 python3-pexpect expect
-  gcovr
+  gcovr pkgconf
 )
 
 missing=()

@@ -34,8 +34,9 @@ same_names() {
   if diff -q "$2" "$3" >/dev/null; then
     pass "$1: the $count listed names"
   else
-    fail "$1 differs from the export list (< listed, > found):"
-    diff "$2" "$3" | grep '^[<>]' | head -20 | sed 's/^/    /'
+    fail "$1 differs from the export list:"
+    echo "    missing ($(comm -23 "$2" "$3" | wc -l)): $(comm -23 "$2" "$3" | head -5 | tr '\n' ' ')"
+    echo "    unexpected ($(comm -13 "$2" "$3" | wc -l)): $(comm -13 "$2" "$3" | head -5 | tr '\n' ' ')"
   fi
 }
 
@@ -84,27 +85,28 @@ for bits in 32 64; do
   implib_names "$lib/mpdll.lib" >"$work/msvc-lib$bits"
   same_names "$bits-bit mpdll.lib" "$expected" "$work/msvc-lib$bits"
 
-  if $gcc -Wall -I"$sdk/include" "$work/calls.c" -L"$lib" -lmpdll -o "$work/mingw$bits.exe"; then
+  if $gcc -Wall -I"$sdk/include" "$work/calls.c" -L"$lib" -lmpdll -o "$work/mingw$bits.exe" 2>"$work/log"; then
     imported_names "$work/mingw$bits.exe" $objdump >"$work/mingw-imports$bits"
     same_names "$bits-bit MinGW caller linked with libmpdll.dll.a imports from mpdll.dll" \
       "$work/dll$bits" "$work/mingw-imports$bits"
   else
-    fail "$bits-bit MinGW caller does not build with libmpdll.dll.a"
+    fail "$bits-bit MinGW caller does not build with libmpdll.dll.a:"; head -5 "$work/log"
   fi
 
-  if "$clang" --target=$target -Wall -I"$shim" -I"$sdk/include" -c "$work/calls.c" -o "$work/msvc$bits.obj" \
+  if "$clang" --target=$target -Wall -I"$shim" -I"$sdk/include" -c "$work/calls.c" -o "$work/msvc$bits.obj" 2>"$work/log" \
      && "$lld_link" /nologo /machine:$machine /subsystem:console /entry:main /nodefaultlib \
-          /out:"$work/msvc$bits.exe" "$work/msvc$bits.obj" "$lib/mpdll.lib"; then
+          /out:"$work/msvc$bits.exe" "$work/msvc$bits.obj" "$lib/mpdll.lib" >>"$work/log" 2>&1; then
     imported_names "$work/msvc$bits.exe" $objdump >"$work/msvc-imports$bits"
     same_names "$bits-bit MSVC-target caller linked by lld-link with mpdll.lib imports from mpdll.dll" \
       "$work/dll$bits" "$work/msvc-imports$bits"
   else
-    fail "$bits-bit MSVC-target caller does not link with mpdll.lib"
+    fail "$bits-bit MSVC-target caller does not link with mpdll.lib:"; head -5 "$work/log"
   fi
 done
 
 # The example, built as README.md shows (from inside the SDK folder).
-if (cd "$sdk" && i686-w64-mingw32-gcc -Iinclude example/board_check.c -Llib -lmpdll -o "$work/board_check.exe"); then
+if (cd "$sdk" && i686-w64-mingw32-gcc -Iinclude example/board_check.c -Llib -lmpdll -o "$work/board_check.exe") \
+   2>"$work/log"; then
   imported_names "$work/board_check.exe" i686-w64-mingw32-objdump >"$work/example-imports"
   unknown=$(comm -23 "$work/example-imports" "$work/dll32")
   if [ -s "$work/example-imports" ] && [ -z "$unknown" ]; then
@@ -113,7 +115,7 @@ if (cd "$sdk" && i686-w64-mingw32-gcc -Iinclude example/board_check.c -Llib -lmp
     fail "board_check.exe imports names mpdll.dll lacks: ${unknown:-none at all}"
   fi
 else
-  fail "example/board_check.c does not build with the README's MinGW command"
+  fail "example/board_check.c does not build with the README's MinGW command:"; head -5 "$work/log"
 fi
 
 [ $status -eq 0 ] && echo "SDK check OK: $sdk"

@@ -23,5 +23,6 @@ install(FILES ${CMAKE_BINARY_DIR}/mpdllConfig.cmake ${CMAKE_BINARY_DIR}/mpdllCon
 # The .pc file finds the prefix from its own place, so the installed tree
 # works under whatever prefix `cmake --install --prefix` is given.
 file(RELATIVE_PATH MPDLL_PC_TO_PREFIX /root/${MPDLL_PKGCONFIG_DIR} /root)
+string(REGEX REPLACE "/$" "" MPDLL_PC_TO_PREFIX "${MPDLL_PC_TO_PREFIX}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/mpdll.pc.in ${CMAKE_BINARY_DIR}/mpdll.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/mpdll.pc DESTINATION ${MPDLL_PKGCONFIG_DIR})

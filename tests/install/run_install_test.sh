@@ -9,7 +9,7 @@ build=$(realpath "$1")
 source_dir=$(realpath "$2")
 work=$(mktemp -d)
 prefix=$work/prefix
-chip_version=c7-install-check
+chip_version=C7-INSTALL-CHECK
 board_pid=
 cleanup() {
   if [ -n "$board_pid" ]; then

@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   wine64
   valgrind socat busybox-static telnet python3 python3-pexpect expect
+  python3-pytest python3-pip python3-setuptools python3-wheel
   gcovr
 )
 

@@ -4,7 +4,7 @@ import threading
 import time
 
 ROUNDS = 8
-ANSWER_DELAY_MS = "40"
+ANSWER_DELAY_MS = "60"
 
 
 def _on_threads(work, count):

@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 VERSION := $(shell sed -n 's/^project.mpdll VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32
 
-.PHONY: all deps native asan win32 win64 build sdk test test-native test-asan test-windows check-exports check-sdk demo bench fuzz clean
+.PHONY: all deps native asan win32 win64 build sdk test test-native test-asan test-python test-windows check-exports check-sdk demo bench fuzz clean
 .PHONY: fuzz-build fuzz-short tsan faults soak reliability-report coverage
 
 all: build
@@ -61,6 +61,25 @@ sdk: win32 win64
 
 check-sdk: sdk
 	bash scripts/check-sdk.sh $(SDK_DIR) src/exports/exports.txt
+# The Python package: installed with pip into a folder of the build (offline,
+# with Debian's setuptools, so its pytest plugin is registered as a user gets
+# it), then its tests with Debian's pytest against the native library and the
+# board simulator.
+PYTHON ?= /usr/bin/python3
+PYTHON_SITE = $(BUILD)/python/site
+PYTHON_NATIVE = MPDLL_LIBRARY=$(abspath $(BUILD)/native/src/libmpdll.so) \
+	  MPDLL_MPBOARD=$(abspath $(BUILD)/native/tools/mpboard/mpboard)
+
+$(PYTHON_SITE)/.installed: python/pyproject.toml $(wildcard python/mpdll/*.py)
+	rm -rf $(PYTHON_SITE)
+	PIP_ROOT_USER_ACTION=ignore $(PYTHON) -m pip install --quiet --no-index --no-build-isolation --no-deps \
+	  --target $(PYTHON_SITE) ./python
+	rm -rf python/build python/mpdll.egg-info
+	touch $@
+
+test-python: deps $(BUILD)/native/CMakeCache.txt $(PYTHON_SITE)/.installed
+	cmake --build $(BUILD)/native -j $(JOBS) --target mpdll mpboard
+	PYTHONPATH=$(abspath $(PYTHON_SITE)) $(PYTHON_NATIVE) $(PYTHON) -m pytest -q -p no:cacheprovider python/tests
 
 test-windows: native win64
 	bash scripts/run-windows-e2e.sh $(BUILD)/native $(BUILD)/x86_64
@@ -68,6 +87,7 @@ test-windows: native win64
 test: deps
 	$(MAKE) build
 	$(MAKE) test-native
+	$(MAKE) test-python
 	$(MAKE) test-asan
 	$(MAKE) check-exports
 	$(MAKE) check-sdk
@@ -76,10 +96,11 @@ test: deps
 	$(MAKE) tsan
 
 # The library, the board simulator and mpctl, then the bundled line test
-# against the simulator over telnet, UDP and the serial console.
+# against the simulator over telnet, UDP and the serial console, and the
+# Python station script over telnet.
 demo: deps $(BUILD)/native/CMakeCache.txt
 	cmake --build $(BUILD)/native -j $(JOBS) --target mpdll mpboard mpctl
-	bash tools/demo/run_demo.sh $(BUILD)/native
+	PYTHON=$(PYTHON) bash tools/demo/run_demo.sh $(BUILD)/native
 
 # Performance suite, separate from `make test`: a native Release build, the
 # benchmarks and the side-by-side loops, then docs/performance.md rewritten.

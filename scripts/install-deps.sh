@@ -12,6 +12,7 @@ packages=(
   wine64
   valgrind socat busybox-static telnet python3 python3-pexpect expect
   gcovr pkgconf
+  python3-pytest python3-pip python3-setuptools python3-wheel
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make demo: starts the board simulator on loopback, runs the bundled line
-# test over telnet and the short check over UDP and the serial console, and
-# stops the simulator again, also when interrupted.
+# test over telnet, the short check over UDP and the serial console, and the
+# Python station script over telnet, and stops the simulator again, also when
+# interrupted. PYTHON names the interpreter (python3 if unset).
 # Usage: run_demo.sh BUILD_DIR
 set -euo pipefail
 
@@ -62,6 +63,10 @@ echo "== short check over UDP ${udp%:*}"
 echo
 echo "== short check over the serial console $serial"
 "$mpctl" --serial "$serial" run "$here/short_check.plan" || status=1
+echo
+echo "== Python station script over telnet $telnet"
+PYTHONPATH="$here/../../python" MPDLL_LIBRARY="$(cd "$build" && pwd)/src/libmpdll.so" \
+  "${PYTHON:-python3}" "$here/../../python/examples/station_check.py" "$telnet" demo-pass || status=1
 echo
 if [ "$status" -eq 0 ]; then
   echo "demo: every step passed"

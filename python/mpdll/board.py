@@ -1,0 +1,480 @@
+"""One board reached through the library: its record, its connection and one
+method per board operation the library exports.
+
+    with Board.telnet("192.168.1.1", password="secret") as board:
+        board.enter_test_mode()
+        board.tx_start(channel="6", rate="54M")
+
+Every failed call raises an MpdllError subclass. A board that records its
+transcript appends, after each call that reached the board, what the library's
+GetBuffer holds (the last line sent and the last raw answer, the password
+masked) to board.transcript; see exchange_lock for how boards on several
+threads share the library's last-exchange copies.
+"""
+import ctypes
+import socket
+import struct
+
+from . import errors
+from .dev_context import DevContext, put_text
+from .exchange_lock import exchange_lock
+from .library import library
+from .results import BoardNames, Exchange, FilterAddresses, PacketCounters, RxCounters
+from .text import ENCODING, buffer, from_buffer, to_bytes
+
+MODE_UDP = 1
+MODE_TELNET = 2
+MODE_SERIAL = 4
+
+# Wait values of send, telnet_receive, serial_receive and receive_prompt:
+# above 0 a delay in ms before collecting up to the prompt.
+WAIT_NONE = -123   # no delay, collect until the prompt
+WAIT_QUIET = -124  # take the first burst once the line is quiet
+
+RESPONSE_SIZE = 16384
+COMMAND_TEXT_SIZE = 2048
+SENT_SIZE = 2048
+ADDRESS_SIZE = 18
+
+TRANSMIT_MODES = {"pkt": 0, "background": 1, "stone": 2, "cs": 3}
+PARITIES = {"none": 0, "odd": 1, "even": 2, "mark": 3, "space": 4}
+STOP_BITS = {1: 0, 1.5: 1, 2: 2}
+FLOW_CONTROLS = ("none", "rtscts", "xonxoff")
+
+# Serial reads that return what the port holds at once: a command then costs
+# the board's answer time, not an interval time-out after its last byte.
+READ_WHAT_IS_HELD = 0xFFFFFFFF
+WRITE_PER_BYTE_MS = 100
+WRITE_CONSTANT_MS = 500
+
+# Statuses of calls that sent nothing, after which GetBuffer still holds an
+# earlier exchange.
+_NOTHING_SENT = (errors.E_MODE, errors.E_OPEN_MODE, errors.E_ARGUMENT, errors.E_COMMAND_ID)
+_MASK = "********"
+
+
+def _ipv4(host):
+    """The dotted IPv4 address of a host name or address."""
+    try:
+        return socket.gethostbyname(host)
+    except OSError as error:
+        raise ValueError(f"{host!r} is not an IPv4 address or a known host name: {error}") from None
+
+
+class Board:
+    """A board and its connection. Make one with Board.telnet, Board.serial or
+    Board.udp; open it with open() or a with block."""
+
+    def __init__(self, record, description, *, password="", transcript=True):
+        self._lib = library()
+        self._record = record
+        self._mode = record.mode
+        self._password = password
+        self._records_transcript = transcript
+        self._open = False
+        self.description = description
+        self.transcript = []
+
+    # ---- Constructors -------------------------------------------------------
+
+    @staticmethod
+    def _fresh_record(mode, prompt, if_name, tool, chip):
+        record = DevContext()
+        record.mode = mode
+        put_text(record, "prompt", prompt)
+        put_text(record, "ifName", if_name)
+        put_text(record, "toolPath", tool)
+        put_text(record, "chipModel", chip)
+        return record
+
+    @classmethod
+    def telnet(cls, host, user="root", password="", prompt="# ", port=None, *, first_command="",
+               if_name="wlan0", tool="", chip="", receive_timeout_ms=0, send_timeout_ms=0, transcript=True):
+        """A board reached by telnet at host (port 23 unless port is given),
+        logging in as user with password. The timeouts are the socket's, in ms
+        (0 = 5000)."""
+        record = cls._fresh_record(MODE_TELNET, prompt, if_name, tool, chip)
+        address = _ipv4(host)
+        put_text(record, "ipText", address if port is None else f"{address}:{int(port)}")
+        put_text(record, "userName", user)
+        put_text(record, "password", password)
+        put_text(record, "firstCommand", first_command)
+        record.recvTimeout = receive_timeout_ms
+        record.sendTimeout = send_timeout_ms
+        where = address if port is None else f"{address}:{port}"
+        return cls(record, f"telnet {where}", password=password, transcript=transcript)
+
+    @classmethod
+    def serial(cls, device, baud=115200, *, data_bits=8, parity="none", stop_bits=1, flow="none",
+               read_interval_ms=None, drain_ms=1000, prompt="# ", if_name="wlan0", tool="", chip="",
+               transcript=True):
+        """A board reached through its serial console at device (a path, or a
+        port name on Windows). Reads return what the port holds unless
+        read_interval_ms makes them end that long after the last byte; each
+        write waits up to drain_ms for the line to drain."""
+        if parity not in PARITIES:
+            raise ValueError(f"parity must be one of {', '.join(PARITIES)}, not {parity!r}")
+        if stop_bits not in STOP_BITS:
+            raise ValueError(f"stop_bits must be 1, 1.5 or 2, not {stop_bits!r}")
+        if flow not in FLOW_CONTROLS:
+            raise ValueError(f"flow must be one of {', '.join(FLOW_CONTROLS)}, not {flow!r}")
+        if not 5 <= data_bits <= 8:
+            raise ValueError(f"data_bits must lie within 5 to 8, not {data_bits}")
+        record = cls._fresh_record(MODE_SERIAL, prompt, if_name, tool, chip)
+        record.portName = to_bytes(device)
+        record.sendTimeout = drain_ms
+        timeouts = record.commTimeouts
+        timeouts.ReadIntervalTimeout = READ_WHAT_IS_HELD if read_interval_ms is None else read_interval_ms
+        timeouts.WriteTotalTimeoutMultiplier = WRITE_PER_BYTE_MS
+        timeouts.WriteTotalTimeoutConstant = WRITE_CONSTANT_MS
+        dcb = record.dcb
+        dcb.DCBlength = ctypes.sizeof(dcb)
+        dcb.BaudRate = baud
+        dcb.fBinary = 1
+        dcb.ByteSize = data_bits
+        dcb.Parity = PARITIES[parity]
+        dcb.fParity = 1 if parity != "none" else 0
+        dcb.StopBits = STOP_BITS[stop_bits]
+        if flow == "rtscts":
+            dcb.fOutxCtsFlow = 1
+            dcb.fRtsControl = 2  # handshake
+        elif flow == "xonxoff":
+            dcb.fOutX = dcb.fInX = 1
+            dcb.XonChar, dcb.XoffChar = b"\x11", b"\x13"
+        return cls(record, f"serial {device}", transcript=transcript)
+
+    @classmethod
+    def udp(cls, host, *, prompt="# ", if_name="wlan0", tool="", chip="", transcript=True):
+        """A board reached through its UDP command endpoint (port 9034) at host."""
+        record = cls._fresh_record(MODE_UDP, prompt, if_name, tool, chip)
+        address = _ipv4(host)
+        record.udpPeer.address = struct.unpack("=I", socket.inet_aton(address))[0]
+        return cls(record, f"udp {address}", transcript=transcript)
+
+    # ---- Open, close, the record ----------------------------------------------
+
+    @property
+    def record(self):
+        """The DevContext the library works on (read it, do not move it)."""
+        return self._record
+
+    @property
+    def is_open(self):
+        return self._open
+
+    @property
+    def records_transcript(self):
+        return self._records_transcript
+
+    def open(self):
+        """Opens the connection (OpenDev); telnet logs in."""
+        if self._open:
+            return self
+        self._record.mode = self._mode
+        self._run("OpenDev", record=self._mode == MODE_TELNET)
+        self._open = True
+        return self
+
+    def close(self):
+        """Closes the connection (CloseDev); closing a closed board does nothing."""
+        if self._open:
+            self._open = False
+            errors.check(self._lib.CloseDev(ctypes.byref(self._record), self._record.openFlags), "CloseDev")
+
+    def __enter__(self):
+        return self.open()
+
+    def __exit__(self, *exception):
+        self.close()
+
+    def __repr__(self):
+        return f"<Board {self.description} {'open' if self._open else 'closed'}>"
+
+    # ---- Calls ------------------------------------------------------------------
+
+    def _run(self, export, *arguments, record=True):
+        """Calls one export on the record under the exchange lock, records the
+        exchange, raises on failure."""
+        function = getattr(self._lib, export)
+        if not self._records_transcript:
+            with exchange_lock.shared():
+                status = function(ctypes.byref(self._record), *arguments)
+        else:
+            with exchange_lock.exclusive():
+                status = function(ctypes.byref(self._record), *arguments)
+                if record and status not in _NOTHING_SENT:
+                    self.transcript.append(self._exchange(export, status))
+        return errors.check(status, export)
+
+    def _board_call(self, export, *arguments):
+        if not self._open:
+            raise errors.BoardNotOpen(f"{export} needs an open board: {self!r}")
+        return self._run(export, *arguments)
+
+    def _mask(self, text):
+        return text.replace(self._password, _MASK) if self._password else text
+
+    def _exchange(self, operation, status):
+        sent, received = buffer(SENT_SIZE + 1), buffer(RESPONSE_SIZE + 1)
+        self._lib.GetBuffer(ctypes.byref(self._record), sent, SENT_SIZE, received, RESPONSE_SIZE)
+        return Exchange(operation, status, self._mask(from_buffer(sent)), self._mask(from_buffer(received)))
+
+    def last_exchange(self):
+        """What GetBuffer holds now (the whole process's last exchange), masked."""
+        with exchange_lock.exclusive():
+            return self._exchange("GetBuffer", errors.OK)
+
+    # ---- Command execution and test-mode entry ------------------------------------
+
+    def send(self, command, keep_prompt=False, wait=0):
+        """Runs one shell command line and returns its answer without the echo
+        and (unless keep_prompt) the prompt (SendCommand)."""
+        response = buffer(RESPONSE_SIZE)
+        self._board_call("SendCommand", to_bytes(command), response, RESPONSE_SIZE, 1 if keep_prompt else 0, wait)
+        return from_buffer(response)
+
+    def enter_test_mode(self):
+        """Puts the radio into test mode (EnterMP); over UDP it sends nothing."""
+        self._board_call("EnterMP")
+
+    def test_mode_start(self):
+        self._board_call("mp_start")
+
+    def test_mode_stop(self):
+        self._board_call("mp_stop")
+
+    # ---- Transport primitives ------------------------------------------------------
+
+    def telnet_send(self, data):
+        """Sends one line on the telnet connection, the library adding a CR (TelnetSnd)."""
+        line = to_bytes(data)
+        self._board_call("TelnetSnd", line, len(line))
+
+    def telnet_receive(self, wait=0, size=RESPONSE_SIZE):
+        """Collects the telnet answer up to the prompt, or what came within 5 to 6 s (TelnetRcv)."""
+        out, length = buffer(size), ctypes.c_int32(0)
+        self._board_call("TelnetRcv", out, size, ctypes.byref(length), wait)
+        return out.raw[:length.value].split(b"\0", 1)[0].decode(ENCODING)
+
+    def serial_send(self, data):
+        """Writes one line to the serial console, the library adding a CR (SerialSnd)."""
+        line = to_bytes(data)
+        self._board_call("SerialSnd", line, len(line))
+
+    def serial_receive(self, wait=0, size=RESPONSE_SIZE):
+        """Collects the serial console's answer up to the prompt (SerialRcv).
+        The library leaves the received length unset, so the text is read up
+        to its terminator."""
+        out, length = buffer(size), ctypes.c_int32(0)
+        self._board_call("SerialRcv", out, size, ctypes.byref(length), wait)
+        return from_buffer(out)
+
+    def prompt_position(self, text, wait=0):
+        """Where the board's prompt stands in text, or None (RcvPrompt); the
+        quiet wait always gives 0."""
+        position = self._lib.RcvPrompt(ctypes.byref(self._record), to_bytes(text), wait)
+        return None if position < 0 else position
+
+    def set_command_timeout(self, timeout_ms):
+        """Stores the UDP command time-out in the record (DevTimeout)."""
+        self._lib.DevTimeout(ctypes.byref(self._record), timeout_ms)
+
+    # ---- Command texts (no board needed) ----------------------------------------------
+
+    def command_names(self):
+        """The interface name, tool word and chip-model flag command lines get (mp_command_d2s)."""
+        if_name, tool = buffer(COMMAND_TEXT_SIZE), buffer(COMMAND_TEXT_SIZE)
+        flag = ctypes.c_int32(0)
+        self._run("mp_command_d2s", if_name, tool, ctypes.byref(flag), record=False)
+        return BoardNames(from_buffer(if_name), from_buffer(tool), flag.value)
+
+    def command_template(self, text):
+        """text with this board's interface and tool names in place of wlan0 and iwpriv (mp_command_s2s)."""
+        out = buffer(COMMAND_TEXT_SIZE)
+        self._run("mp_command_s2s", to_bytes(text), out, record=False)
+        return from_buffer(out)
+
+    def command_text(self, command_id, raw=False):
+        """The command catalogue's text of command_id, with the names put in unless raw (mp_command_c2s)."""
+        out = buffer(COMMAND_TEXT_SIZE)
+        self._run("mp_command_c2s", command_id, out, 1 if raw else 0, record=False)
+        return from_buffer(out)
+
+    # ---- Chip facts ------------------------------------------------------------------------
+
+    def chip_version(self):
+        out = buffer(RESPONSE_SIZE)
+        self._board_call("GetChipVersion", out)
+        return from_buffer(out)
+
+    def hw_support(self):
+        """The chip's MIMO transmit and receive support (GetHwSupport)."""
+        out = buffer(RESPONSE_SIZE)
+        self._board_call("GetHwSupport", out)
+        return from_buffer(out)
+
+    # ---- Setting commands --------------------------------------------------------------------
+
+    def set_rate(self, rate):
+        self._board_call("mp_rate", to_bytes(rate))
+
+    def set_channel(self, channel):
+        self._board_call("mp_channel", to_bytes(channel))
+
+    def set_bandwidth(self, bw40, short_gi):
+        self._board_call("mp_bandwidth", int(bw40), int(short_gi))
+
+    def set_tx_power(self, path_a, path_b):
+        self._board_call("mp_txpower", path_a, path_b)
+
+    def set_tx_power_text(self, power):
+        """Sends a power text such as "addbyrate" (mp_txpower_a)."""
+        self._board_call("mp_txpower_a", to_bytes(power))
+
+    def set_xcap(self, value):
+        """Sets the crystal capacitance trim (mp_phypara)."""
+        self._board_call("mp_phypara", value)
+
+    def set_bssid(self, bssid):
+        self._board_call("mp_bssid", to_bytes(bssid))
+
+    def set_tx_antenna(self, antenna):
+        self._board_call("mp_ant_tx", to_bytes(antenna))
+
+    def set_rx_antenna(self, antenna):
+        self._board_call("mp_ant_rx", to_bytes(antenna))
+
+    def tx_word(self, word):
+        """Sends one mp_ctx sub-command word, e.g. "stop"."""
+        self._board_call("mp_ctx", to_bytes(word))
+
+    def rx_word(self, word):
+        """Sends one mp_arx sub-command word, e.g. "start"."""
+        self._board_call("mp_arx", to_bytes(word))
+
+    def power_tracking_word(self, word):
+        """Sends one mp_pwrtrk sub-command word, e.g. "ther=20"."""
+        self._board_call("mp_pwrtrk", to_bytes(word))
+
+    # ---- Receive filter ------------------------------------------------------------------------
+
+    def rx_on(self):
+        self._board_call("mp_arx_start")
+
+    def rx_off(self):
+        self._board_call("mp_arx_stop")
+
+    def filter_init(self):
+        self._board_call("mp_arx_filter_init")
+
+    def filter_clean(self):
+        self._board_call("mp_arx_filter_clean")
+
+    def filter_da(self, address):
+        self._board_call("mp_arx_filter_da", to_bytes(address))
+
+    def filter_sa(self, address):
+        self._board_call("mp_arx_filter_sa", to_bytes(address))
+
+    def filter_bssid(self, address):
+        self._board_call("mp_arx_filter_bssid", to_bytes(address))
+
+    def filter_print(self):
+        """The three filter addresses as the board reports them (mp_arx_filter_print)."""
+        da, sa, bssid = buffer(ADDRESS_SIZE), buffer(ADDRESS_SIZE), buffer(ADDRESS_SIZE)
+        self._board_call("mp_arx_filter_print", da, sa, bssid)
+        return FilterAddresses(from_buffer(da), from_buffer(sa), from_buffer(bssid))
+
+    # ---- Counters and sensors --------------------------------------------------------------------
+
+    def query(self):
+        """The four packet counters (mp_query)."""
+        counters = [ctypes.c_int32(0) for _ in range(4)]
+        self._board_call("mp_query", *(ctypes.byref(counter) for counter in counters))
+        return PacketCounters(*(counter.value for counter in counters))
+
+    def thermal(self):
+        """The thermal meter reading (mp_ther)."""
+        value = ctypes.c_int32(0)
+        self._board_call("mp_ther", ctypes.byref(value))
+        return value.value
+
+    def tssi(self):
+        value = ctypes.c_int32(0)
+        self._board_call("mp_tssi", ctypes.byref(value))
+        return value.value
+
+    def power_tracking_start(self, thermal):
+        """Starts tracking at the command level (mp_pwrtrk_start)."""
+        self._board_call("mp_pwrtrk_start", thermal)
+
+    def power_tracking_stop(self):
+        self._board_call("mp_pwrtrk_stop")
+
+    # ---- Transmit and receive tests, power tracking ----------------------------------------------
+
+    def tx_start(self, channel, rate, mode="pkt", *, bw40=0, short_gi=0, antenna="A", power_a=30, power_b=30,
+                 count=0, time=0):
+        """Sets bandwidth, channel, rate, antenna and power, then starts
+        transmitting (TxStart). mode is pkt, background, stone or cs; count and
+        time 0 mean no limit."""
+        if mode not in TRANSMIT_MODES:
+            raise ValueError(f"mode must be one of {', '.join(TRANSMIT_MODES)}, not {mode!r}")
+        self._board_call("TxStart", TRANSMIT_MODES[mode], int(bw40), int(short_gi), to_bytes(channel),
+                         to_bytes(rate), to_bytes(antenna), power_a, power_b, count, time)
+
+    def tx_stop(self):
+        self._board_call("TxStop")
+
+    def rx_start(self, channel, *, bw40=0, short_gi=0, antenna="A", da=None, sa=None, bssid=None):
+        """Sets bandwidth, channel and antenna and starts counting (RxStart);
+        with any of da, sa, bssid the filter is set too (RxStartWithFilter)."""
+        if da is None and sa is None and bssid is None:
+            self._board_call("RxStart", int(bw40), int(short_gi), to_bytes(channel), to_bytes(antenna))
+        else:
+            self._board_call("RxStartWithFilter", int(bw40), int(short_gi), to_bytes(channel), to_bytes(antenna),
+                             to_bytes(da or ""), to_bytes(sa or ""), to_bytes(bssid or ""))
+
+    def rx_query(self):
+        """The receive test's counters (RxQuery)."""
+        rx_ok, crc_error = ctypes.c_int32(0), ctypes.c_int32(0)
+        self._board_call("RxQuery", ctypes.byref(rx_ok), ctypes.byref(crc_error))
+        return RxCounters(rx_ok.value, crc_error.value)
+
+    def rx_reset(self):
+        self._board_call("RxResetCounter")
+
+    def rx_stop(self):
+        self._board_call("RxStop")
+
+    def power_tracking_on(self, thermal=0):
+        """Starts tracking; a thermal from 7 to 29 is sent as the reference (PowerTrackingOn)."""
+        self._board_call("PowerTrackingOn", thermal)
+
+    def power_tracking_query(self):
+        value = ctypes.c_int32(0)
+        self._board_call("PowerTrackingQuery", ctypes.byref(value))
+        return value.value
+
+    def power_tracking_off(self):
+        self._board_call("PowerTrackingOff")
+
+    # ---- Flash parameters and RF registers ----------------------------------------------------------
+
+    def flash_get(self, name):
+        """A flash parameter's value (FlashGet)."""
+        out = buffer(RESPONSE_SIZE + 1)
+        self._board_call("FlashGet", to_bytes(name), out)
+        return from_buffer(out)
+
+    def flash_set(self, name, value):
+        self._board_call("FlashSet", to_bytes(name), to_bytes(value))
+
+    def register_get(self, selector1, selector2):
+        """An RF register's value (RegisterGet)."""
+        value = ctypes.c_uint32(0)
+        self._board_call("RegisterGet", selector1, selector2, ctypes.byref(value))
+        return value.value
+
+    def register_set(self, selector1, selector2, value):
+        self._board_call("RegisterSet", selector1, selector2, value)

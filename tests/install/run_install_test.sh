@@ -10,12 +10,10 @@ source_dir=$(realpath "$2")
 work=$(mktemp -d)
 prefix=$work/prefix
 chip_version=C7-INSTALL-CHECK
-board_pid=
+# shellcheck source=../../tools/mpboard/background.sh
+. "$source_dir/tools/mpboard/background.sh"
 cleanup() {
-  if [ -n "$board_pid" ]; then
-    kill "$board_pid" 2>/dev/null || true
-    wait "$board_pid" 2>/dev/null || true
-  fi
+  mpboard_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -49,18 +47,9 @@ cc "$source_dir/examples/board_check/board_check.c" $(pkg-config --cflags --libs
 
 # The installed simulator; no UDP or serial console, so nothing else on the
 # machine is in its way.
-"$prefix/bin/mpboard" --telnet-port 0 --udp-port -1 --no-serial --user root --password install-pass \
-  --chip-version "$chip_version" >"$work/ready" 2>"$work/board.log" &
-board_pid=$!
-ready=
-for _ in $(seq 100); do
-  ready=$(grep -m1 '^ready' "$work/ready" || true)
-  [ -n "$ready" ] && break
-  kill -0 "$board_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -n "$ready" ] || { cat "$work/board.log"; fail "the installed mpboard did not start"; exit 1; }
-telnet=$(tr ' ' '\n' <<<"$ready" | sed -n 's/^telnet=//p')
+mpboard_start "$prefix/bin/mpboard" "$work" --telnet-port 0 --udp-port -1 --no-serial --user root \
+  --password install-pass --chip-version "$chip_version" || { fail "the installed mpboard did not start"; exit 1; }
+telnet=$(mpboard_endpoint telnet)
 
 for program in "$work/cmake-build/board_check" "$work/board_check-pc"; do
   how=$([ "$program" = "$work/board_check-pc" ] && echo pkg-config || echo CMake)

@@ -14,14 +14,11 @@ for program in "$mpboard" "$mpctl"; do
   [ -x "$program" ] || { echo "demo: $program is not built" >&2; exit 2; }
 done
 
+# shellcheck source=../mpboard/background.sh
+. "$here/../mpboard/background.sh"
 work=$(mktemp -d)
-board_pid=
 stop_board() {
-  if [ -n "$board_pid" ]; then
-    kill "$board_pid" 2>/dev/null || true
-    wait "$board_pid" 2>/dev/null || true
-    board_pid=
-  fi
+  mpboard_stop
   rm -rf "$work"
 }
 trap stop_board EXIT
@@ -30,28 +27,17 @@ trap 'echo "demo: interrupted" >&2; exit 130' INT TERM
 # The UDP endpoint must be on port 9034; a loopback address of its own keeps
 # it clear of anything else on this machine using 127.0.0.1:9034.
 udp_address=127.$((RANDOM % 200 + 20)).$((RANDOM % 250 + 1)).1
-"$mpboard" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 \
-  --user root --password demo-pass >"$work/ready" 2>"$work/board.log" &
-board_pid=$!
-
-ready=
-for _ in $(seq 100); do
-  ready=$(grep -m1 '^ready' "$work/ready" || true)
-  [ -n "$ready" ] && break
-  kill -0 "$board_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$ready" ]; then
+if ! mpboard_start "$mpboard" "$work" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 \
+  --user root --password demo-pass; then
   echo "demo: the board simulator did not start" >&2
-  cat "$work/board.log" >&2
   exit 1
 fi
+ready=$MPBOARD_READY
 echo "board simulator: $ready"
 
-field() { tr ' ' '\n' <<<"$ready" | sed -n "s/^$1=//p"; }
-telnet=$(field telnet)
-udp=$(field udp)
-serial=$(field serial)
+telnet=$(mpboard_endpoint telnet)
+udp=$(mpboard_endpoint udp)
+serial=$(mpboard_endpoint serial)
 
 status=0
 echo

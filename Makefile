@@ -110,7 +110,7 @@ $(BENCH_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DMPDLL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 
 bench: deps $(BENCH_BUILD)/CMakeCache.txt
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bench_programs
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bench_programs mpctl mpboard
 	python3 bench/scripts/run_suite.py --build $(BENCH_BUILD) --out docs/performance.md
 
 clean:

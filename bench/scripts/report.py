@@ -300,6 +300,19 @@ def main():
                          fmt(get(runs, name, "rest_max_ms"), 3), int(get(runs, name, "samples") or 0)])
     r.table(["Link", "Operation", "total ms", "fixed waits ms", "rest ms", "rest max ms", "calls"], rows)
 
+    serial_tool = side.get("mpctl_serial", {})
+    r.add("mpctl on the simulator's serial console: the bundled short check (tools/demo/short_check.plan, %s steps; "
+          "test-mode entry, a transmit burst, counters, chip version, a flash read) as one `mpctl --serial ... run`, "
+          "the whole process timed, median of three runs. mpctl sets read time-outs that return what the port holds; "
+          "`--read-interval 100` gives the library's default interval time-out instead." % serial_tool.get("plan_steps", "?"), "")
+    if "error" in serial_tool or not serial_tool:
+        r.add("Not measured: %s" % serial_tool.get("error", "not run"), "")
+    else:
+        rows = [[label, fmt(serial_tool[key]["median_s"], 3), ", ".join(fmt(v, 3) for v in serial_tool[key]["runs_s"])]
+                for key, label in (("holds", "mpctl default (reads return what the port holds)"),
+                                   ("interval_100", "mpctl --read-interval 100"))]
+        r.table(["Read time-outs", "seconds", "runs"], rows)
+
     r.add("## 4. Growth with the answer", "",
           "Telnet, library and raw client taking turns. `cpu us` is the calling thread's CPU time per command: the "
           "library's own work, apart from the board's time. Reads = receive calls per command.", "")

@@ -16,7 +16,10 @@
    the pexpect loops (pexpect_loop.py), for a board writing with Nagle and
    one writing each answer at once; then the peak memory of a process that
    runs 10,000 commands.
-3. report.py turns both result files into the Markdown report and prints
+3. mpctl_serial.py: mpctl's short check on the simulator's serial console,
+   with read time-outs that return what the port holds and with
+   `--read-interval 100`.
+4. report.py turns both result files into the Markdown report and prints
    its summary.
 """
 import argparse
@@ -168,6 +171,15 @@ def main():
                     "--benchmark_filter=^round_trip/telnet_(nagle|single_write)/"], check=True)
     print("\nside-by-side runs (library loop, pexpect, memory) ...", flush=True)
     side = side_by_side(bench_dir)
+    print("\nmpctl on the serial console ...", flush=True)
+    tools = os.path.join(args.build, "tools")
+    mpctl_serial = subprocess.run(
+        [sys.executable, os.path.join(HERE, "mpctl_serial.py"), "--mpctl", os.path.join(tools, "mpctl", "mpctl"),
+         "--mpboard", os.path.join(tools, "mpboard", "mpboard"),
+         "--plan", os.path.join(HERE, "..", "..", "tools", "demo", "short_check.plan")],
+        capture_output=True, text=True, timeout=600)
+    side["mpctl_serial"] = (json.loads(mpctl_serial.stdout) if mpctl_serial.returncode == 0
+                            else {"error": mpctl_serial.stderr.strip()[-300:]})
     facts["load_after"] = load_average()
     facts["suite_seconds"] = time.monotonic() - started
     side["machine"] = facts

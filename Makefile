@@ -3,10 +3,13 @@
 JOBS ?= 2
 BUILD ?= build
 CMAKE_FLAGS ?=
+# Most tests wait on a board's time-outs rather than compute: ctest runs more
+# of them at once than there are cores.
+TEST_JOBS ?= $(JOBS)
 VERSION := $(shell sed -n 's/^project.mpdll VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32
 
-.PHONY: all deps native asan win32 win64 build sdk test test-native test-asan test-python test-windows check-exports check-sdk demo bench fuzz clean
+.PHONY: all deps native asan win32 win64 build sdk check test test-native test-asan test-python test-windows check-exports check-sdk demo bench fuzz clean
 .PHONY: fuzz-build fuzz-short tsan faults soak reliability-report coverage
 
 all: build
@@ -43,8 +46,11 @@ win64: $(BUILD)/x86_64/CMakeCache.txt
 
 build: native asan win32 win64 sdk
 
-test-native: native
-	ctest --test-dir $(BUILD)/native --output-on-failure -j $(JOBS) --timeout 300
+# The everyday loop: the native build and its tests.
+check: native
+	ctest --test-dir $(BUILD)/native --output-on-failure -j $(TEST_JOBS) --timeout 300
+
+test-native: check
 
 test-asan: asan
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
-#include "connection/bounded_text.h"
 #include "connection/response_text.h"
+#include "text/bounded_text.h"
 
 namespace {
 

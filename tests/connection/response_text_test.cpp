@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
-#include "connection/line_end.h"
+#include "connection/response_text.h"
 #include "mpdll/mpdll.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

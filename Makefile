@@ -9,7 +9,7 @@ TEST_JOBS ?= $(JOBS)
 VERSION := $(shell sed -n 's/^project.mpdll VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32
 
-.PHONY: all deps native asan win32 win64 build sdk check test test-native test-asan test-python test-windows check-exports check-sdk demo bench fuzz clean
+.PHONY: all deps native asan win32 win64 build sdk check test test-native test-asan test-python test-windows check-exports check-sdk check-layers demo bench fuzz clean
 .PHONY: fuzz-build fuzz-short tsan faults soak reliability-report coverage
 
 all: build
@@ -56,6 +56,11 @@ test-asan: asan
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD)/asan --output-on-failure -j $(JOBS) --timeout 300
 
+# The library's layers only point down: no file under src/ includes a layer
+# above its own (the order is in scripts/check-layers.py and the README).
+check-layers:
+	python3 scripts/check-layers.py src
+
 check-exports: win32
 	bash scripts/check-exports.sh $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
 	python3 scripts/check-stdcall.py $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
@@ -92,6 +97,7 @@ test-windows: native win64
 
 test: deps
 	$(MAKE) build
+	$(MAKE) check-layers
 	$(MAKE) test-native
 	$(MAKE) test-python
 	$(MAKE) test-asan

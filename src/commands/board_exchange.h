@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll::commands {
 

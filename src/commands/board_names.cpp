@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "connection/buffer_sizes.h"
-#include "connection/text_characters.h"
+#include "text/buffer_sizes.h"
+#include "text/text_characters.h"
 
 namespace mpdll::commands {
 namespace {

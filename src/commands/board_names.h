@@ -6,8 +6,8 @@
 #include <span>
 #include <string_view>
 
-#include "connection/bounded_text.h"
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
 
 namespace mpdll::commands {
 

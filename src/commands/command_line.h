@@ -6,8 +6,8 @@
 #include <span>
 
 #include "commands/line_format.h"
-#include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll::commands {
 

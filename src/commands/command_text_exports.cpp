@@ -4,7 +4,7 @@
 
 #include "commands/board_names.h"
 #include "commands/command_catalogue.h"
-#include "connection/buffer_sizes.h"
+#include "text/buffer_sizes.h"
 
 using mpdll::kCommandSize;
 using namespace mpdll::commands;

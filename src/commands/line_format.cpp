@@ -1,7 +1,7 @@
 // Typed, bounded filling of command templates (see line_format.h).
 #include "commands/line_format.h"
 
-#include "connection/bounded_text.h"
+#include "text/bounded_text.h"
 
 namespace mpdll::commands {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <limits>
 
-#include "connection/text_characters.h"
+#include "text/text_characters.h"
 
 namespace mpdll::scan {
 

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <span>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
 #include "connection/owed_prompts.h"
 #include "connection/prompt_search.h"
@@ -14,6 +12,8 @@
 #include "connection/stale_input.h"
 #include "connection/udp_exchange.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "connection/bounded_text.h"
 #include "connection/prompt_search.h"
 #include "connection/response_text.h"
+#include "text/bounded_text.h"
 
 namespace mpdll {
 namespace {

@@ -7,7 +7,7 @@
 #include <array>
 #include <string_view>
 
-#include "connection/buffer_sizes.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "connection/bounded_text.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
 
 namespace mpdll {
 namespace {

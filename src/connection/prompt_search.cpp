@@ -5,9 +5,9 @@
 #include <array>
 #include <cstring>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "connection/buffer_sizes.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll {
 // Offset of prompt (or of its line-end variant) in text, or -1.

@@ -1,14 +1,14 @@
 // Response text helpers: the normal form (FormatBuffer) the queries scan,
-// and the "ok" test of a UDP reply (IsBufferOk).
+// the "ok" test of a UDP reply (IsBufferOk), and the line end of a line.
 #include "connection/response_text.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
-#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
+#include "text/text_characters.h"
 
 namespace mpdll {
 namespace {
@@ -24,6 +24,14 @@ std::size_t normal_form(std::string_view text, std::span<char> out) noexcept {
     }
     out[length] = '\0';
     return length;
+}
+
+char* append_line_end(std::span<char, kResponseSize> line) noexcept {
+    const std::size_t length = strnlen(line.data(), line.size());
+    if (length + 2 > line.size()) return nullptr;
+    line[length] = '\r';
+    line[length + 1] = '\0';
+    return line.data();
 }
 
 }  // namespace mpdll

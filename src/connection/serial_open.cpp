@@ -2,7 +2,7 @@
 // settings, then a purge of both sides.
 #include <algorithm>
 
-#include "connection/device_open.h"
+#include "connection/device_open_close.h"
 #include "connection/serial_timeouts.h"
 #include "platform/platform.h"
 

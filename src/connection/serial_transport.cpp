@@ -6,13 +6,13 @@
 #include <cstring>
 #include <span>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
 #include "connection/owed_prompts.h"
 #include "connection/prompt_collector.h"
 #include "connection/serial_timeouts.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <charconv>
 
-#include "connection/byte_order.h"
+#include "text/byte_order.h"
 
 namespace mpdll {
 namespace {

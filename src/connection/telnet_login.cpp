@@ -17,8 +17,6 @@
 
 #include <array>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
 #include "connection/login_text.h"
 #include "connection/receive_window.h"
@@ -26,6 +24,8 @@
 #include "connection/telnet_read.h"
 #include "connection/telnet_transport.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll {
 namespace {

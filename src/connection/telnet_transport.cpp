@@ -6,14 +6,14 @@
 #include <climits>
 #include <cstring>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
 #include "connection/owed_prompts.h"
 #include "connection/prompt_collector.h"
 #include "connection/receive_window.h"
 #include "connection/telnet_read.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll {
 namespace {

@@ -6,11 +6,11 @@
 #include <climits>
 #include <cstring>
 
-#include "connection/bounded_text.h"
 #include "connection/last_exchange.h"
 #include "connection/receive_window.h"
 #include "connection/stale_input.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
 
 namespace mpdll {
 namespace {

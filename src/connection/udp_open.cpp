@@ -1,8 +1,9 @@
 // Opening the UDP path: two datagram sockets and the named objects for the
-// caller's UDP side. Nothing goes to the board, and this never fails.
-#include "connection/byte_order.h"
-#include "connection/device_open.h"
+// caller's UDP side. Nothing goes to the board, and this never fails. And
+// DevTimeout, which stores the UDP command time-out for the caller's UDP side.
+#include "connection/device_open_close.h"
 #include "platform/platform.h"
+#include "text/byte_order.h"
 
 namespace mpdll {
 namespace {
@@ -25,3 +26,8 @@ std::int32_t open_udp(DevContext& dev) noexcept {
 }
 
 }  // namespace mpdll
+
+MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) MPDLL_NOEXCEPT {
+    if (dev) dev->cmdTimeout = timeoutMs;
+    return dev;
+}

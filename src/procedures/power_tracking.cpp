@@ -1,8 +1,8 @@
 // Thermal power tracking on the board: start it (with a thermal reference
 // when one in range is given), read the thermal value, stop it.
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll::procedures {
 

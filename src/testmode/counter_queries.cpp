@@ -4,7 +4,7 @@
 // form, telnet and serial share the normal form.
 #include "commands/command_catalogue.h"
 #include "commands/response_scan.h"
-#include "testmode/setting_command.h"
+#include "testmode/command_runner.h"
 
 using namespace mpdll::commands;
 using mpdll::scan::scan;

@@ -7,7 +7,7 @@
 #include "commands/command_catalogue.h"
 #include "commands/command_line.h"
 #include "commands/response_scan.h"
-#include "testmode/setting_command.h"
+#include "testmode/command_runner.h"
 
 using namespace mpdll::commands;
 using mpdll::kCommandSize;

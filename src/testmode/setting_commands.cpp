@@ -1,7 +1,7 @@
 // The setting commands: one board test command each, run through the shared
 // command wrapper.
 #include "commands/command_catalogue.h"
-#include "testmode/setting_command.h"
+#include "testmode/command_runner.h"
 
 using namespace mpdll::commands;
 using mpdll::testmode::run_setting;

@@ -11,7 +11,7 @@
 #include "commands/command_catalogue.h"
 #include "commands/command_line.h"
 #include "commands/line_format.h"
-#include "connection/buffer_sizes.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

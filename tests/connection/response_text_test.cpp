@@ -1,16 +1,18 @@
-// The response text helpers: the normal form, the "ok" test, the line-end
-// append, the echo-and-prompt cut, and the hand-out of the last exchange.
+// The response text helpers: the normal form (also written into small
+// areas), the "ok" test, the line-end append, the echo-and-prompt cut, and
+// the hand-out of the last exchange.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
-#include "connection/line_end.h"
+#include "connection/response_text.h"
 #include "mpdll/mpdll.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 
@@ -21,6 +23,31 @@ struct FormatCase {
     int32_t outSize;
     std::string expected;
 };
+
+TEST(NormalForm, WritesOnlyWhatTheAreaHolds) {
+    struct Case {
+        std::size_t room;
+        const char* text;
+        const char* normal;
+    };
+    const Case cases[] = {
+        {0, "a b", ""},
+        {1, "a b", ""},
+        {2, " a b", "A"},
+        {8, "Tx OK: 5\r\n", "TXOK:5"},
+        {4, "\t\t\tmp_ther", "MP_"},
+    };
+    for (const Case& c : cases) {
+        std::array<char, 16> area;
+        area.fill(kGuard);
+        const std::size_t length = mpdll::normal_form(c.text, std::span<char>(area).first(c.room));
+        EXPECT_EQ(length, std::string(c.normal).size()) << c.text << " in " << c.room;
+        if (c.room > 0) {
+            EXPECT_STREQ(area.data(), c.normal) << c.text << " in " << c.room;
+        }
+        for (std::size_t i = c.room; i < area.size(); ++i) ASSERT_EQ(area[i], kGuard) << c.text << " byte " << i;
+    }
+}
 
 TEST(FormatBuffer, NormalFormTable) {
     const std::vector<FormatCase> cases = {

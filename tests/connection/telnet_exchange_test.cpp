@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "connection/buffer_sizes.h"
-#include "support/loopback_peer.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
+#include "support/loopback_peer.h"
+#include "text/buffer_sizes.h"
 
 namespace connection_test {
 namespace {

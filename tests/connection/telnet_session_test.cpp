@@ -10,9 +10,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "connection/buffer_sizes.h"
-#include "support/loopback_peer.h"
 #include "mpdll/mpdll.h"
+#include "support/loopback_peer.h"
+#include "text/buffer_sizes.h"
 
 namespace connection_test {
 namespace {

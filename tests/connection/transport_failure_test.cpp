@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "connection/buffer_sizes.h"
 #include "connection/last_exchange.h"
 #include "mpdll/mpdll.h"
 #include "platform/native_ops.h"
 #include "platform/platform.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

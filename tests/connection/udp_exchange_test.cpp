@@ -16,10 +16,10 @@
 #include <string>
 #include <thread>
 
-#include "connection/buffer_sizes.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 #include "support/datagram_peer.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Library load and unload on POSIX: constructor and destructor functions
 // stand in for the Windows entry point.
-#include "connection/library_lifetime.h"
+#include "platform/library_lifetime.h"
 
 namespace {
 __attribute__((constructor)) void on_load() { mpdll::library_attach(); }

@@ -1,7 +1,7 @@
 // The DLL entry point: library load and unload.
 #include <windows.h>
 
-#include "connection/library_lifetime.h"
+#include "platform/library_lifetime.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) mpdll::library_attach();

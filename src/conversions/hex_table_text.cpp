@@ -1,11 +1,11 @@
 // Reading and writing the entries of a power index table text.
-#include "procedures/hex_table_text.h"
+#include "conversions/hex_table_text.h"
 
 #include <cstddef>
 
-#include "connection/text_characters.h"
+#include "text/text_characters.h"
 
-namespace mpdll::procedures {
+namespace mpdll::conversions {
 
 HexTableText::Entry HexTableText::next() noexcept {
     Entry entry{'\0', '\0'};
@@ -52,4 +52,4 @@ void write_hex_entry(char* out, std::int64_t value) noexcept {
     out[1] = kUpperHexDigits[byte % 16];
 }
 
-}  // namespace mpdll::procedures
+}  // namespace mpdll::conversions

@@ -1,5 +1,5 @@
 // Composing a text within its buffer (see bounded_text.h).
-#include "connection/bounded_text.h"
+#include "text/bounded_text.h"
 
 #include <algorithm>
 #include <charconv>

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
+#include "text/text_characters.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace mpdll::procedures {
+namespace mpdll::conversions {
 
 // The difference a digit stands for: -8 to 7 for a hexadecimal digit of
 // either case, 0 for any other character (blank and NUL included).
@@ -14,4 +14,4 @@ std::int32_t difference_value(char digit) noexcept;
 // other difference, which has no 4-bit form.
 char difference_digit(std::int64_t difference) noexcept;
 
-}  // namespace mpdll::procedures
+}  // namespace mpdll::conversions

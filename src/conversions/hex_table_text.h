@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace mpdll::procedures {
+namespace mpdll::conversions {
 
 // Walks a table text entry by entry without ever looking past its
 // terminator; characters past the end come back as NUL.
@@ -33,4 +33,4 @@ std::optional<std::int32_t> read_hex_entry(HexTableText::Entry entry) noexcept;
 // are written clamped to it, so an entry never takes more than its two places.
 void write_hex_entry(char* out, std::int64_t value) noexcept;
 
-}  // namespace mpdll::procedures
+}  // namespace mpdll::conversions

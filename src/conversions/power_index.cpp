@@ -8,11 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "conversions/difference_digit.h"
+#include "conversions/hex_table_text.h"
 #include "mpdll/mpdll.h"
-#include "procedures/difference_digit.h"
-#include "procedures/hex_table_text.h"
 
-namespace mpdll::procedures {
+namespace mpdll::conversions {
 namespace {
 
 constexpr int kGroups = 3;
@@ -34,16 +34,16 @@ void read_entry_into(HexTableText& text, std::int32_t& value) noexcept {
 }
 
 }  // namespace
-}  // namespace mpdll::procedures
+}  // namespace mpdll::conversions
 
-using mpdll::procedures::add_difference;
-using mpdll::procedures::all_present;
-using mpdll::procedures::difference_digit;
-using mpdll::procedures::difference_value;
-using mpdll::procedures::HexTableText;
-using mpdll::procedures::kGroups;
-using mpdll::procedures::read_entry_into;
-using mpdll::procedures::write_hex_entry;
+using mpdll::conversions::add_difference;
+using mpdll::conversions::all_present;
+using mpdll::conversions::difference_digit;
+using mpdll::conversions::difference_value;
+using mpdll::conversions::HexTableText;
+using mpdll::conversions::kGroups;
+using mpdll::conversions::read_entry_into;
+using mpdll::conversions::write_hex_entry;
 
 MPDLL_API int32_t MPDLL_CALL Hex2Dec(int32_t count, const char* hexText, int32_t* values) MPDLL_NOEXCEPT {
     if (!all_present(hexText, values)) {

@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <functional>
 
-#include "connection/byte_order.h"
 #include "platform/native_ops.h"
+#include "text/byte_order.h"
 
 namespace {
 

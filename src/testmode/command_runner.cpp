@@ -1,10 +1,10 @@
-// The shared command wrapper (see setting_command.h).
-#include "testmode/setting_command.h"
+// The shared command wrapper (see command_runner.h).
+#include "testmode/command_runner.h"
 
 #include <array>
 
 #include "commands/command_line.h"
-#include "connection/bounded_text.h"
+#include "text/bounded_text.h"
 
 namespace mpdll::testmode {
 

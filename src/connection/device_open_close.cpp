@@ -1,17 +1,23 @@
+// OpenDev: opens the connection the record's mode names; and the step every
+// open ends with. A connection of that mode the record still holds is closed
+// first, so opening again never leaks it, and a failed open leaves the
+// record closed for that mode.
 // CloseDev: closes the connections named in which that are open, and clears
 // their bits in openFlags and mode. A closed connection's handles hold the
 // platform's invalid value, so a second close never reaches a descriptor
 // that by then belongs to someone else.
+#include "connection/device_open_close.h"
+
 #include <cstdint>
 #include <initializer_list>
 
-#include "connection/device_open.h"
 #include "connection/owed_prompts.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 
 namespace mpdll {
 namespace {
+constexpr int kSettleMs = 10;
 // The pattern a debug build leaves in uninitialised memory.
 constexpr std::uintptr_t kUninitialisedPointer = 0xCCCCCCCCu;
 
@@ -40,6 +46,12 @@ void close_serial(DevContext& dev) {
 }
 }  // namespace
 
+std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept {
+    dev.openFlags |= static_cast<std::uint32_t>(mode);
+    platform::sleep_ms(kSettleMs);
+    return MPDLL_OK;
+}
+
 void close_connection(DevContext& dev, std::uint32_t mode) noexcept {
     if (!(dev.openFlags & mode)) return;
     if (mode == MPDLL_MODE_UDP) close_udp(dev);
@@ -49,6 +61,25 @@ void close_connection(DevContext& dev, std::uint32_t mode) noexcept {
 }
 
 }  // namespace mpdll
+
+MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
+    if (!dev) return MPDLL_E_ARGUMENT;
+    mpdll::owed_prompts::forget(*dev);
+    switch (dev->mode) {
+        case MPDLL_MODE_UDP:
+            mpdll::close_connection(*dev, MPDLL_MODE_UDP);
+            return mpdll::open_udp(*dev);
+        case MPDLL_MODE_TELNET:
+            mpdll::close_connection(*dev, MPDLL_MODE_TELNET);
+            return mpdll::open_telnet(*dev);
+        case MPDLL_MODE_SERIAL:
+            mpdll::close_connection(*dev, MPDLL_MODE_SERIAL);
+            return mpdll::open_serial(*dev);
+        default:
+            dev->openFlags = 0;
+            return MPDLL_E_OPEN_MODE;
+    }
+}
 
 MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOEXCEPT {
     if (!dev || reinterpret_cast<std::uintptr_t>(dev) == mpdll::kUninitialisedPointer) return MPDLL_E_OPEN;

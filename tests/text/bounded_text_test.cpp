@@ -1,6 +1,5 @@
 // Composing texts in areas they do not own: never a byte past the area,
 // always a terminator where there is room for one, and a cut is remembered.
-// Also the normal form written into small areas.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,8 +8,7 @@
 #include <span>
 #include <string>
 
-#include "connection/bounded_text.h"
-#include "connection/response_text.h"
+#include "text/bounded_text.h"
 
 namespace {
 
@@ -61,31 +59,6 @@ TEST(TextWithin, ReadsNoFurtherThanItsLimit) {
     EXPECT_EQ(mpdll::text_within(nullptr, 5), "");
     EXPECT_EQ(mpdll::caller_text(nullptr), "");
     EXPECT_EQ(mpdll::caller_text("ab\0cd"), "ab");
-}
-
-TEST(NormalForm, WritesOnlyWhatTheAreaHolds) {
-    struct Case {
-        std::size_t room;
-        const char* text;
-        const char* normal;
-    };
-    const Case cases[] = {
-        {0, "a b", ""},
-        {1, "a b", ""},
-        {2, " a b", "A"},
-        {8, "Tx OK: 5\r\n", "TXOK:5"},
-        {4, "\t\t\tmp_ther", "MP_"},
-    };
-    for (const Case& c : cases) {
-        std::array<char, 16> area;
-        area.fill(kGuard);
-        const std::size_t length = mpdll::normal_form(c.text, std::span<char>(area).first(c.room));
-        EXPECT_EQ(length, std::string(c.normal).size()) << c.text << " in " << c.room;
-        if (c.room > 0) {
-            EXPECT_STREQ(area.data(), c.normal) << c.text << " in " << c.room;
-        }
-        for (std::size_t i = c.room; i < area.size(); ++i) ASSERT_EQ(area[i], kGuard) << c.text << " byte " << i;
-    }
 }
 
 }  // namespace

@@ -7,19 +7,10 @@
 
 #include "commands/board_exchange.h"
 #include "commands/board_names.h"
-#include "connection/buffer_sizes.h"
+#include "procedures/step_sequence.h"
+#include "text/buffer_sizes.h"
 
-namespace {
-
-constexpr std::array<std::string_view, 5> kEntrySteps{
-    "ifconfig wlan0 down",
-    "iwpriv wlan0 set_mib mp_specific=1",
-    "iwpriv wlan0 set_mib channel=1",
-    "ifconfig wlan0 up",
-    "iwpriv wlan0 mp_start",
-};
-
-}  // namespace
+using mpdll::procedures::run_in_order;
 
 // The responses are not examined: a step succeeds once its exchange completed.
 // The first failing step ends the entry with its status; the caller may run
@@ -36,12 +27,14 @@ MPDLL_API int32_t MPDLL_CALL EnterMP(DevContext* dev) MPDLL_NOEXCEPT {
             return MPDLL_E_MODE;
     }
     mpdll::commands::Response response;
-    for (const std::string_view step : kEntrySteps) {
+    const auto send = [&](std::string_view step) noexcept {
         std::array<char, mpdll::kCommandSize> line{};
         mpdll::commands::put_board_names(*dev, step, line);  // 50-byte names always fit
-        if (const int32_t status = mpdll::commands::exchange(*dev, line.data(), response); status != MPDLL_OK) {
-            return status;
-        }
-    }
-    return MPDLL_OK;
+        return mpdll::commands::exchange(*dev, line.data(), response);
+    };
+    return run_in_order([&] { return send("ifconfig wlan0 down"); },
+                        [&] { return send("iwpriv wlan0 set_mib mp_specific=1"); },
+                        [&] { return send("iwpriv wlan0 set_mib channel=1"); },
+                        [&] { return send("ifconfig wlan0 up"); },
+                        [&] { return send("iwpriv wlan0 mp_start"); });
 }

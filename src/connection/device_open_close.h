@@ -1,4 +1,4 @@
-// Opening each kind of connection a DevContext describes.
+// Opening and closing each kind of connection a DevContext describes.
 #pragma once
 
 #include <cstdint>

@@ -4,9 +4,9 @@
 #include <span>
 #include <string_view>
 
-#include "connection/bounded_text.h"
 #include "connection/telnet_negotiation.h"
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
 
 MPDLL_API int32_t MPDLL_CALL TelnetNegotiate(const char* received, int32_t receivedSize, char* reply, int32_t* replyLength) MPDLL_NOEXCEPT {
     if (!received || !reply || !replyLength) return MPDLL_E_ARGUMENT;

@@ -1,11 +1,11 @@
 // One difference digit of a power index table, both ways: the internal
 // helpers and the two exports that carry them to the caller.
-#include "procedures/difference_digit.h"
+#include "conversions/difference_digit.h"
 
-#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
+#include "text/text_characters.h"
 
-namespace mpdll::procedures {
+namespace mpdll::conversions {
 namespace {
 
 // Reads a decimal number the way the test program writes one: white space,
@@ -47,16 +47,16 @@ char difference_digit(std::int64_t difference) noexcept {
     return kUpperHexDigits[(difference + 16) % 16];
 }
 
-}  // namespace mpdll::procedures
+}  // namespace mpdll::conversions
 
-using mpdll::procedures::difference_digit;
-using mpdll::procedures::difference_value;
+using mpdll::conversions::difference_digit;
+using mpdll::conversions::difference_value;
 
 MPDLL_API char MPDLL_CALL DiffDec2Hex(const char* decimalText) MPDLL_NOEXCEPT {
     if (decimalText == nullptr) {
         return '0';
     }
-    return difference_digit(mpdll::procedures::read_decimal(decimalText));
+    return difference_digit(mpdll::conversions::read_decimal(decimalText));
 }
 
 // Only the lowest byte of highDigit counts. The second character is not read

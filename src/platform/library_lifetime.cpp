@@ -1,5 +1,5 @@
 // Library load and unload: debugger texts and the socket layer.
-#include "connection/library_lifetime.h"
+#include "platform/library_lifetime.h"
 
 #include "platform/platform.h"
 

@@ -2,10 +2,10 @@
 #include <array>
 #include <string_view>
 
-#include "connection/bounded_text.h"
-#include "connection/buffer_sizes.h"
-#include "connection/text_characters.h"
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
+#include "text/text_characters.h"
 
 namespace {
 

@@ -1,7 +1,0 @@
-// DevTimeout: stores the UDP command time-out for the caller's UDP side.
-#include "mpdll/mpdll.h"
-
-MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) MPDLL_NOEXCEPT {
-    if (dev) dev->cmdTimeout = timeoutMs;
-    return dev;
-}

@@ -192,9 +192,9 @@ MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) 
  * Serial (4): opens portName, raises the queue sizes to 16384, applies the
  * time-outs and dcb (their failures are not reported) and purges the port;
  * MPDLL_E_OPEN when the port cannot be opened.
- * Telnet (2): connects within 5 s,
- * answers the option negotiation, logs in (the user name and the password
- * each followed by one CR) and runs firstCommand. It returns 0 only with
+ * Telnet (2): connects within 5 s, answers the option negotiation, logs in
+ * (the user name and the password each followed by one CR) and runs
+ * firstCommand. It returns 0 only with
  * evidence of a shell: the prompt ended what the board said, or the board
  * asked for no login and fell silent, or (with an empty prompt) it answered
  * the password without refusing. A refusal, a board that hangs up, says not
@@ -221,8 +221,8 @@ MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT;
  * 4 serial) whose bit is set in openFlags, clears those bits in openFlags
  * and also in dev->mode (closing a mode-4 record with 4 leaves mode 0), and
  * puts the invalid value into the handles it closed (named objects: NULL).
- * Closing an open UDP connection sets udpStop to 1 first. Closing twice, or closing a record
- * whose open failed, touches no handle. Returns 0; MPDLL_E_OPEN for a NULL
+ * Closing an open UDP connection sets udpStop to 1 first. Closing twice, or
+ * closing a record whose open failed, touches no handle. Returns 0; MPDLL_E_OPEN for a NULL
  * dev or the debug fill pointer 0xCCCCCCCC. */
 MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOEXCEPT;
 
@@ -271,12 +271,12 @@ MPDLL_API int32_t MPDLL_CALL TelnetReplay(const char* sequence, int32_t sequence
 /* Purges both queues of the port (unread input is lost), then writes the
  * first `length` bytes of data and one CR (length up to 2046) and makes them
  * the process-wide lastSent. A write that puts out fewer bytes than the line
- * has (the far end holds the
- * flow off past the port's write time-outs) is MPDLL_E_TRANSPORT. The wait for
- * the output to drain lasts sendTimeout ms (0 = none, negative = 5000) and
- * never longer than the port's total write time-out; a port status that
- * cannot be read meanwhile is MPDLL_E_TRANSPORT. MPDLL_E_ARGUMENT: NULL
- * pointer, negative or too long a length (nothing sent). */
+ * has (the far end holds the flow off past the port's write time-outs) is
+ * MPDLL_E_TRANSPORT. The wait for the output to drain lasts sendTimeout ms
+ * (0 = none, negative = 5000) and never longer than the port's total write
+ * time-out; a port status that cannot be read meanwhile is
+ * MPDLL_E_TRANSPORT. MPDLL_E_ARGUMENT: NULL pointer, negative or too long a
+ * length (nothing sent). */
 MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT;
 /* Unlike TelnetRcv, buffer is not cleared: the text already in it stays and
  * the answer is appended (pass it cleared). A positive wait is slept first;
@@ -304,9 +304,9 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
  * sleeps the wait a second time) collects the answer. A late answer to an
  * earlier line is passed over; the echo of the line (when the board echoed
  * it) and, unless the low byte of keepPrompt is 1, a prompt ending the text
- * are cut off. Telnet collects at most min(responseSize, 16384) bytes; a line longer than
- * the transport takes (telnet 16382, serial 2046 characters) is
- * MPDLL_E_ARGUMENT.
+ * are cut off. Telnet collects at most min(responseSize, 16384) bytes. A
+ * line longer than the transport takes (telnet 16382, serial 2046
+ * characters) is MPDLL_E_ARGUMENT.
  * UDP: command goes to udpPeer as one datagram (no CR; wait and keepPrompt
  * are not used); the reply is the first datagram from udpPeer's address and
  * port within 5 to 6 s, as it came. A command without a reply in its window

@@ -35,16 +35,34 @@ extern "C" {
 
 /* ---- Status codes ------------------------------------------------------ */
 #define MPDLL_OK 0
-#define MPDLL_E_MODE (-30000)          /* mode is none of 1, 2 and 4 */
-#define MPDLL_E_COMMAND_ID (-30001)    /* command identifier not in the catalogue */
-#define MPDLL_E_TRANSPORT (-30002)     /* socket wait, UDP send/receive, serial write/read failed */
-#define MPDLL_E_SERIAL_TIMEOUT (-30003) /* serial: no prompt within 5000 ms, or port status unreadable */
-#define MPDLL_E_REPLY (-30004)         /* the board's answer failed its test */
-#define MPDLL_E_OPEN_MODE (-30005)     /* OpenDev with a mode other than 1, 2 and 4 */
-#define MPDLL_E_OPEN (-30006)          /* connection could not be made; CloseDev given an invalid record */
-#define MPDLL_E_ARGUMENT (-30007)      /* null pointer, or text too long for its buffer; nothing sent */
+#define MPDLL_E_MODE (-30000)
+#define MPDLL_E_COMMAND_ID (-30001)
+#define MPDLL_E_TRANSPORT (-30002)
+#define MPDLL_E_SERIAL_TIMEOUT (-30003)
+#define MPDLL_E_REPLY (-30004)
+#define MPDLL_E_OPEN_MODE (-30005)
+#define MPDLL_E_OPEN (-30006)
+#define MPDLL_E_ARGUMENT (-30007)
 /* A positive status is the platform's socket error number from a failed
  * telnet send or receive, passed through unchanged. */
+
+/* What each status means, one X(name, meaning) per status: name is the macro
+ * above (it expands to the value, #name gives its spelling), meaning the
+ * words a program prints for it. For example:
+ *     #define MY_ROW(name, meaning) {name, meaning},
+ *     static const struct { int32_t status; const char* meaning; } rows[] = {
+ *         MPDLL_STATUS_LIST(MY_ROW)};
+ */
+#define MPDLL_STATUS_LIST(X)                                                                                      \
+    X(MPDLL_OK, "success")                                                                                        \
+    X(MPDLL_E_MODE, "the connection mode is none of UDP, telnet and serial")                                      \
+    X(MPDLL_E_COMMAND_ID, "command identifier not in the command catalogue")                                      \
+    X(MPDLL_E_TRANSPORT, "transport failure: socket wait, UDP send or receive, serial write or read")             \
+    X(MPDLL_E_SERIAL_TIMEOUT, "serial receive: no prompt within 5000 ms, or the port status cannot be read")      \
+    X(MPDLL_E_REPLY, "the board's answer failed its test")                                                        \
+    X(MPDLL_E_OPEN_MODE, "open with a connection mode other than UDP, telnet and serial")                         \
+    X(MPDLL_E_OPEN, "the telnet or serial connection could not be made, or CloseDev was given an invalid record") \
+    X(MPDLL_E_ARGUMENT, "an argument is missing or too long for its buffer; nothing was sent")
 
 /* ---- Connection modes and open flags ------------------------------------ */
 #define MPDLL_MODE_UDP 1
@@ -153,10 +171,30 @@ typedef struct DevContext {
 } DevContext;
 
 /* ---- Record, open and close --------------------------------------------- */
+/* Conventions of every export below unless its comment says otherwise:
+ * - MPDLL_E_ARGUMENT: a required pointer is NULL, a size is below 1, or a
+ *   line would be longer than its buffer; nothing is sent then.
+ * - A board operation sends its line through SendCommand and so returns
+ *   SendCommand's failures: MPDLL_E_MODE, MPDLL_E_TRANSPORT,
+ *   MPDLL_E_SERIAL_TIMEOUT or a positive socket error.
+ * - "process-wide": one copy for the whole process, whatever record or
+ *   thread made it; a lock guards it.
+ * - Text outputs are written with a terminator, and only on success. */
+
+/* Stores timeoutMs in dev->cmdTimeout and returns dev (NULL for NULL). The
+ * value is for the caller's own UDP side: the library's UDP exchange waits
+ * its fixed 5 to 6 s window whatever cmdTimeout holds. */
 MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) MPDLL_NOEXCEPT;
-/* OpenDev opens the connection `mode` names. Telnet: connects within 5 s,
- * answers the option negotiation, logs in (the user name and the password
- * each followed by one CR) and runs firstCommand. It returns 0 only with
+/* OpenDev opens the connection `mode` names.
+ * UDP (1): makes the two UDP sockets and the named objects, sets cmdTimeout
+ * to 5000 and udpPeer's family and port (9034; the address stays the
+ * caller's). Nothing is sent and it never fails.
+ * Serial (4): opens portName, raises the queue sizes to 16384, applies the
+ * time-outs and dcb (their failures are not reported) and purges the port;
+ * MPDLL_E_OPEN when the port cannot be opened.
+ * Telnet (2): connects within 5 s, answers the option negotiation, logs in
+ * (the user name and the password each followed by one CR) and runs
+ * firstCommand. It returns 0 only with
  * evidence of a shell: the prompt ended what the board said, or the board
  * asked for no login and fell silent, or (with an empty prompt) it answered
  * the password without refusing. A refusal, a board that hangs up, says not
@@ -164,79 +202,222 @@ MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) 
  * password within 5 to 6 s fails with MPDLL_E_OPEN. Every MPDLL_E_OPEN says
  * why in the debug text (the step, what was heard last, the time spent):
  * the debugger output on Windows, standard error on POSIX while the
- * environment variable MPDLL_TRACE is set (and not "0"). After a telnet
- * open lastSent holds the user name line and lastReceived what the board
- * said after the last login line, never the password.
+ * environment variable MPDLL_TRACE is set (and not "0"). The open clears the
+ * process-wide lastSent and lastReceived (GetBuffer); after it lastSent
+ * holds the user name line and lastReceived what the board said after the
+ * last login line, never the password. firstCommand goes through
+ * SendCommand with a CR of its own, so the board gets it followed by two
+ * CRs, and the transcript then holds its exchange instead; a failed
+ * firstCommand is MPDLL_E_OPEN.
  * OpenDev on a record whose connection of that mode is still open closes that
  * connection first, so opening again never leaks it. A failed OpenDev leaves
  * the record closed for its mode: the bit clear in openFlags and the handles
  * at the platform's invalid value (sockets -1 / INVALID_SOCKET, serialHandle
- * -1 / INVALID_HANDLE_VALUE). */
+ * -1 / INVALID_HANDLE_VALUE). A success sets the mode's bit in openFlags.
+ * Any other mode: MPDLL_E_OPEN_MODE, and openFlags is set to 0 without
+ * closing anything the record held open. NULL dev: MPDLL_E_ARGUMENT. */
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT;
-/* Closes only connections whose bit is set in openFlags and puts the invalid
- * value into the handles it closed (named objects: NULL), so closing twice or
- * closing a record whose open failed touches nothing. */
+/* Closes the connections named by the bits of `which` (1 UDP, 2 telnet,
+ * 4 serial) whose bit is set in openFlags, clears those bits in openFlags
+ * and also in dev->mode (closing a mode-4 record with 4 leaves mode 0), and
+ * puts the invalid value into the handles it closed (named objects: NULL).
+ * Closing an open UDP connection sets udpStop to 1 first. Closing twice, or
+ * closing a record whose open failed, touches no handle. Returns 0; MPDLL_E_OPEN for a NULL
+ * dev or the debug fill pointer 0xCCCCCCCC. */
 MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOEXCEPT;
 
 /* ---- Telnet transport ----------------------------------------------------- */
+/* Sends the first `length` bytes of data and one CR on the telnet socket
+ * (length up to 16382) and makes them the process-wide lastSent. Returns 0,
+ * MPDLL_E_ARGUMENT (NULL, negative or too long a length: nothing sent), or
+ * the positive socket error of a failed send (MPDLL_E_TRANSPORT when the
+ * platform gives none). */
 MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT;
+/* Clears all bufferSize bytes of buffer, then collects what the board sends
+ * until the prompt (dev->prompt) ends the answer or the 5 to 6 s window
+ * closes. buffer keeps what fits before a terminator; the prompt is still
+ * found in a longer answer. Prompts owed by earlier lines that ended without
+ * theirs are passed over first. With MPDLL_WAIT_QUIET the first burst, once
+ * the line held still for 200 ms, ends the receive; any other wait value only
+ * collects (TelnetRcv itself never sleeps). On 0, *receivedLength is the
+ * count of bytes received and the text becomes the process-wide
+ * lastReceived. Returns 0 also when the window closed without the prompt;
+ * MPDLL_E_TRANSPORT when waiting for data fails; the positive socket error
+ * when a read fails; MPDLL_E_ARGUMENT (nothing touched) for a NULL pointer
+ * or bufferSize below 1. */
 MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize,
                                       int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT;
+/* Looks for dev->prompt in text, also with its first CR LF written LF CR (or
+ * the other way round), and returns the offset of the first match, or -1.
+ * An empty prompt is found at 0; MPDLL_WAIT_QUIET always gives 0. Reads no
+ * connection. MPDLL_E_ARGUMENT for a NULL pointer. */
 MPDLL_API int32_t MPDLL_CALL RcvPrompt(DevContext* dev, const char* text, int32_t wait) MPDLL_NOEXCEPT;
-/* reply needs 6 bytes per negotiation sequence in received. */
+/* Reads received as text (up to its first NUL, at most receivedSize bytes)
+ * and writes the replies to every option negotiation in it into reply: we
+ * agree to ECHO and SUPPRESS-GO-AHEAD and refuse every other option. reply
+ * needs 6 bytes per IAC byte in received; it gets no terminator, and
+ * *replyLength the bytes written. Returns 1 when a negotiation sequence was
+ * found (one cut short at the end counts and gets no reply), else 0;
+ * MPDLL_E_ARGUMENT for a NULL pointer. */
 MPDLL_API int32_t MPDLL_CALL TelnetNegotiate(const char* received, int32_t receivedSize, char* reply,
                                             int32_t* replyLength) MPDLL_NOEXCEPT;
+/* The reply to one sequence (IAC, command, option): 0, 3 or 6 bytes into
+ * reply (room: 6 bytes, no terminator) and their count into *replyLength.
+ * Returns 0; MPDLL_E_ARGUMENT for a NULL pointer. */
 MPDLL_API int32_t MPDLL_CALL TelnetReplay(const char* sequence, int32_t sequenceLength, char* reply,
                                          int32_t* replyLength) MPDLL_NOEXCEPT;
 
 /* ---- Serial transport ----------------------------------------------------- */
-/* A write that puts out fewer bytes than the line has (the far end holds the
- * flow off past the port's write time-outs) is MPDLL_E_TRANSPORT. The wait for
- * the output to drain lasts sendTimeout ms (0 = none, negative = 5000) and
- * never longer than the port's total write time-out. */
+/* Purges both queues of the port (unread input is lost), then writes the
+ * first `length` bytes of data and one CR (length up to 2046) and makes them
+ * the process-wide lastSent. A write that puts out fewer bytes than the line
+ * has (the far end holds the flow off past the port's write time-outs) is
+ * MPDLL_E_TRANSPORT. The wait for the output to drain lasts sendTimeout ms
+ * (0 = none, negative = 5000) and never longer than the port's total write
+ * time-out; a port status that cannot be read meanwhile is
+ * MPDLL_E_TRANSPORT. MPDLL_E_ARGUMENT: NULL pointer, negative or too long a
+ * length (nothing sent). */
 MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT;
-/* Ends within 5000 ms after the wait (wait > 0), however the console sends:
- * without the prompt by then, MPDLL_E_SERIAL_TIMEOUT. */
+/* Unlike TelnetRcv, buffer is not cleared: the text already in it stays and
+ * the answer is appended (pass it cleared). A positive wait is slept first;
+ * then the receive collects until the prompt, passing over prompts owed by
+ * earlier lines, and ends within 5000 ms however the console sends. With
+ * MPDLL_WAIT_QUIET the first burst, once the port held still, replaces the
+ * buffer's text. On 0 the text becomes the process-wide lastReceived and
+ * the port is purged. *receivedLength (when receivedLength is not NULL)
+ * gets the count of bytes read from the port by this call, however it ends.
+ * Returns MPDLL_E_SERIAL_TIMEOUT without the prompt by then (buffer holds
+ * what came, lastReceived is not set) or when the port status cannot be
+ * read; MPDLL_E_TRANSPORT when a read fails; MPDLL_E_ARGUMENT (nothing
+ * touched) for a NULL dev or buffer or bufferSize below 1. */
 MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize,
                                       int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT;
 
 /* ---- Command execution ------------------------------------------------------ */
-/* UDP: a command without a reply in its window returns MPDLL_OK with an empty
- * response and leaves a note in the received transcript (GetBuffer) that the
- * reply may come late; whatever arrives before the next command is dropped. */
+/* Runs one line on the board over the transport dev->mode selects and puts
+ * the answer into response (cut to fit, terminated). Once the arguments
+ * pass, it drops what an earlier exchange left waiting, then clears all
+ * responseSize bytes of response and the process-wide lastSent and
+ * lastReceived, whatever follows.
+ * Telnet and serial: command goes out with one CR (TelnetSnd, SerialSnd), a
+ * positive wait is slept, and the receive (TelnetRcv, SerialRcv: serial
+ * sleeps the wait a second time) collects the answer. A late answer to an
+ * earlier line is passed over; the echo of the line (when the board echoed
+ * it) and, unless the low byte of keepPrompt is 1, a prompt ending the text
+ * are cut off. Telnet collects at most min(responseSize, 16384) bytes. A
+ * line longer than the transport takes (telnet 16382, serial 2046
+ * characters) is MPDLL_E_ARGUMENT.
+ * UDP: command goes to udpPeer as one datagram (no CR; wait and keepPrompt
+ * are not used); the reply is the first datagram from udpPeer's address and
+ * port within 5 to 6 s, as it came. A command without a reply in its window
+ * returns MPDLL_OK with an empty response and leaves a note in the received
+ * transcript (GetBuffer) that the reply may come late; whatever arrives
+ * before the next command is dropped.
+ * Returns 0; MPDLL_E_MODE for a mode other than 1, 2 and 4; MPDLL_E_ARGUMENT;
+ * otherwise the failure of the transport call (MPDLL_E_TRANSPORT,
+ * MPDLL_E_SERIAL_TIMEOUT, a positive socket error). */
 MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response,
                                         int32_t responseSize, int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT;
-/* out must hold the whole raw text plus a terminator; it is not cleared. */
+/* Copies raw into out without the echo of command at its start (when raw
+ * starts with command, or stops inside it) and, unless the low byte of
+ * keepPrompt is 1, without prompt at its end (only when raw ends with it);
+ * a raw text shorter than echo and prompt together is copied whole. out is
+ * neither cleared nor terminated: pass it cleared, with room for all of raw
+ * plus one byte. Returns 0; MPDLL_E_ARGUMENT for a NULL pointer. */
 MPDLL_API int32_t MPDLL_CALL FormatReceiveData(const char* raw, const char* command, const char* prompt, char* out,
                                               int32_t keepPrompt) MPDLL_NOEXCEPT;
-/* Always terminated within each size (size >= 1). */
+/* Clears both outputs (all of each size), then copies the process-wide
+ * lastSent (at most 2047 characters) and lastReceived (at most 16383) into
+ * them, each cut to fit before a terminator. dev is ignored and may be NULL:
+ * the copies describe the last exchange of the whole process, on any record
+ * and thread. Returns 0; MPDLL_E_ARGUMENT for a NULL output or a size below
+ * 1. */
 MPDLL_API int32_t MPDLL_CALL GetBuffer(DevContext* dev, char* sentOut, int32_t sentSize, char* receivedOut,
                                       int32_t receivedSize) MPDLL_NOEXCEPT;
 
 /* ---- Response text helpers ---------------------------------------------------- */
-/* Always terminated within outSize (outSize >= 1). */
+/* Writes the normal form of in: blanks, tabs, CRs and LFs dropped, a to z
+ * upper-cased. Clears all outSize bytes first; at most min(outSize, 16384) - 1
+ * characters and a terminator. Returns 0; MPDLL_E_ARGUMENT for a NULL pointer
+ * or outSize below 1. */
 MPDLL_API int32_t MPDLL_CALL FormatBuffer(const char* in, char* out, int32_t outSize) MPDLL_NOEXCEPT;
+/* 0 when text holds the lower-case "ok" anywhere, else MPDLL_E_REPLY;
+ * MPDLL_E_ARGUMENT for NULL. */
 MPDLL_API int32_t MPDLL_CALL IsBufferOk(const char* text) MPDLL_NOEXCEPT;
 
 /* ---- Test-mode entry ---------------------------------------------------------- */
+/* Telnet and serial: runs "ifconfig wlan0 down", "iwpriv wlan0 set_mib
+ * mp_specific=1", "iwpriv wlan0 set_mib channel=1", "ifconfig wlan0 up" and
+ * "iwpriv wlan0 mp_start" (board names put in, as mp_command_s2s does) with
+ * SendCommand. The answers are not examined; the first failing exchange ends
+ * the entry with its status, and EnterMP may simply be run again. UDP:
+ * returns 0 and sends nothing (the endpoint is in test mode already). Any
+ * other mode: MPDLL_E_MODE. NULL dev: MPDLL_E_ARGUMENT. */
 MPDLL_API int32_t MPDLL_CALL EnterMP(DevContext* dev) MPDLL_NOEXCEPT;
 
-/* ---- Command text builder (output buffers: 2048 bytes, zero-filled) ------------- */
+/* ---- Command text builder (output buffers: 2048 bytes) ------------------------- */
+/* The board's names: dev->ifName and dev->toolPath, or "wlan0" and "iwpriv"
+ * when empty. Every builder export upper-cases dev->chipModel in place. */
+
+/* Writes the interface name into ifNameOut and the tool word into
+ * toolNameOut (at most 50 characters each) WITHOUT a terminator: pass them
+ * zero-filled. *chipFlag becomes 1 when chipModel is "MXR4700LA" (the chip
+ * whose receive filter has no report), 0 for any other model, and is left as
+ * it was when chipModel is empty. Returns 0; MPDLL_E_ARGUMENT for a NULL
+ * pointer. */
 MPDLL_API int32_t MPDLL_CALL mp_command_d2s(DevContext* dev, char* ifNameOut, char* toolNameOut,
                                            int32_t* chipFlag) MPDLL_NOEXCEPT;
+/* Writes text into out (2048 bytes) with its first "wlan0" replaced by the
+ * interface name and then its first "iwpriv" by the tool word (each only
+ * when the record's field is set); a result longer than 2047 characters is
+ * cut there, and out always gets a terminator. Returns 0 (also when cut);
+ * MPDLL_E_ARGUMENT for a NULL pointer. */
 MPDLL_API int32_t MPDLL_CALL mp_command_s2s(DevContext* dev, const char* text, char* out) MPDLL_NOEXCEPT;
+/* The catalogue text of commandId (0 to 33, 100 and 101; 33 is
+ * "filter_clean" for the chip MXR4700LA). When the low byte of raw is 0 the
+ * names are put in as mp_command_s2s does (terminated, at most 2047
+ * characters); otherwise the template is written as it stands WITHOUT a
+ * terminator. Returns 0; MPDLL_E_COMMAND_ID for another identifier (out
+ * untouched); MPDLL_E_ARGUMENT for a NULL pointer. */
 MPDLL_API int32_t MPDLL_CALL mp_command_c2s(DevContext* dev, uint32_t commandId, char* out,
                                            int32_t raw) MPDLL_NOEXCEPT;
 
 /* ---- Rate and channel names --------------------------------------------------- */
+/* The driver's rate code of a rate name or code text, compared whole and
+ * without regard to case: "1M" 2, "2M" 4, "5.5M" 11, "11M" 22, "6M" 12 ...
+ * "54M" 108 (500 kbit/s units), "MCS0" 128 ... "MCS15" 143, or those numbers
+ * as text. Anything else, NULL included, gives 135 (MCS7). */
 MPDLL_API int32_t MPDLL_CALL mp_rate_s2i(const char* rateText) MPDLL_NOEXCEPT;
+/* The channel number of a text: every digit in it counts, wherever it stands
+ * ("ch 1, 40M" reads 140; only the first 19 digits are read). Up to 200 it
+ * is the channel itself; 2412 to 2484 is a 2.4 GHz centre frequency (2484
+ * is 14); anything else is taken for a 5 GHz one: (value - 5180) / 5 + 36,
+ * truncated toward zero. NULL, no digit or a value above 2147483647 gives 3. */
 MPDLL_API int32_t MPDLL_CALL mp_channel_s2i(const char* channelText) MPDLL_NOEXCEPT;
 
 /* ---- Chip capability (value buffers: up to 16384 bytes) ---------------------------- */
+/* Each runs "cat /proc/IF/mib_rf | grep MIMO_TR_hw_support" (or "grep
+ * chipVersion"), IF being dev->ifName as it is (an empty one is not replaced
+ * by "wlan0"). UDP: the reply must hold "ok" (else MPDLL_E_REPLY and nothing
+ * more is sent), then "flash read" fetches the output, "data:    NAME:VALUE"
+ * closed by a BEL. Telnet and serial read the answer in its normal form
+ * (FormatBuffer), so the value comes upper-cased and without blanks. The
+ * output gets the value and a terminator: at most 16384 bytes, written only
+ * on success. MPDLL_E_REPLY when no value can be read. */
 MPDLL_API int32_t MPDLL_CALL GetHwSupport(DevContext* dev, char* supportText) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL GetChipVersion(DevContext* dev, char* versionText) MPDLL_NOEXCEPT;
 
 /* ---- Setting commands --------------------------------------------------------- */
+/* Each runs one catalogue line, "iwpriv wlan0 mp_NAME ARGUMENTS" with the
+ * board's names put in (and chipModel upper-cased), and waits for its answer.
+ * UDP: 0 when the reply holds the lower-case "ok", else MPDLL_E_REPLY.
+ * Telnet and serial: 0 once the exchange completed, whatever the board
+ * printed. MPDLL_E_ARGUMENT for NULL dev or text, or a line longer than 2047
+ * characters (nothing sent); otherwise SendCommand's failure.
+ * mp_rate and mp_channel send the numbers mp_rate_s2i and mp_channel_s2i
+ * give; mp_bandwidth sends "40M=bw40,shortGI=shortGI", mp_txpower
+ * "patha=A,pathb=B", mp_txpower_a the text after "mp_txpower", mp_phypara
+ * "xcap=X"; the others send their text as it is. */
 MPDLL_API int32_t MPDLL_CALL mp_start(DevContext* dev) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL mp_stop(DevContext* dev) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL mp_rate(DevContext* dev, const char* rate) MPDLL_NOEXCEPT;
@@ -253,6 +434,9 @@ MPDLL_API int32_t MPDLL_CALL mp_ctx(DevContext* dev, const char* word) MPDLL_NOE
 MPDLL_API int32_t MPDLL_CALL mp_pwrtrk(DevContext* dev, const char* word) MPDLL_NOEXCEPT;
 
 /* ---- Receive filter commands (address outputs: 18 bytes each) ------------------- */
+/* Each sends one word through mp_arx and returns what mp_arx returns:
+ * "start", "stop", "filter_init", "filter_clean", "filter_DA=ADDRESS",
+ * "filter_SA=ADDRESS", "filter_BSSID=ADDRESS". */
 MPDLL_API int32_t MPDLL_CALL mp_arx_start(DevContext* dev) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL mp_arx_stop(DevContext* dev) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL mp_arx_filter_init(DevContext* dev) MPDLL_NOEXCEPT;
@@ -260,57 +444,129 @@ MPDLL_API int32_t MPDLL_CALL mp_arx_filter_clean(DevContext* dev) MPDLL_NOEXCEPT
 MPDLL_API int32_t MPDLL_CALL mp_arx_filter_da(DevContext* dev, const char* address) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL mp_arx_filter_sa(DevContext* dev, const char* address) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL mp_arx_filter_bssid(DevContext* dev, const char* address) MPDLL_NOEXCEPT;
+/* Runs "iwpriv wlan0 mp_arx filter_print" ("filter_clean" for the chip
+ * MXR4700LA, which has no report) and reads the report's SA, DA and BSSID
+ * from its normal form (upper-cased) into saOut, daOut and bssidOut: at most
+ * 17 characters and a terminator each, written as each field is read, also
+ * when a later one fails (MPDLL_E_REPLY). UDP: returns 0 once the line ran,
+ * whatever the reply, and the outputs keep their texts. */
 MPDLL_API int32_t MPDLL_CALL mp_arx_filter_print(DevContext* dev, char* daOut, char* saOut,
                                                 char* bssidOut) MPDLL_NOEXCEPT;
 
 /* ---- Counter and sensor queries ------------------------------------------------- */
+/* Runs "iwpriv wlan0 mp_query" and reads the four counters: over UDP from
+ * the reply "Tx OK:%d, Tx Fail:%d, Rx OK:%d, CRC error:%d", over telnet and
+ * serial from the normal form ("TXOK:..,TXFAIL:..,RXOK:..,CRCERROR:..", a
+ * label before it allowed). Each output is written as it is read, also when
+ * a later one fails (MPDLL_E_REPLY). */
 MPDLL_API int32_t MPDLL_CALL mp_query(DevContext* dev, int32_t* txOk, int32_t* txFail, int32_t* rxOk,
                                      int32_t* crcError) MPDLL_NOEXCEPT;
+/* Runs "iwpriv wlan0 mp_ther" with a 1000 ms wait (the meter settles) and
+ * reads "LABEL:NUMBER" from the normal form into *thermal. UDP: returns
+ * IsBufferOk of the reply and *thermal is not written. */
 MPDLL_API int32_t MPDLL_CALL mp_ther(DevContext* dev, int32_t* thermal) MPDLL_NOEXCEPT;
+/* Runs "iwpriv wlan0 mp_tssi" and reads the number: over UDP at the start of
+ * the reply, over telnet and serial after a label in the normal form.
+ * MPDLL_E_REPLY when it cannot be read. */
 MPDLL_API int32_t MPDLL_CALL mp_tssi(DevContext* dev, int32_t* tssi) MPDLL_NOEXCEPT;
+/* mp_pwrtrk with "ther=THERMAL" when thermal is 7 to 29, else "start". */
 MPDLL_API int32_t MPDLL_CALL mp_pwrtrk_start(DevContext* dev, int32_t thermal) MPDLL_NOEXCEPT;
+/* mp_pwrtrk with "stop". */
 MPDLL_API int32_t MPDLL_CALL mp_pwrtrk_stop(DevContext* dev) MPDLL_NOEXCEPT;
 
 /* ---- Transmit and receive tests, power tracking ------------------------------- */
+/* The procedures run their steps in order; the first step that fails ends
+ * the procedure with its status, and what earlier steps set on the board
+ * stays set. NULL dev or a NULL required text: MPDLL_E_ARGUMENT. */
+
+/* mp_bandwidth, mp_channel, mp_rate, mp_ant_tx, mp_txpower, then mp_ctx with
+ * "time=T" (time > 0), "count=C" (count > 0), the mode's word (txMode 1:
+ * none, 2 "stone", 3 "cs", any other "pkt") and "background", joined by
+ * commas. */
 MPDLL_API int32_t MPDLL_CALL TxStart(DevContext* dev, uint32_t txMode, int32_t bw40, int32_t shortGI,
                                     const char* channel, const char* rate, const char* antenna, int32_t powerA,
                                     int32_t powerB, int32_t count, int32_t time) MPDLL_NOEXCEPT;
+/* mp_ctx with "stop". */
 MPDLL_API int32_t MPDLL_CALL TxStop(DevContext* dev) MPDLL_NOEXCEPT;
+/* mp_arx_filter_clean (a filter left from an earlier test), mp_bandwidth,
+ * mp_channel, mp_ant_rx, mp_arx_start. */
 MPDLL_API int32_t MPDLL_CALL RxStart(DevContext* dev, int32_t bw40, int32_t shortGI, const char* channel,
                                     const char* antenna) MPDLL_NOEXCEPT;
+/* mp_bandwidth, mp_channel, mp_ant_rx, mp_arx_filter_init, then the filters
+ * in the order SA, DA, BSSID (a NULL or empty address sets none of its
+ * kind), mp_arx_start. No filter is cleaned first. */
 MPDLL_API int32_t MPDLL_CALL RxStartWithFilter(DevContext* dev, int32_t bw40, int32_t shortGI,
                                               const char* channel, const char* antenna, const char* filterDA,
                                               const char* filterSA, const char* filterBSSID) MPDLL_NOEXCEPT;
+/* mp_query, keeping only the receive counters. */
 MPDLL_API int32_t MPDLL_CALL RxQuery(DevContext* dev, int32_t* rxOk, int32_t* crcError) MPDLL_NOEXCEPT;
+/* mp_arx_start: starting reception again restarts the board's counting. */
 MPDLL_API int32_t MPDLL_CALL RxResetCounter(DevContext* dev) MPDLL_NOEXCEPT;
+/* mp_arx_filter_clean, mp_arx_stop. */
 MPDLL_API int32_t MPDLL_CALL RxStop(DevContext* dev) MPDLL_NOEXCEPT;
+/* mp_pwrtrk with "ther=THERMAL" when thermal is 7 to 29, else "start". */
 MPDLL_API int32_t MPDLL_CALL PowerTrackingOn(DevContext* dev, int32_t thermal) MPDLL_NOEXCEPT;
+/* mp_ther. */
 MPDLL_API int32_t MPDLL_CALL PowerTrackingQuery(DevContext* dev, int32_t* thermalOut) MPDLL_NOEXCEPT;
+/* mp_pwrtrk with "stop". */
 MPDLL_API int32_t MPDLL_CALL PowerTrackingOff(DevContext* dev) MPDLL_NOEXCEPT;
 
 /* ---- Flash parameters and RF registers (valueOut: up to 16384 bytes) ------------- */
+/* These lines are sent as written: no board names are put in. */
+
+/* Runs "flash get NAME". UDP: the reply must hold "ok" (else MPDLL_E_REPLY),
+ * then "flash read" must answer "data:NAME=VALUE" closed by a BEL, NAME
+ * exactly as asked. Telnet and serial: the raw answer "ANYTHING=VALUE".
+ * VALUE is read up to white space (or the BEL); valueOut gets it and a
+ * terminator, at most 16384 bytes, only on success. MPDLL_E_REPLY when no
+ * value can be read. */
 MPDLL_API int32_t MPDLL_CALL FlashGet(DevContext* dev, const char* paramName, char* valueOut) MPDLL_NOEXCEPT;
+/* Runs "flash set NAME VALUE" with a 500 ms wait (the board writes its
+ * flash). The answer is not judged, over UDP either: 0 once the exchange
+ * completed. */
 MPDLL_API int32_t MPDLL_CALL FlashSet(DevContext* dev, const char* paramName, const char* paramValue) MPDLL_NOEXCEPT;
+/* Runs "irf SEL1 SEL2" (UDP: "ok" needed, then "flash read") and reads four
+ * decimal numbers b1..b4, most significant first: over UDP from
+ * "data:wlan0     read_rf:b1  b2  b3  b4  " closed by a BEL, over telnet and
+ * serial from "LABEL:b1 b2 b3 b4". *regValueOut gets
+ * ((b1 << 8 | b2) << 8 | b3) << 8 | b4 in unsigned 32-bit arithmetic, the
+ * numbers not masked to a byte, only on success; else MPDLL_E_REPLY. */
 MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32_t regSel2,
                                         uint32_t* regValueOut) MPDLL_NOEXCEPT;
+/* Runs "orf SEL1 SEL2 VALUE", VALUE in hexadecimal without "0x". UDP: 0 when
+ * the reply holds "ok", else MPDLL_E_REPLY; telnet and serial: 0 once the
+ * exchange completed. */
 MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32_t regSel2,
                                         uint32_t regValue) MPDLL_NOEXCEPT;
 
 /* ---- Transmit power index tables --------------------------------------------- */
-/* Texts hold two hexadecimal digits per entry and are read only up to their
- * terminator; tables and texts may hold any count of entries. HexPowerIndex
- * writes exactly 2 * count characters and a terminator into each output
- * (room: 2 * count + 1 bytes): a plain or base value outside 0..255 is written
- * clamped to that range, a difference outside -8..7 as the digit 0, and a
- * count of 0 or less gives seven empty texts. A null table or text makes a
- * converter do nothing and return 0 (DiffDec2Hex returns the digit 0). */
+/* Pure conversions: no record, no connection. Every one returns 0 (the
+ * digit exports excepted); a NULL table or text makes a converter do nothing.
+ * Texts hold two hexadecimal digits per entry and are read only up to their
+ * terminator; tables and texts may hold any count of entries. Difference
+ * tables hold the B difference (-8..7) in the high digit and the A difference
+ * in the low one. */
+
+/* values[i] = entry i of hexText for i < count; an entry without a
+ * hexadecimal digit (or past the text's end) leaves values[i] as it was. */
 MPDLL_API int32_t MPDLL_CALL Hex2Dec(int32_t count, const char* hexText, int32_t* values) MPDLL_NOEXCEPT;
+/* Reads count entries of the plain and base texts as Hex2Dec does (an
+ * unreadable entry keeps the caller's value), and fills each group table
+ * with its base value plus the difference digit of the matching text
+ * (group1A[i] = baseA[i] + low digit of hexDiff1 entry i, group1B[i] =
+ * baseB[i] + its high digit, and so on; a missing digit adds 0). */
 MPDLL_API int32_t MPDLL_CALL DecPowerIndex(int32_t count, const char* hexPlain1, const char* hexPlain2,
                                           const char* hexBaseA, const char* hexBaseB, const char* hexDiff1,
                                           const char* hexDiff2, const char* hexDiff3, int32_t* plain1,
                                           int32_t* plain2, int32_t* baseA, int32_t* baseB, int32_t* group1A,
                                           int32_t* group1B, int32_t* group2A, int32_t* group2B,
                                           int32_t* group3A, int32_t* group3B) MPDLL_NOEXCEPT;
+/* The other way. HexPowerIndex
+ * writes exactly 2 * count characters and a terminator into each output
+ * (room: 2 * count + 1 bytes): a plain or base value outside 0..255 is written
+ * clamped to that range (one below 16 with a blank in front), a difference
+ * (group minus base) outside -8..7 as the digit 0, a high difference digit 0
+ * as a blank, and a count of 0 or less gives seven empty texts. */
 MPDLL_API int32_t MPDLL_CALL HexPowerIndex(int32_t count, const int32_t* plain1, const int32_t* plain2,
                                           const int32_t* baseA, const int32_t* baseB, const int32_t* group1A,
                                           const int32_t* group1B, const int32_t* group2A,
@@ -318,7 +574,13 @@ MPDLL_API int32_t MPDLL_CALL HexPowerIndex(int32_t count, const int32_t* plain1,
                                           const int32_t* group3B, char* hexPlain1, char* hexPlain2,
                                           char* hexBaseA, char* hexBaseB, char* hexDiff1, char* hexDiff2,
                                           char* hexDiff3) MPDLL_NOEXCEPT;
+/* The difference digit of a decimal text (white space, a sign, digits; no
+ * digits read as 0): -8..-1 give '8'..'F', 0..7 give '0'..'7'; a value
+ * outside -8..7, and NULL, give '0'. */
 MPDLL_API char MPDLL_CALL DiffDec2Hex(const char* decimalText) MPDLL_NOEXCEPT;
+/* The difference (-8..7) of one digit of pair: pair[0] when the low byte of
+ * highDigit is not 0, else pair[1] (0 when pair is ""). A character that is
+ * no hexadecimal digit, and NULL, give 0. */
 MPDLL_API int32_t MPDLL_CALL DiffHex2Dec(const char* pair, int32_t highDigit) MPDLL_NOEXCEPT;
 
 #if defined(__cplusplus)

@@ -3,6 +3,7 @@
 // queue is empty the receive waits on the port instead of spinning, and no
 // read outlasts the time left, however the console drips its bytes.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <span>
 
@@ -90,10 +91,14 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
 }
 
 // buffer is not cleared: the text already in it stays and the answer is
-// appended (SendCommand passes it cleared).
-MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t*, int32_t wait) MPDLL_NOEXCEPT {
+// appended (SendCommand passes it cleared). receivedLength, when given, gets
+// the count of bytes read from the port by this call, however it ends.
+MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT {
     using namespace mpdll;
     if (!dev || !buffer || bufferSize < 1) return MPDLL_E_ARGUMENT;
+    int32_t readCount = 0;
+    int32_t& received = receivedLength ? *receivedLength : readCount;
+    received = 0;
     char chunk[kResponseSize] = {};
     if (wait > 0) platform::sleep_ms(wait);
     const std::uint64_t start = platform::monotonic_ms();
@@ -123,6 +128,7 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
                 port.purge(handle, platform::kPurgeInput);
                 return MPDLL_E_TRANSPORT;
             }
+            received = static_cast<int32_t>(std::min<std::int64_t>(std::int64_t{received} + got, INT32_MAX));
             const std::string_view text = received_text(chunk, static_cast<std::size_t>(got));
             if (quietWait) {
                 collector.replace(text);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -114,6 +115,35 @@ TEST(SerialExchange, QuietWaitTakesTheFirstBurstWithoutThePrompt) {
     EXPECT_STREQ(buffer, "Welcome\r\nlogin: ") << "the burst replaces what the buffer held";
     CloseDev(dev.get(), MPDLL_MODE_SERIAL);
 }
+
+struct CountCase {
+    const char* name;
+    int32_t wait;
+    std::string said;
+};
+
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
+
+class SerialReceiveCount : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(SerialReceiveCount, TheCountOfBytesReadIsStored) {
+    const CountCase& c = GetParam();
+    PtyBoard board;
+    auto dev = serial_record(board.path(), "# ");
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    board.play([&](PtyBoard& b) { b.write(c.said); });
+    char buffer[64] = {};
+    int32_t count = -1;
+    EXPECT_EQ(SerialRcv(dev.get(), buffer, sizeof buffer, &count, c.wait), MPDLL_OK);
+    EXPECT_EQ(buffer, c.said);
+    EXPECT_EQ(count, static_cast<int32_t>(c.said.size()));
+    CloseDev(dev.get(), MPDLL_MODE_SERIAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, SerialReceiveCount,
+                         ::testing::Values(CountCase{"UntilThePrompt", 0, "wlan0     mp_ther:31\r\n# "},
+                                           CountCase{"QuietWait", MPDLL_WAIT_QUIET, "Welcome\r\nlogin: "}),
+                         [](const ::testing::TestParamInfo<CountCase>& info) { return info.param.name; });
 
 TEST(SerialExchange, EmptyLineIsOneCr) {
     PtyBoard board;

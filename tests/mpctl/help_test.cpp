@@ -1,9 +1,12 @@
 // `mpctl --help` and the README agree: the README shows the help as it is,
-// and names every operation that the help of each group lists.
+// and names every operation that the help of each group lists. The help
+// lists every status of the library in the library's own words.
 #include "mpctl_process.h"
+#include "mpdll/mpdll.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -76,6 +79,25 @@ TEST(MpctlHelp, TheReadmeNamesEveryOperation) {
     const std::string text = readme();
     for (const std::string& path : paths) {
         EXPECT_NE(text.find("`" + path), std::string::npos) << "README.md does not name `" << path << "`";
+    }
+}
+
+struct StatusWords {
+    std::int32_t status;
+    const char* name;
+    const char* meaning;
+};
+
+TEST(MpctlHelp, ListsEveryStatusWithTheHeadersMeaning) {
+#define MPCTL_TEST_STATUS(name, meaning) StatusWords{name, #name, meaning},
+    const std::vector<StatusWords> statuses{MPDLL_STATUS_LIST(MPCTL_TEST_STATUS)};
+#undef MPCTL_TEST_STATUS
+    ASSERT_EQ(statuses.size(), 9u);
+    const ProcessResult run = run_mpctl({"--help"});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    for (const StatusWords& s : statuses) {
+        const std::string line = "  " + std::to_string(s.status) + "  " + s.meaning + "\n";
+        EXPECT_NE(run.out.find(line), std::string::npos) << s.name << ": the help lacks \"" << line << "\"";
     }
 }
 

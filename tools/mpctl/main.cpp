@@ -5,24 +5,26 @@
 #include "operation_commands.h"
 #include "plan_file.h"
 #include "runner.h"
+#include "status_meaning.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <string>
 
 namespace {
 
-const char* const footer = R"(Exit codes: 0 every operation succeeded, 1 an operation failed, 2 bad usage.
-Status codes: 0 success; -30000 the connection mode is none of UDP, telnet and
-serial; -30001 command identifier not in the command catalogue; -30002
-transport failure; -30003 serial receive: no prompt within 5000 ms; -30004
-the board's answer failed its test; -30005 open with another connection mode;
--30006 the telnet or serial connection could not be made; -30007 an argument
-is missing or too long; a positive status is a socket error number.
-Every board operation opens the connection and, unless --no-enter, puts the
-radio into test mode first. `mpctl SUBCOMMAND --help` describes each one.)";
+// The help's closing text: exit codes, the library's statuses, how
+// operations run.
+std::string footer() {
+    return "Exit codes: 0 every operation succeeded, 1 an operation failed, 2 bad usage.\n"
+           "Status codes:\n" +
+           mpctl::status_list() +
+           "Every board operation opens the connection and, unless --no-enter, puts the\n"
+           "radio into test mode first. `mpctl SUBCOMMAND --help` describes each one.";
+}
 
 }  // namespace
 
@@ -30,7 +32,7 @@ int main(int argc, char** argv) {
     CLI::App app{"mpctl: drive the radio test mode of a wireless router board through mpdll", "mpctl"};
     app.fallthrough();
     app.require_subcommand(1);
-    app.footer(footer);
+    app.footer(footer());
 
     mpctl::ConnectionOptions connection;
     mpctl::add_connection_options(app, connection);

@@ -1,4 +1,5 @@
-// Status codes of the library and what they mean.
+// Status codes of the library and what they mean: the library's own status
+// list, and the socket error numbers it passes through.
 #include "status_meaning.h"
 
 #include <mpdll/mpdll.h>
@@ -7,18 +8,16 @@
 
 namespace mpctl {
 
+const std::vector<StatusRow>& status_rows() {
+#define MPCTL_STATUS_ROW(name, meaning) StatusRow{name, meaning},
+    static const std::vector<StatusRow> rows{MPDLL_STATUS_LIST(MPCTL_STATUS_ROW)};
+#undef MPCTL_STATUS_ROW
+    return rows;
+}
+
 std::string status_meaning(std::int32_t status) {
-    switch (status) {
-    case MPDLL_OK: return "success";
-    case MPDLL_E_MODE: return "the connection mode is none of UDP, telnet and serial";
-    case MPDLL_E_COMMAND_ID: return "command identifier not in the command catalogue";
-    case MPDLL_E_TRANSPORT: return "transport failure: socket wait, UDP send or receive, serial write or read";
-    case MPDLL_E_SERIAL_TIMEOUT: return "serial receive: no prompt within 5000 ms, or the port status cannot be read";
-    case MPDLL_E_REPLY: return "the board's answer failed its test";
-    case MPDLL_E_OPEN_MODE: return "open with a connection mode other than UDP, telnet and serial";
-    case MPDLL_E_OPEN: return "the telnet or serial connection could not be made";
-    case MPDLL_E_ARGUMENT: return "an argument is missing or too long for its buffer; nothing was sent";
-    default: break;
+    for (const StatusRow& row : status_rows()) {
+        if (row.status == status) return row.meaning;
     }
     if (status > 0) {
         return "socket error " + std::to_string(status) + ": " + std::strerror(status);
@@ -28,6 +27,16 @@ std::string status_meaning(std::int32_t status) {
 
 std::string status_text(std::int32_t status) {
     return std::to_string(status) + ": " + status_meaning(status);
+}
+
+std::string status_list() {
+    constexpr std::size_t kNumberWidth = 8;  // "  -30000"
+    std::string list;
+    for (const StatusRow& row : status_rows()) {
+        const std::string number = std::to_string(row.status);
+        list += std::string(kNumberWidth - number.size(), ' ') + number + "  " + row.meaning + "\n";
+    }
+    return list + " above 0  the socket error number of a failed telnet send or receive\n";
 }
 
 }  // namespace mpctl

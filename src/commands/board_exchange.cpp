@@ -1,4 +1,4 @@
-// One command exchange, the two-step UDP read and the response texts (see
+// One command exchange, the two-step UDP read and the response text (see
 // board_exchange.h).
 #include "commands/board_exchange.h"
 
@@ -29,26 +29,8 @@ std::int32_t read_output(DevContext& dev, const TextComposer& line, Response& re
     return read_output(dev, line.c_str(), response);
 }
 
-std::int32_t setting_outcome(const DevContext& dev, const Response& response) noexcept {
-    switch (dev.mode) {
-        case MPDLL_MODE_UDP:
-            return IsBufferOk(response.data()) == MPDLL_OK ? MPDLL_OK : MPDLL_E_REPLY;
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            return MPDLL_OK;
-        default:
-            return MPDLL_E_MODE;
-    }
-}
-
 std::string_view response_text(const Response& response) noexcept {
     return text_within(response.data(), response.size());
-}
-
-std::string_view normal_form(const Response& response, Response& normal) noexcept {
-    normal.fill('\0');
-    FormatBuffer(response.data(), normal.data(), static_cast<std::int32_t>(normal.size()));
-    return response_text(normal);
 }
 
 }  // namespace mpdll::commands

@@ -1,6 +1,6 @@
 // One exchange with the board: a line through SendCommand with a whole
 // response work area, the echo and prompt cut off; the two-step read of a
-// command's output over UDP; and the texts of a response.
+// command's output over UDP; and the text of a response.
 #pragma once
 
 #include <array>
@@ -31,17 +31,7 @@ std::int32_t exchange(DevContext& dev, const TextComposer& line, Response& respo
 std::int32_t read_output(DevContext& dev, const char* line, Response& response) noexcept;
 std::int32_t read_output(DevContext& dev, const TextComposer& line, Response& response) noexcept;
 
-// The outcome of a command that sets something on the board: over UDP the
-// reply must hold "ok" (else MPDLL_E_REPLY); telnet and serial succeed once
-// the exchange completed, whatever the board printed; any other mode is
-// MPDLL_E_MODE.
-std::int32_t setting_outcome(const DevContext& dev, const Response& response) noexcept;
-
 // The text in a response area up to its terminator (never past the area).
 std::string_view response_text(const Response& response) noexcept;
-
-// The normal form of a telnet or serial response (FormatBuffer: no blanks,
-// tabs or line ends, a to z upper-cased), written into `normal`.
-std::string_view normal_form(const Response& response, Response& normal) noexcept;
 
 }  // namespace mpdll::commands

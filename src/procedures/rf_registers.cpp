@@ -1,14 +1,10 @@
 // RF registers: read with "irf", written with "orf". The board reports a
 // register as four decimal numbers, most significant byte first. The lines
 // are sent as written, with no names put in.
-#include "commands/board_exchange.h"
-#include "commands/response_scan.h"
+#include "commands/board_query.h"
 #include "mpdll/mpdll.h"
 
-namespace mpdll::procedures {
 namespace {
-
-using scan::Target;
 
 // ((b1 << 8 | b2) << 8 | b3) << 8 | b4 in unsigned 32-bit arithmetic. The
 // numbers are not masked to a byte: one above 255 or below 0 also sets bits
@@ -21,31 +17,14 @@ std::uint32_t register_value(std::int32_t b1, std::int32_t b2, std::int32_t b3, 
     return value;
 }
 
-// The UDP answer names "wlan0" whatever the board's interface is called.
-constexpr std::string_view kUdpRegisterForm = "data:wlan0     read_rf:%d  %d  %d  %d  \a";
-constexpr std::string_view kShellRegisterForm = "%[^:]:%d %d %d %d";
-
-int32_t parse_register(std::string_view text, bool udp, uint32_t* regValueOut) noexcept {
-    std::int32_t b[4] = {};
-    const Target numbers[] = {Target::number(&b[0]), Target::number(&b[1]), Target::number(&b[2]),
-                              Target::number(&b[3])};
-    const Target labelAndNumbers[] = {Target::skip(), numbers[0], numbers[1], numbers[2], numbers[3]};
-    const bool read = udp ? scan::scan(text, kUdpRegisterForm, numbers) == 4
-                          : scan::scan(text, kShellRegisterForm, labelAndNumbers) == 5;
-    if (!read) {
-        return MPDLL_E_REPLY;
-    }
-    *regValueOut = register_value(b[0], b[1], b[2], b[3]);
-    return MPDLL_OK;
-}
-
 }  // namespace
-}  // namespace mpdll::procedures
 
 using mpdll::commands::CommandText;
+using mpdll::commands::Query;
 using mpdll::commands::Response;
-using mpdll::commands::response_text;
+using mpdll::scan::Target;
 
+// The UDP answer names "wlan0" whatever the board's interface is called.
 MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32_t regSel2,
                                         uint32_t* regValueOut) MPDLL_NOEXCEPT {
     if (dev == nullptr || regValueOut == nullptr) {
@@ -53,12 +32,21 @@ MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32
     }
     CommandText line;
     line.append("irf ").append_decimal(regSel1).append(" ").append_decimal(regSel2);
+    std::int32_t b[4] = {};
+    const Target numbers[] = {Target::number(&b[0]), Target::number(&b[1]), Target::number(&b[2]),
+                              Target::number(&b[3])};
+    const Target labelAndNumbers[] = {Target::skip(), numbers[0], numbers[1], numbers[2], numbers[3]};
+    const Query query{
+        .udp = {.format = "data:wlan0     read_rf:%d  %d  %d  %d  \a", .targets = numbers},
+        .shell = {.format = "%[^:]:%d %d %d %d", .targets = labelAndNumbers},
+        .fetchedOverUdp = true,
+    };
     Response response;
-    if (const int32_t status = mpdll::commands::read_output(*dev, line, response); status != MPDLL_OK) {
+    if (const int32_t status = mpdll::commands::run_query(*dev, line, query, response); status != MPDLL_OK) {
         return status;
     }
-    // The exchange ran, so the mode is one of the three.
-    return mpdll::procedures::parse_register(response_text(response), dev->mode == MPDLL_MODE_UDP, regValueOut);
+    *regValueOut = register_value(b[0], b[1], b[2], b[3]);
+    return MPDLL_OK;
 }
 
 MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32_t regSel2,
@@ -69,8 +57,5 @@ MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32
     CommandText line;
     line.append("orf ").append_decimal(regSel1).append(" ").append_decimal(regSel2).append(" ").append_hex(regValue);
     Response response;
-    if (const int32_t status = mpdll::commands::exchange(*dev, line, response); status != MPDLL_OK) {
-        return status;
-    }
-    return mpdll::commands::setting_outcome(*dev, response);
+    return mpdll::commands::run_query(*dev, line, mpdll::commands::kSetting, response);
 }

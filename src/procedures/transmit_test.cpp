@@ -1,7 +1,10 @@
 // The transmit test: apply the radio settings one after another, then start
 // continuous transmission; and stop it again.
+#include <array>
 #include <string_view>
 
+#include "commands/command_catalogue.h"
+#include "commands/command_line.h"
 #include "mpdll/mpdll.h"
 #include "procedures/step_sequence.h"
 #include "procedures/transmit_argument.h"
@@ -9,16 +12,21 @@
 namespace mpdll::procedures {
 namespace {
 
-// The word that opens each transmit mode; mode 1 has none. Every mode closes
-// with "background".
-std::string_view opening_word(std::uint32_t txMode) noexcept {
+using commands::CommandId;
+
+// The catalogue word that opens each transmit mode; mode 1 has none (the
+// empty word). Every mode closes with the background word.
+CommandId opening_word(std::uint32_t txMode) noexcept {
     switch (txMode) {
-        case 1: return {};
-        case 2: return "stone";
-        case 3: return "cs";
-        default: return "pkt";
+        case 1: return commands::kCtxEmpty;
+        case 2: return commands::kCtxStone;
+        case 3: return commands::kCtxCs;
+        default: return commands::kCtxPkt;
     }
 }
+
+// A transmit word from the catalogue (they read the same for every chip).
+std::string_view word(CommandId id) noexcept { return *commands::catalogue_text(id, false); }
 
 }  // namespace
 
@@ -30,10 +38,10 @@ TransmitArgument transmit_argument(std::uint32_t txMode, std::int32_t count, std
     if (count > 0) {
         text.append_item("count=").append_decimal(count);
     }
-    if (const std::string_view word = opening_word(txMode); !word.empty()) {
-        text.append_item(word);
+    if (const std::string_view opening = word(opening_word(txMode)); !opening.empty()) {
+        text.append_item(opening);
     }
-    text.append_item("background");
+    text.append_item(word(commands::kCtxBackground));
     return text;
 }
 
@@ -58,5 +66,7 @@ MPDLL_API int32_t MPDLL_CALL TxStop(DevContext* dev) MPDLL_NOEXCEPT {
     if (dev == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
-    return mp_ctx(dev, "stop");
+    std::array<char, mpdll::kCommandSize> stop{};
+    mpdll::commands::compose_word(mpdll::commands::kCtxStop, {}, stop);  // a fixed word always fits
+    return mp_ctx(dev, stop.data());
 }

@@ -4,10 +4,9 @@
 #include <cstring>
 #include <span>
 
-#include "commands/board_exchange.h"
+#include "commands/board_query.h"
 #include "commands/board_names.h"
 #include "commands/line_format.h"
-#include "commands/response_scan.h"
 
 using namespace mpdll::commands;
 using mpdll::scan::Target;
@@ -31,29 +30,20 @@ int32_t read_capability(DevContext* dev, const CapabilityQuery& query, char* val
     if (dev == nullptr || valueOut == nullptr) return MPDLL_E_ARGUMENT;
     std::array<char, mpdll::kCommandSize> line{};
     format_line(line, query.command, {mpdll::field_text(dev->ifName)});  // a 50-byte name always fits
-    Response response;
-    if (const int32_t status = read_output(*dev, line.data(), response); status != MPDLL_OK) return status;
-
     Response value{};
-    bool read = false;
-    // The query ran, so the mode is one of the three.
-    if (dev->mode == MPDLL_MODE_UDP) {
-        // The board closes the fetched output with a BEL that must stay out
-        // of the value.
-        const Target targets[] = {Target::into_until_bel(value)};
-        read = mpdll::scan::scan(response_text(response), query.udpForm, targets) == 1;
-    } else {
-        Response normal;
-        const std::string_view text = normal_form(response, normal);
-        if (query.labelBeforeValue) {
-            const Target targets[] = {Target::skip(), Target::into(value)};
-            read = mpdll::scan::scan(text, query.normalForm, targets) == 2;
-        } else {
-            const Target targets[] = {Target::into(value)};
-            read = mpdll::scan::scan(text, query.normalForm, targets) >= 1;
-        }
-    }
-    if (!read) return MPDLL_E_REPLY;
+    // The board closes the fetched UDP output with a BEL that must stay out
+    // of the value.
+    const Target valueUntilBel[] = {Target::into_until_bel(value)};
+    const Target labelAndValue[] = {Target::skip(), Target::into(value)};
+    const Query read{
+        .udp = {.format = query.udpForm, .targets = valueUntilBel},
+        .shell = {.format = query.normalForm,
+                  .targets = std::span<const Target>(labelAndValue).subspan(query.labelBeforeValue ? 0 : 1)},
+        .shellInNormalForm = true,
+        .fetchedOverUdp = true,
+    };
+    Response response;
+    if (const int32_t status = run_query(*dev, line.data(), read, response); status != MPDLL_OK) return status;
     const std::string_view text = response_text(value);
     std::memcpy(valueOut, text.data(), text.size());
     valueOut[text.size()] = '\0';

@@ -11,19 +11,18 @@ namespace mpdll::testmode {
 std::string_view text_argument(const char* text) noexcept { return text_within(text, kCommandSize); }
 
 std::int32_t run_command(DevContext& dev, std::uint32_t id, std::initializer_list<commands::LineArg> args,
-                         commands::Response& response, std::int32_t wait) noexcept {
+                         const commands::Query& query, commands::Response& response) noexcept {
     std::array<char, kCommandSize> line{};
     if (const std::int32_t status = commands::compose_command(dev, id, args, line); status != MPDLL_OK) {
         return status;
     }
-    return commands::exchange(dev, line.data(), response, wait);
+    return commands::run_query(dev, line.data(), query, response);
 }
 
 std::int32_t run_setting(DevContext* dev, std::uint32_t id, std::initializer_list<commands::LineArg> args) noexcept {
     if (dev == nullptr) return MPDLL_E_ARGUMENT;
     commands::Response response;
-    if (const std::int32_t status = run_command(*dev, id, args, response); status != MPDLL_OK) return status;
-    return commands::setting_outcome(*dev, response);
+    return run_command(*dev, id, args, commands::kSetting, response);
 }
 
 std::int32_t run_text_setting(DevContext* dev, std::uint32_t id, const char* text) noexcept {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "commands/board_exchange.h"
+#include "commands/board_query.h"
 #include "commands/line_format.h"
 #include "mpdll/mpdll.h"
 
@@ -16,14 +17,14 @@ namespace mpdll::testmode {
 // a command line could hold (a longer text cannot fit and is refused later).
 std::string_view text_argument(const char* text) noexcept;
 
-// Composes command `id` with `args`, runs it (keepPrompt 0, the given wait) and
-// leaves the response in `response`. Returns the composition's failure
-// (MPDLL_E_COMMAND_ID, MPDLL_E_ARGUMENT: nothing sent) or SendCommand's status.
+// Composes command `id` with `args` and runs it as `query` (commands::run_query),
+// leaving the response in `response`. Returns the composition's failure
+// (MPDLL_E_COMMAND_ID, MPDLL_E_ARGUMENT: nothing sent) or run_query's status.
 std::int32_t run_command(DevContext& dev, std::uint32_t id, std::initializer_list<commands::LineArg> args,
-                         commands::Response& response, std::int32_t wait = 0) noexcept;
+                         const commands::Query& query, commands::Response& response) noexcept;
 
-// A setting command: run_command, then its commands::setting_outcome (UDP
-// needs the lower-case "ok" in the raw reply). A null dev is MPDLL_E_ARGUMENT.
+// A setting command: run_command as commands::kSetting (UDP needs the
+// lower-case "ok" in the raw reply). A null dev is MPDLL_E_ARGUMENT.
 std::int32_t run_setting(DevContext* dev, std::uint32_t id, std::initializer_list<commands::LineArg> args) noexcept;
 
 // The same with one text argument; a null text is MPDLL_E_ARGUMENT.

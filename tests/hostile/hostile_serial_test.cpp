@@ -123,7 +123,6 @@ struct DrainCase {
     double limitSeconds;
 };
 void PrintTo(const DrainCase& c, std::ostream* os) { *os << c.name; }
-void PrintTo(const DrainCase& c, std::ostream* os) { *os << c.name; }
 
 // A port whose output queue always reports a byte still queued.
 class StuckOutputQueue : public ::testing::TestWithParam<DrainCase> {

@@ -1,27 +1,14 @@
 # Writes the module definition file of the Windows DLL from the export list.
 # The 32-bit DLL exports each function under its stdcall-decorated name
 # ("_OpenDev@4"); the 64-bit DLL, which has no decoration, under its plain
-# name. Only the exports whose definitions are in the sources go in, so the
-# DLL links while a family is still being built; the export-table check
-# reports the missing ones by name.
-function(mpdll_write_def list_file def_file sources)
-  set(defined "")
-  foreach(source IN LISTS sources)
-    file(STRINGS ${source} hits REGEX "MPDLL_CALL [A-Za-z0-9_]+\\(")
-    foreach(hit IN LISTS hits)
-      string(REGEX MATCH "MPDLL_CALL ([A-Za-z0-9_]+)\\(" _ "${hit}")
-      list(APPEND defined ${CMAKE_MATCH_1})
-    endforeach()
-  endforeach()
+# name.
+function(mpdll_write_def list_file def_file)
   file(STRINGS ${list_file} lines REGEX "^[A-Za-z_]")
   set(text "LIBRARY mpdll.dll\nEXPORTS\n")
   foreach(line IN LISTS lines)
     string(REGEX MATCH "^([A-Za-z0-9_]+)[ \t]+([0-9]+)" _ ${line})
     set(name ${CMAKE_MATCH_1})
     set(bytes ${CMAKE_MATCH_2})
-    if(NOT name IN_LIST defined)
-      continue()
-    endif()
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
       string(APPEND text "_${name}@${bytes} = ${name}@${bytes}\n")
     else()
@@ -29,5 +16,5 @@ function(mpdll_write_def list_file def_file sources)
     endif()
   endforeach()
   file(WRITE ${def_file} ${text})
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list_file} ${sources})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list_file})
 endfunction()

@@ -1,6 +1,6 @@
 // The query, chip, filter-report, flash and register functions with the
 // board's answer as the fuzz input, over telnet, serial and UDP through the
-// in-memory board (any chunking, with or without echo). Outputs are blocks of
+// fake board (any chunking, with or without echo). Outputs are blocks of
 // exactly the size the header promises them, so ASan sees a write past one;
 // a function reports 0 or -30004 only, a text output is terminated whenever
 // it was written, and FlashGet and RegisterGet leave their output alone on
@@ -15,7 +15,7 @@
 
 #include "mpdll/mpdll.h"
 #include "support/fuzz_check.h"
-#include "support/memory_board.h"
+#include "support/scripted_board.h"
 
 namespace {
 
@@ -49,21 +49,20 @@ std::string c_text(std::string text) { return text.substr(0, text.find('\0')); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static mpdll::fuzzing::MemoryBoard board;
+    static mpdll::test::ScriptedBoard board;
     FuzzedDataProvider input(data, size);
     const int operation = input.ConsumeIntegralInRange(0, 7);
     static constexpr int kModes[] = {MPDLL_MODE_UDP, MPDLL_MODE_TELNET, MPDLL_MODE_SERIAL};
     const int mode = kModes[input.ConsumeIntegralInRange(0, 2)];
-    mpdll::fuzzing::BoardScript script;
-    script.echo = input.ConsumeBool();
-    script.chunkSize = input.ConsumeBool() ? 16384 : input.ConsumeIntegralInRange(1, 64);
+    board.forget();
+    board.set_echo(input.ConsumeBool());
+    board.set_chunk_size(input.ConsumeBool() ? 16384 : input.ConsumeIntegralInRange(1, 64));
     const std::string paramName = c_text(input.ConsumeRandomLengthString(24));
-    script.answers.push_back(input.ConsumeRandomLengthString(17000));
-    script.answers.push_back(input.ConsumeRemainingBytesAsString());
-    board.reset(script);
+    std::string firstAnswer = input.ConsumeRandomLengthString(17000);
+    board.answer_in_turn({std::move(firstAnswer), input.ConsumeRemainingBytesAsString()});
 
     auto dev = std::make_unique<DevContext>();
-    mpdll::fuzzing::MemoryBoard::connect(*dev, mode);
+    board.connect(*dev, mode);
     std::memcpy(dev->ifName, "wlan0", 5);
 
     std::int32_t status = 0;

@@ -2,7 +2,7 @@
 // with any byte stream in any chunking and any caller buffer size: the
 // buffer is a block of exactly the stated size and must come back
 // terminated, the received count never exceeds what the board sent, and
-// since the in-memory board always ends with the prompt, no receive may wait
+// since the fake board always ends with the prompt, no receive may wait
 // out its window (run with -timeout=3).
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,14 +14,14 @@
 
 #include "mpdll/mpdll.h"
 #include "support/fuzz_check.h"
-#include "support/memory_board.h"
+#include "support/scripted_board.h"
 
 namespace {
 using mpdll::fuzzing::ExactBuffer;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static mpdll::fuzzing::MemoryBoard board;
+    static mpdll::test::ScriptedBoard board;
     FuzzedDataProvider input(data, size);
     const int operation = input.ConsumeIntegralInRange(0, 2);
     const int mode = input.ConsumeBool() ? MPDLL_MODE_TELNET : MPDLL_MODE_SERIAL;
@@ -30,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t keepPrompt = input.ConsumeIntegral<std::int32_t>();
     // Not the quiet wait: it sleeps in 200 ms steps by design.
     const std::int32_t wait = input.ConsumeBool() ? 0 : MPDLL_WAIT_NONE;
-    mpdll::fuzzing::BoardScript script;
-    script.echo = input.ConsumeBool();
-    script.chunkSize = input.ConsumeBool() ? 16384 : input.ConsumeIntegralInRange(1, 64);
+    board.forget();
+    board.set_echo(input.ConsumeBool());
+    board.set_chunk_size(input.ConsumeBool() ? 16384 : input.ConsumeIntegralInRange(1, 64));
     const std::string command = [&] {
         std::string line = input.ConsumeRandomLengthString(2100);
         line = line.substr(0, line.find('\0'));
@@ -40,11 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return line.empty() ? std::string("x") : line;
     }();
     const std::string answer = input.ConsumeRemainingBytesAsString();
-    script.answers.push_back(answer);
-    board.reset(script);
+    board.answer_in_turn({answer});
 
     auto dev = std::make_unique<DevContext>();
-    mpdll::fuzzing::MemoryBoard::connect(*dev, mode);
+    board.connect(*dev, mode);
     // Cleared, as SerialRcv expects (it appends to what the buffer holds).
     ExactBuffer buffer(static_cast<std::size_t>(bufferSize), '\0');
     std::int32_t status = 0;
@@ -63,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                            : SerialRcv(dev.get(), buffer.data(), bufferSize, &received, wait);
         FUZZ_CHECK(status == MPDLL_OK);
         if (mode == MPDLL_MODE_TELNET) {
-            const std::size_t most = command.size() + 2 + answer.size() + std::strlen(mpdll::fuzzing::kBoardPrompt);
+            const std::size_t most = command.size() + 2 + answer.size() + std::strlen(mpdll::test::kBoardPrompt);
             FUZZ_CHECK(received >= 0 && static_cast<std::size_t>(received) <= most);
         } else {
             FUZZ_CHECK(received == -1);  // SerialRcv leaves the count alone

@@ -24,9 +24,6 @@ std::string_view field_text(const char (&field)[N]) noexcept {
     return text_within(field, N);
 }
 
-// A caller's NUL-terminated text; an empty view for a null pointer.
-inline std::string_view caller_text(const char* text) noexcept { return text ? std::string_view{text} : std::string_view{}; }
-
 // Overwrites every occurrence of secret in text with '*' (a password a board
 // echoed must not reach a log).
 inline void mask_secret(std::span<char> text, std::string_view secret) noexcept {

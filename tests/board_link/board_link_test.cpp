@@ -37,6 +37,7 @@ struct LoginCase {
     const char* name;
     mpboard::LoginStyle style;
 };
+void PrintTo(const LoginCase& c, std::ostream* os) { *os << c.name; }
 
 class TelnetLink : public ::testing::TestWithParam<LoginCase> {};
 

@@ -37,6 +37,11 @@ struct CatalogueEntry {
     const char* text;
 };
 
+// Names each entry by its number and text: 3 is "iwpriv wlan0 mp_channel %d".
+void PrintTo(const CatalogueEntry& entry, std::ostream* os) {
+    *os << entry.id << " is " << ::testing::PrintToString(entry.text);
+}
+
 class Catalogue : public ::testing::TestWithParam<CatalogueEntry> {};
 
 TEST_P(Catalogue, RawAndWithDefaultNamesGiveTheStoredText) {
@@ -86,6 +91,12 @@ struct NamesCase {
     uint32_t id;
     const char* expected;
 };
+
+// Names each case by what it puts in: interface "wlan1", tool "", entry 0.
+void PrintTo(const NamesCase& c, std::ostream* os) {
+    *os << "interface " << ::testing::PrintToString(c.ifName) << ", tool "
+        << ::testing::PrintToString(c.tool) << ", entry " << c.id;
+}
 
 class NamesPutIn : public ::testing::TestWithParam<NamesCase> {};
 

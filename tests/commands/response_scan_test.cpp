@@ -20,6 +20,11 @@ struct IntCase {
     std::int32_t value;  // expected when count covers the %d
 };
 
+// Names each case by its text and format: "+8" as "%d".
+void PrintTo(const IntCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.text) << " as " << ::testing::PrintToString(c.format);
+}
+
 class ScanInteger : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(ScanInteger, ReadsLikeSscanf) {

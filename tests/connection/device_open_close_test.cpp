@@ -10,16 +10,17 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "connection/telnet_address.h"
 #include "mpdll/mpdll.h"
 #include "platform/native_ops.h"
 #include "platform/platform.h"
+#include "support/stopwatch.h"
+#include "support/swapped_platform_ops.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::unique_ptr<DevContext> blank_record() {
     auto dev = std::make_unique<DevContext>();
@@ -84,9 +85,9 @@ TEST(OpenDev, TelnetWithAnUnusableAddressFailsAtOnce) {
         auto dev = blank_record();
         dev->mode = MPDLL_MODE_TELNET;
         std::strncpy(dev->ipText, text, sizeof dev->ipText);
-        const auto start = Clock::now();
+        const mpdll::test::Stopwatch clock;
         EXPECT_EQ(OpenDev(dev.get()), MPDLL_E_OPEN) << text;
-        EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 1.0);
+        EXPECT_LT(clock.seconds(), 1.0);
         EXPECT_EQ(dev->openFlags, 0u);
     }
 }
@@ -135,15 +136,11 @@ protected:
         socketOps_.close = CloseCounter::close_socket;
         serialOps_ = mpdll::platform::native_serial_ops();
         serialOps_.close = CloseCounter::close_serial;
-        mpdll::platform::use_socket_ops(&socketOps_);
-        mpdll::platform::use_serial_ops(&serialOps_);
-    }
-    void TearDown() override {
-        mpdll::platform::use_socket_ops(nullptr);
-        mpdll::platform::use_serial_ops(nullptr);
+        swappedOps_.emplace(socketOps_, serialOps_);
     }
     mpdll::platform::SocketOps socketOps_{};
     mpdll::platform::SerialOps serialOps_{};
+    std::optional<mpdll::test::SwappedPlatformOps> swappedOps_;
 };
 
 struct CloseCase {

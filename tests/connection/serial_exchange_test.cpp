@@ -21,12 +21,10 @@
 #include "platform/platform.h"
 #include "support/pseudo_terminal.h"
 #include "text/buffer_sizes.h"
+#include "support/stopwatch.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 double thread_cpu_seconds() {
     rusage usage{};
@@ -75,9 +73,9 @@ TEST(SerialExchange, PromptSplitAcrossTwoReadsIsFound) {
     auto dev = serial_record(board.path(), "root@board# ");
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     char response[128];
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(SendCommand(dev.get(), "ls", response, sizeof response, 0, 0), MPDLL_OK);
-    EXPECT_LT(seconds_since(start), 2.0);
+    EXPECT_LT(clock.seconds(), 2.0);
     EXPECT_STREQ(response, "\r\nbin etc\r\n");
     CloseDev(dev.get(), MPDLL_MODE_SERIAL);
 }
@@ -91,10 +89,10 @@ TEST(SerialExchange, NoPromptFailsAfter5000msWithoutSpinning) {
     auto dev = serial_record(board.path(), "# ");
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     char response[128];
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     const double cpuBefore = thread_cpu_seconds();
     EXPECT_EQ(SendCommand(dev.get(), "reboot", response, sizeof response, 0, 0), MPDLL_E_SERIAL_TIMEOUT);
-    const double elapsed = seconds_since(start);
+    const double elapsed = clock.seconds();
     EXPECT_GE(elapsed, 4.95);
     EXPECT_LT(elapsed, 5.6);
     EXPECT_LT(thread_cpu_seconds() - cpuBefore, 0.25) << "below 5 % of one core over the 5 s";
@@ -109,9 +107,9 @@ TEST(SerialExchange, QuietWaitTakesTheFirstBurstWithoutThePrompt) {
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     board.play([](PtyBoard& b) { b.write("Welcome\r\nlogin: "); });
     char buffer[64] = "stale text";
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(SerialRcv(dev.get(), buffer, sizeof buffer, nullptr, MPDLL_WAIT_QUIET), MPDLL_OK);
-    EXPECT_LT(seconds_since(start), 2.0);
+    EXPECT_LT(clock.seconds(), 2.0);
     EXPECT_STREQ(buffer, "Welcome\r\nlogin: ") << "the burst replaces what the buffer held";
     CloseDev(dev.get(), MPDLL_MODE_SERIAL);
 }

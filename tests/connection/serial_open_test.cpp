@@ -5,10 +5,12 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
+#include "support/swapped_platform_ops.h"
 
 namespace {
 
@@ -62,9 +64,9 @@ protected:
         PortLog::timeouts = MpCommTimeouts{};
         PortLog::purged = 0;
         PortLog::closes = 0;
-        platform::use_serial_ops(&kLoggingPort);
+        swappedOps_.emplace(kLoggingPort);
     }
-    void TearDown() override { platform::use_serial_ops(nullptr); }
+    std::optional<mpdll::test::SwappedPlatformOps> swappedOps_;
 
     static std::unique_ptr<DevContext> record() {
         auto dev = std::make_unique<DevContext>();

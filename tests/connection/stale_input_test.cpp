@@ -8,6 +8,7 @@
 #include "connection/stale_input.h"
 #include "platform/native_ops.h"
 #include "platform/platform.h"
+#include "support/swapped_platform_ops.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ TEST(StaleInput, DiscardStopsAtTheEndOfInputAFailureOrItsBound) {
         {"datagrams: peer never stops", true, 1000000, 10, kBounded},
     };
     const platform::SocketOps ops = stand_in();
-    platform::use_socket_ops(&ops);
+    const mpdll::test::SwappedPlatformOps swappedOps(ops);
     for (const Case& c : cases) {
         Peer::waiting = c.waiting;
         Peer::result = c.result;
@@ -80,7 +81,6 @@ TEST(StaleInput, DiscardStopsAtTheEndOfInputAFailureOrItsBound) {
             EXPECT_EQ(Peer::acknowledgements, c.result > 0 ? Peer::reads : 0) << c.name << ": every read acknowledged";
         }
     }
-    platform::use_socket_ops(nullptr);
 }
 
 }  // namespace

@@ -14,11 +14,11 @@
 #include "platform/platform.h"
 #include "support/loopback_peer.h"
 #include "text/buffer_sizes.h"
+#include "support/stopwatch.h"
 
 namespace connection_test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // Opens a session to a board that asks no login and shows prompt at once,
 // then hands the connection to script.
@@ -62,9 +62,9 @@ TEST(TelnetExchange, CollectsAnAnswerInManyChunksWithThePromptSplitAcrossTwo) {
     });
     ASSERT_EQ(session.opened, MPDLL_OK);
     char response[256];
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(SendCommand(session.dev.get(), "mp_query", response, sizeof response, 0, 0), MPDLL_OK);
-    EXPECT_LT(seconds_since(start), 1.0);
+    EXPECT_LT(clock.seconds(), 1.0);
     EXPECT_STREQ(response, "\r\nTx OK:12, Tx Fail:0, Rx OK:40, CRC error:3\r\n");
 }
 
@@ -90,9 +90,9 @@ TEST(TelnetExchange, BoardWithoutPromptEndsAfterFiveToSixSecondsWithThePartialTe
     });
     ASSERT_EQ(session.opened, MPDLL_OK);
     char response[256];
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(SendCommand(session.dev.get(), "reboot", response, sizeof response, 0, 0), MPDLL_OK);
-    const double elapsed = seconds_since(start);
+    const double elapsed = clock.seconds();
     EXPECT_GE(elapsed, 4.9);
     EXPECT_LT(elapsed, 6.5);
     // The echo is cut; the answer did not end with the prompt, so nothing
@@ -108,10 +108,10 @@ TEST(TelnetExchange, ClosedPeerEndsByTheWindowWithoutSpinning) {
     });
     ASSERT_EQ(session.opened, MPDLL_OK);
     char response[256];
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     const double cpuBefore = thread_cpu_seconds();
     EXPECT_EQ(SendCommand(session.dev.get(), "halt", response, sizeof response, 1, 0), MPDLL_OK);
-    EXPECT_GE(seconds_since(start), 4.9);
+    EXPECT_GE(clock.seconds(), 4.9);
     EXPECT_LT(thread_cpu_seconds() - cpuBefore, 0.5) << "the receive must not spin on a closed connection";
     EXPECT_STREQ(response, "\r\npartial");
 }
@@ -125,8 +125,8 @@ TEST(TelnetExchange, StalePromptWaitingBeforeTheCommandIsNotTakenAsItsAnswer) {
     });
     ASSERT_EQ(session.opened, MPDLL_OK);
     opened = true;
-    const auto waitStart = Clock::now();
-    while (mpdll::platform::sockets().pending(session.dev->telnetSocket) < 4 && seconds_since(waitStart) < 2) pause_ms(5);
+    const mpdll::test::Stopwatch waitClock;
+    while (mpdll::platform::sockets().pending(session.dev->telnetSocket) < 4 && waitClock.seconds() < 2) pause_ms(5);
     ASSERT_EQ(mpdll::platform::sockets().pending(session.dev->telnetSocket), 4);
 
     char response[64];
@@ -147,9 +147,9 @@ TEST(TelnetExchange, AnswerLongerThanTheBufferStillEndsAtItsPrompt) {
     });
     ASSERT_EQ(session.opened, MPDLL_OK);
     std::vector<char> response(100, 'z');
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(SendCommand(session.dev.get(), "dump", response.data(), 64, 0, 0), MPDLL_OK);
-    EXPECT_LT(seconds_since(start), 2.0);
+    EXPECT_LT(clock.seconds(), 2.0);
     // The raw text holds the first 63 bytes; the echo is cut off them, and
     // since they do not end with the prompt (it came beyond them) nothing else.
     EXPECT_EQ(std::string(response.data()), "\r\n" + std::string(63 - 6, 'x'));
@@ -166,9 +166,9 @@ TEST(TelnetExchange, SmallSegmentsOfTheBoardCostNoDelayedAck) {
     std::vector<double> milliseconds;
     for (int round = 0; round < 9; ++round) {
         char response[64];
-        const auto start = Clock::now();
+        const mpdll::test::Stopwatch clock;
         ASSERT_EQ(SendCommand(session.dev.get(), "echo hello", response, sizeof response, 0, 0), MPDLL_OK);
-        milliseconds.push_back(seconds_since(start) * 1000);
+        milliseconds.push_back(clock.seconds() * 1000);
         ASSERT_STREQ(response, "\r\nhello\r\n");
     }
     std::sort(milliseconds.begin(), milliseconds.end());
@@ -186,10 +186,10 @@ TEST(TelnetExchange, AnAnswerThatEndedWithoutThePromptKeepsItsLastCharacters) {
     });
     ASSERT_EQ(session.opened, MPDLL_OK);
     int32_t thermal = -1;
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(mp_ther(session.dev.get(), &thermal), MPDLL_OK);
     EXPECT_EQ(thermal, 345) << "the last two digits were cut as if they were the prompt";
-    EXPECT_LT(seconds_since(start), 1.0 + 6.5);
+    EXPECT_LT(clock.seconds(), 1.0 + 6.5);
 }
 
 }  // namespace

@@ -13,11 +13,11 @@
 #include "mpdll/mpdll.h"
 #include "support/loopback_peer.h"
 #include "text/buffer_sizes.h"
+#include "support/stopwatch.h"
 
 namespace connection_test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 const std::string kIac = "\xff";
 const std::string kDoEcho = "\xff\xfd\x01", kWillSga = "\xff\xfb\x03";
@@ -66,9 +66,9 @@ TEST(TelnetSession, LogsInWhenNegotiationAndLoginPromptShareABurst) {
     });
     auto dev = telnet_record(peer.address(), "~ # ", "root", "secret", "echo ready");
 
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(OpenDev(dev.get()), MPDLL_OK);
-    EXPECT_LT(seconds_since(start), 2.0);
+    EXPECT_LT(clock.seconds(), 2.0);
     EXPECT_EQ(dev->openFlags, static_cast<uint32_t>(MPDLL_MODE_TELNET));
     EXPECT_EQ(beforeUser, kOurReply) << "the negotiation reply must not carry a CR once the login prompt showed";
     EXPECT_EQ(userLine, "root\r") << "one CR per login line: a second would answer the next question";
@@ -124,9 +124,9 @@ TEST(TelnetSession, AnswersOptionsWithoutALineEndAndAsksNoLoginTwice) {
     });
     auto dev = telnet_record(peer.address(), "board# ");
 
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
-    EXPECT_LT(seconds_since(start), 1.0) << "a board whose prompt ends what it said asks no login: no wait";
+    EXPECT_LT(clock.seconds(), 1.0) << "a board whose prompt ends what it said asks no login: no wait";
     EXPECT_EQ(firstReply, kOurReply);
     EXPECT_EQ(afterReply, "") << "nothing may follow the option answers before the board asks";
 
@@ -151,9 +151,9 @@ TEST(TelnetSession, RefusedPasswordFailsAsSoonAsTheLoginPromptReturns) {
     });
     auto dev = telnet_record(peer.address(), "# ", "root", "wrong");
 
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(OpenDev(dev.get()), MPDLL_E_OPEN);
-    EXPECT_LT(seconds_since(start), 3.0);
+    EXPECT_LT(clock.seconds(), 3.0);
     EXPECT_EQ(dev->openFlags & MPDLL_MODE_TELNET, 0u);
     peer.join();
     EXPECT_TRUE(closed) << "a refused open closes its socket";
@@ -209,9 +209,9 @@ TEST(TelnetSession, HangUpOrSilenceAtAnyStepFailsTheOpen) {
     for (const HangUpCase& c : cases) {
         ScriptedPeer peer(c.script);
         auto dev = telnet_record(peer.address(), "# ", "root", "secret");
-        const auto start = Clock::now();
+        const mpdll::test::Stopwatch clock;
         EXPECT_EQ(OpenDev(dev.get()), MPDLL_E_OPEN) << c.name;
-        const double took = seconds_since(start);
+        const double took = clock.seconds();
         EXPECT_GE(took, c.atLeastSeconds) << c.name;
         EXPECT_LE(took, c.atMostSeconds) << c.name;
         EXPECT_EQ(dev->openFlags & MPDLL_MODE_TELNET, 0u) << c.name;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "connection/last_exchange.h"
@@ -11,6 +12,7 @@
 #include "platform/native_ops.h"
 #include "platform/platform.h"
 #include "text/buffer_sizes.h"
+#include "support/swapped_platform_ops.h"
 
 namespace {
 
@@ -27,12 +29,7 @@ protected:
         std::memset(dev_.get(), 0, sizeof(DevContext));
         std::strcpy(dev_->prompt, "# ");
         dev_->telnetSocket = dev_->udpSocket = -1;
-        platform::use_socket_ops(&sockets_);
-        platform::use_serial_ops(&serial_);
-    }
-    void TearDown() override {
-        platform::use_socket_ops(nullptr);
-        platform::use_serial_ops(nullptr);
+        swappedOps_.emplace(sockets_, serial_);
     }
     int32_t send_command(int32_t mode, const char* command = "iwpriv wlan0 mp_start") {
         dev_->mode = mode;
@@ -47,6 +44,7 @@ protected:
 
     platform::SocketOps sockets_{};
     platform::SerialOps serial_{};
+    std::optional<mpdll::test::SwappedPlatformOps> swappedOps_;
     std::unique_ptr<DevContext> dev_;
     char response_[64];
 };

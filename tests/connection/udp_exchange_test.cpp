@@ -20,10 +20,10 @@
 #include "platform/platform.h"
 #include "support/datagram_peer.h"
 #include "text/buffer_sizes.h"
+#include "support/stopwatch.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr uint16_t kBoardPort = 9034;
 
 // Answers each datagram with what reply() returns (nothing for an empty list).
@@ -103,9 +103,9 @@ TEST(UdpExchange, NoReplyGivesSuccessAndAnEmptyResponseAfterTheWindow) {
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
     char response[64];
     std::memset(response, 'x', sizeof response);
-    const auto start = Clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(SendCommand(dev.get(), "iwpriv wlan0 mp_ctx stop", response, sizeof response, 0, 0), MPDLL_OK);
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double elapsed = clock.seconds();
     EXPECT_GE(elapsed, 4.9);
     EXPECT_LT(elapsed, 6.5);
     EXPECT_STREQ(response, "");

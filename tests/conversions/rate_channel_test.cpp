@@ -13,6 +13,11 @@ struct Conversion {
     int32_t expected;
 };
 
+// Names each case by its text and number: "5.5M" is 11.
+void PrintTo(const Conversion& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.text) << " is " << c.expected;
+}
+
 class RateText : public ::testing::TestWithParam<Conversion> {};
 
 TEST_P(RateText, GivesItsCode) { EXPECT_EQ(mp_rate_s2i(GetParam().text), GetParam().expected) << GetParam().text; }

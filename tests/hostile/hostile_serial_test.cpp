@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 #include "support/pseudo_terminal.h"
+#include "support/swapped_platform_ops.h"
 #include "support/stopwatch.h"
 
 namespace mpdll::test {
@@ -133,12 +135,12 @@ protected:
             *out = 1;
             return true;
         };
-        platform::use_serial_ops(&ops_);
+        swappedOps_.emplace(ops_);
     }
-    void TearDown() override { platform::use_serial_ops(nullptr); }
 
 private:
     platform::SerialOps ops_{};
+    std::optional<SwappedPlatformOps> swappedOps_;
 };
 
 TEST_P(StuckOutputQueue, TheDrainWaitEndsWithinTheWriteTimeouts) {

@@ -1,5 +1,6 @@
 // Raw socket and terminal clients for the simulator tests.
 #include "board_clients.h"
+#include "support/stopwatch.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -39,10 +40,10 @@ std::string ByteClient::read_once(int ms, int* error) {
 }
 
 std::string ByteClient::read_until(std::string_view text, int ms) {
-    auto start = std::chrono::steady_clock::now();
+    const mpdll::test::Stopwatch clock;
     std::string got;
     while (got.find(text) == std::string::npos) {
-        long long left = ms - elapsed_ms(start);
+        long long left = ms - clock.milliseconds();
         if (left <= 0) break;
         int error = 0;
         std::string piece = read_once(static_cast<int>(left), &error);
@@ -53,9 +54,9 @@ std::string ByteClient::read_until(std::string_view text, int ms) {
 }
 
 std::string ByteClient::read_for(int ms) {
-    auto start = std::chrono::steady_clock::now();
+    const mpdll::test::Stopwatch clock;
     std::string got;
-    for (long long left = ms; left > 0; left = ms - elapsed_ms(start)) {
+    for (long long left = ms; left > 0; left = ms - clock.milliseconds()) {
         int error = 0;
         got += read_once(static_cast<int>(left), &error);
         if (error) break;

@@ -57,8 +57,4 @@ void log_in(TelnetClient& client, const Options& options);
 // Options for a simulator on ephemeral ports, no serial, short delays.
 Options quick_options();
 
-inline long long elapsed_ms(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count();
-}
-
 }  // namespace mpboard::testing

@@ -81,6 +81,7 @@ struct FilterCase {
     std::string filter;  // mp_arx word, "" for none
     int rx_ok, crc;
 };
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
 
 class RxFilters : public BoardState, public ::testing::WithParamInterface<FilterCase> {};
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "board_clients.h"
+#include "support/stopwatch.h"
 
 namespace mpboard::testing {
 namespace {
@@ -64,11 +65,11 @@ TEST_F(Fault, AnswerDelayHoldsTheOutputButNotTheEcho) {
     Faults f;
     f.answer_delay_ms = 250;
     board_.set_faults(f);
-    auto start = std::chrono::steady_clock::now();
+    const mpdll::test::Stopwatch clock;
     client_->send(kLine + "\r");
     EXPECT_EQ(client_->read_for(150), "flash get THER\r\n");
     EXPECT_EQ(client_->read_until("# "), "THER=30\r\n# ");
-    EXPECT_GE(elapsed_ms(start), 240);
+    EXPECT_GE(clock.milliseconds(), 240);
 }
 
 TEST_F(Fault, ResetCutsTheAnswerAfterExactlyThatManyBytes) {

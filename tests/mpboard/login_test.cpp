@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "board_clients.h"
+#include "support/stopwatch.h"
 
 namespace mpboard::testing {
 namespace {
@@ -47,9 +48,9 @@ TEST(Login, ClientThatNeverAnswersGetsTheLoginAfterTheWait) {
     Simulator board(quick_options());
     board.start();
     TelnetClient client(board.telnet_port());
-    auto start = std::chrono::steady_clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(client.read_until("login: "), kOpening + "login: ");
-    EXPECT_GE(elapsed_ms(start), 250);
+    EXPECT_GE(clock.milliseconds(), 250);
 }
 
 struct StyleCase {
@@ -58,6 +59,7 @@ struct StyleCase {
     std::string first_burst;     // what the board writes at connect
     std::string after_answer_cr; // answer to the client's negotiation answer followed by CR
 };
+void PrintTo(const StyleCase& c, std::ostream* os) { *os << c.name; }
 
 class LoginStyles : public ::testing::TestWithParam<StyleCase> {};
 
@@ -85,6 +87,7 @@ struct RefusalCase {
     std::string password;
     bool refuse_fault;
 };
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 class LoginRefused : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -99,11 +102,11 @@ TEST_P(LoginRefused, EchoesCrLfAtOnceAndRefusesAfterTheFailDelay) {
     client.read_until("login: ");
     client.send("root\r");
     client.read_until("Password: ");
-    auto start = std::chrono::steady_clock::now();
+    const mpdll::test::Stopwatch clock;
     client.send(GetParam().password + "\r");
     EXPECT_EQ(client.read_for(100), "\r\n");
     EXPECT_EQ(client.read_until("login: "), "Login incorrect\r\nlogin: ");
-    EXPECT_GE(elapsed_ms(start), 190);
+    EXPECT_GE(clock.milliseconds(), 190);
 }
 
 INSTANTIATE_TEST_SUITE_P(Passwords, LoginRefused,

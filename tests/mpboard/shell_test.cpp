@@ -45,6 +45,7 @@ struct LineEndCase {
     std::string sent;
     std::string answer;
 };
+void PrintTo(const LineEndCase& c, std::ostream* os) { *os << c.name; }
 
 class LineEnds : public Shell, public ::testing::WithParamInterface<LineEndCase> {};
 

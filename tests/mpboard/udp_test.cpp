@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "board_clients.h"
+#include "support/stopwatch.h"
 
 namespace mpboard::testing {
 namespace {
@@ -65,9 +66,9 @@ TEST_F(Udp, DropDelayDuplicateAndUpperCase) {
     f = Faults{};
     f.udp_delay_ms = 200;
     board_.set_faults(f);
-    auto start = std::chrono::steady_clock::now();
+    const mpdll::test::Stopwatch clock;
     EXPECT_EQ(exchange("flash get THER"), "ok");
-    EXPECT_GE(elapsed_ms(start), 190);
+    EXPECT_GE(clock.milliseconds(), 190);
 
     f = Faults{};
     f.udp_duplicate = true;

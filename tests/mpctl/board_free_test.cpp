@@ -1,10 +1,10 @@
 // mpctl without a board: usage errors and their exit code, the board-free
 // conversions through the library, plan files that are refused before
 // anything runs.
-#include "json_reader.h"
 #include "mpctl_process.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <string>
 #include <vector>
@@ -12,15 +12,23 @@
 namespace mpctl_test {
 namespace {
 
+using Json = nlohmann::json;
+
+// mpctl's JSON output; null when it is not one JSON document.
 Json json_of(const ProcessResult& run) {
-    auto json = parse_json(run.out);
-    EXPECT_TRUE(json.has_value()) << "not JSON: " << run.out << run.err;
-    return json.value_or(Json{});
+    Json json = Json::parse(run.out, nullptr, /*allow_exceptions=*/false);
+    EXPECT_FALSE(json.is_discarded()) << "not JSON: " << run.out << run.err;
+    return json.is_discarded() ? Json() : json;
 }
 
-// The single step of a one-operation JSON result.
-const Json& only_step(const Json& json) {
-    return json["steps"][json["steps"].items.size() - 1];
+// The single step of a one-operation JSON result (its last step); null when
+// the result holds no step.
+Json& only_step(Json& json) {
+    Json& steps = json["steps"];
+    if (!steps.is_array() || steps.empty()) {
+        steps = Json::array({nullptr});
+    }
+    return steps.back();
 }
 
 struct UsageCase {
@@ -88,9 +96,9 @@ TEST(MpctlConvert, RateAndChannelTextsGiveTheDriversNumbers) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const ProcessResult run = run_mpctl(args);
         ASSERT_EQ(run.exit_code, 0) << c.args.back() << run.err;
-        const Json json = json_of(run);
-        EXPECT_EQ(only_step(json)["values"][c.value_name].number, c.expected) << c.args.back();
-        EXPECT_EQ(only_step(json)["status"].number, 0);
+        Json json = json_of(run);
+        EXPECT_EQ(only_step(json)["values"][c.value_name], c.expected) << c.args.back();
+        EXPECT_EQ(only_step(json)["status"], 0);
     }
 }
 
@@ -102,8 +110,8 @@ TEST(MpctlConvert, PowerIndexDecodeAndEncodeRoundTrip) {
     args.insert(args.end(), texts.begin(), texts.end());
     const ProcessResult decoded = run_mpctl(args);
     ASSERT_EQ(decoded.exit_code, 0) << decoded.err;
-    const Json decoded_json = json_of(decoded);
-    const Json& values = only_step(decoded_json)["values"];
+    Json decoded_json = json_of(decoded);
+    Json& values = only_step(decoded_json)["values"];
     const std::vector<std::pair<const char*, std::vector<double>>> expected = {
         {"plain1", {42, 43}},  {"plain2", {44, 45}},  {"baseA", {26, 27}},   {"baseB", {28, 29}},
         {"group1A", {25, 28}}, {"group1B", {28, 31}}, {"group2A", {24, 27}}, {"group2B", {20, 36}},
@@ -111,25 +119,25 @@ TEST(MpctlConvert, PowerIndexDecodeAndEncodeRoundTrip) {
     };
     std::vector<std::string> encode_args{"--json", "convert", "power-index", "encode"};
     for (const auto& [name, numbers] : expected) {
-        const Json& table = values[name];
-        ASSERT_EQ(table.items.size(), numbers.size()) << name;
+        Json& table = values[name];
+        ASSERT_EQ(table.size(), numbers.size()) << name;
         std::string list;
         for (std::size_t i = 0; i < numbers.size(); ++i) {
-            EXPECT_EQ(table[i].number, numbers[i]) << name << " entry " << i;
-            list += (i ? "," : "") + std::to_string(static_cast<int>(table[i].number));
+            EXPECT_EQ(table[i], numbers[i]) << name << " entry " << i;
+            list += (i ? "," : "") + table[i].dump();
         }
         encode_args.push_back(list);
     }
     const ProcessResult encoded = run_mpctl(encode_args);
     ASSERT_EQ(encoded.exit_code, 0) << encoded.err;
-    const Json encoded_json = json_of(encoded);
-    const Json& out = only_step(encoded_json)["values"];
+    Json encoded_json = json_of(encoded);
+    Json& out = only_step(encoded_json)["values"];
     const std::vector<std::pair<const char*, const char*>> texts_back = {
         {"hexPlain1", "2A2B"}, {"hexPlain2", "2C2D"}, {"hexBaseA", "1A1B"}, {"hexBaseB", "1C1D"},
         {"hexDiff1", " F21"},  {"hexDiff2", "8E70"},  {"hexDiff3", "1D11"},
     };
     for (const auto& [name, text] : texts_back) {
-        EXPECT_EQ(out[name].text, text) << name;
+        EXPECT_EQ(out[name], text) << name;
     }
 }
 
@@ -145,11 +153,13 @@ TEST(MpctlConvert, CommandTextsTakeTheNamesFromTheOptions) {
     const ProcessResult run =
         run_mpctl({"--json", "--if", "wlan0-va0", "--tool", "/bin/iwpriv", "convert", "command", "3"});
     ASSERT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(only_step(json_of(run))["values"]["text"].text, "/bin/iwpriv wlan0-va0 mp_channel %d");
+    Json json = json_of(run);
+    EXPECT_EQ(only_step(json)["values"]["text"], "/bin/iwpriv wlan0-va0 mp_channel %d");
 
     const ProcessResult chip = run_mpctl({"--json", "--chip", "mxr4700la", "convert", "names"});
     ASSERT_EQ(chip.exit_code, 0) << chip.err;
-    EXPECT_EQ(only_step(json_of(chip))["values"]["chipFlag"].number, 1);
+    Json chipJson = json_of(chip);
+    EXPECT_EQ(only_step(chipJson)["values"]["chipFlag"], 1);
 }
 
 TEST(MpctlConvert, AFailingStatusIsPrintedWithItsMeaningAndExitsWithOne) {
@@ -160,20 +170,22 @@ TEST(MpctlConvert, AFailingStatusIsPrintedWithItsMeaningAndExitsWithOne) {
 
     const ProcessResult json = run_mpctl({"--json", "convert", "ok-test", "OK"});
     EXPECT_EQ(json.exit_code, 1);
-    const Json parsed = json_of(json);
-    EXPECT_FALSE(parsed["ok"].boolean);
-    EXPECT_EQ(only_step(parsed)["status"].number, -30004);
-    EXPECT_EQ(only_step(parsed)["meaning"].text, "the board's answer failed its test");
+    Json parsed = json_of(json);
+    EXPECT_EQ(parsed["ok"], false);
+    EXPECT_EQ(only_step(parsed)["status"], -30004);
+    EXPECT_EQ(only_step(parsed)["meaning"], "the board's answer failed its test");
 }
 
 TEST(MpctlConvert, AnswerHelpersTakeEscapes) {
     const ProcessResult normal = run_mpctl({"--json", "convert", "normal-form", "Tx OK:1,\\r\\n Rx\\tOK:2"});
     ASSERT_EQ(normal.exit_code, 0) << normal.err;
-    EXPECT_EQ(only_step(json_of(normal))["values"]["text"].text, "TXOK:1,RXOK:2");
+    Json normalJson = json_of(normal);
+    EXPECT_EQ(only_step(normalJson)["values"]["text"], "TXOK:1,RXOK:2");
 
     const ProcessResult trim = run_mpctl({"--json", "convert", "trim", "X\\r\\n1\\r\\nP", "X", "P"});
     ASSERT_EQ(trim.exit_code, 0) << trim.err;
-    EXPECT_EQ(only_step(json_of(trim))["values"]["text"].text, "\r\n1\r\n");
+    Json trimJson = json_of(trim);
+    EXPECT_EQ(only_step(trimJson)["values"]["text"], "\r\n1\r\n");
 }
 
 struct PlanErrorCase {
@@ -208,14 +220,14 @@ TEST(MpctlPlan, BoardFreePlanRunsWithQuotesAndCommentsAndReportsEachStep) {
                                              "convert channel \"ch 1, 40M\"\n");
     const ProcessResult run = run_mpctl({"--json", "run", path});
     ASSERT_EQ(run.exit_code, 0) << run.err;
-    const Json json = json_of(run);
-    ASSERT_EQ(json["steps"].items.size(), 3u);
-    EXPECT_EQ(json["steps"][0]["line"].number, 2);
-    EXPECT_EQ(json["steps"][0]["values"]["code"].number, 108);
-    EXPECT_EQ(json["steps"][1]["line"].number, 4);
-    EXPECT_EQ(json["steps"][1]["values"]["text"].text, "AB#NOTACOMMENT");
-    EXPECT_EQ(json["steps"][2]["values"]["channel"].number, 140);
-    EXPECT_EQ(json["passed"].number, 3);
+    Json json = json_of(run);
+    ASSERT_EQ(json["steps"].size(), 3u);
+    EXPECT_EQ(json["steps"][0]["line"], 2);
+    EXPECT_EQ(json["steps"][0]["values"]["code"], 108);
+    EXPECT_EQ(json["steps"][1]["line"], 4);
+    EXPECT_EQ(json["steps"][1]["values"]["text"], "AB#NOTACOMMENT");
+    EXPECT_EQ(json["steps"][2]["values"]["channel"], 140);
+    EXPECT_EQ(json["passed"], 3);
 }
 
 }  // namespace

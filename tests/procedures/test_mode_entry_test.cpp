@@ -10,6 +10,7 @@
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 #include "support/scripted_board.h"
+#include "support/swapped_platform_ops.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST(EnterMP, StopsAtTheFirstStepWhoseSendFails) {
         FailingSend::sendsLeft = failing;
         ops.send = FailingSend::send;
         ops.last_error = FailingSend::last_error;
-        mpdll::platform::use_socket_ops(&ops);
+        const mpdll::test::SwappedPlatformOps failingSends(ops);
         EXPECT_EQ(EnterMP(&board.dev()), ECONNRESET) << "step " << failing;
         EXPECT_EQ(board.sent(), std::vector<std::string>(steps.begin(), steps.begin() + failing)) << "step " << failing;
     }

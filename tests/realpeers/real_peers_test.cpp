@@ -17,6 +17,7 @@
 #include "mpdll/mpdll.h"
 #include "peer_process.h"
 #include "support/loopback_port.h"
+#include "support/stopwatch.h"
 
 namespace mpdll::realpeers {
 namespace {
@@ -32,16 +33,13 @@ void put_text(char (&field)[N], const std::string& text) {
     std::memcpy(field, text.data(), std::min(text.size(), N - 1));
 }
 
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 enum class Peer { telnetd, socat_pty };
 
 struct PeerCase {
     const char* name;
     Peer peer;
 };
+void PrintTo(const PeerCase& c, std::ostream* os) { *os << c.name; }
 
 // A state directory for the stand-in tools and the running peer.
 class RealPeer : public ::testing::TestWithParam<PeerCase> {
@@ -91,9 +89,9 @@ protected:
     // Runs one call and checks that it ended by the prompt.
     template <typename Call>
     std::int32_t timed(const char* what, Call call) {
-        const auto start = std::chrono::steady_clock::now();
+        const mpdll::test::Stopwatch clock;
         const std::int32_t status = call();
-        const double took = seconds_since(start);
+        const double took = clock.seconds();
         EXPECT_LT(took, kBeforeWindow) << what << " waited out a receive window: the prompt was not recognised";
         return status;
     }

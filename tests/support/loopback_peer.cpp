@@ -1,5 +1,6 @@
 // A scripted board on the loopback interface for the connection tests.
 #include "support/loopback_peer.h"
+#include "support/stopwatch.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -38,17 +39,17 @@ std::string PeerLink::take_pending(std::size_t length) {
 }
 
 std::string PeerLink::read_until(std::string_view terminator, int timeoutMs) {
-    const auto start = std::chrono::steady_clock::now();
+    const mpdll::test::Stopwatch clock;
     for (;;) {
         const std::size_t at = pending_.find(terminator);
         if (at != std::string::npos) return take_pending(at + terminator.size());
-        if (!receive_some(timeoutMs - static_cast<int>(seconds_since(start) * 1000))) return take_pending(pending_.size());
+        if (!receive_some(timeoutMs - static_cast<int>(clock.seconds() * 1000))) return take_pending(pending_.size());
     }
 }
 
 bool PeerLink::sees_close(int timeoutMs) {
-    const auto start = std::chrono::steady_clock::now();
-    while (seconds_since(start) * 1000 < timeoutMs) {
+    const mpdll::test::Stopwatch clock;
+    while (clock.seconds() * 1000 < timeoutMs) {
         pollfd entry{fd_, POLLIN, 0};
         if (::poll(&entry, 1, 50) < 0) return false;
         if (!(entry.revents & (POLLIN | POLLHUP))) continue;

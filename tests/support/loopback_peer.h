@@ -57,8 +57,4 @@ private:
 // CR) gets a line end and the prompt.
 void serve_shell(PeerLink& link, std::string_view prompt, const std::function<std::string(std::string_view)>& output);
 
-inline double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 }  // namespace connection_test

@@ -1,56 +1,67 @@
-// An in-process fake board for unit tests of the command and procedure
-// layers: no network. For its lifetime it puts its own socket table in place
-// of the platform's (restored by the destructor), answers each command line
-// through a responder the test sets, and records every line sent.
+// An in-process fake board for the unit tests of the command and procedure
+// layers and for the fuzz harnesses that feed board answers to the library:
+// no network, no port. For its lifetime it puts its own socket and serial
+// tables in place of the platform's, answers each line through a responder
+// and records every line sent.
 //
-// Telnet (mode 2): a line that ends with CR (or LF) queues the echo of the
-// line, "\r\n", the responder's output and the prompt, for the following
-// receives. UDP (mode 1): each datagram sent is one line; the responder's
-// output comes back as one datagram, or none when the output is empty.
+// Telnet and serial: a line ends at its CR; the board answers with the echo
+// of the line (when echo is on), CR LF and the responder's output as one
+// write, then the prompt as a write of its own. A read never joins two
+// writes and hands out at most the chunk size, so the prompt always arrives
+// in a read of its own and a NUL in the output cannot hide it. An empty line
+// gets CR LF and the prompt and is not recorded. UDP: each datagram sent is
+// one line; the responder's output comes back as one datagram, and no output
+// (std::nullopt) means silence.
 //
-// One ScriptedBoard at a time; not for use from several threads.
+// One board at a time; not for use from several threads.
 #pragma once
 
-#include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "mpdll/mpdll.h"
+#include "support/swapped_platform_ops.h"
 
 namespace mpdll::test {
 
+inline constexpr const char* kBoardPrompt = "# ";
+
 class ScriptedBoard {
 public:
-    explicit ScriptedBoard(int mode /*1 UDP or 2 telnet*/, std::string prompt = "# ");
+    // What the board writes for a line: an output, or none (nothing between
+    // the line end and the prompt; no reply datagram).
+    using Responder = std::function<std::optional<std::string>(std::string_view line)>;
+
+    explicit ScriptedBoard(int mode = MPDLL_MODE_TELNET, std::string prompt = kBoardPrompt);
     ~ScriptedBoard();
     ScriptedBoard(const ScriptedBoard&) = delete;
     ScriptedBoard& operator=(const ScriptedBoard&) = delete;
 
-    // Zero-filled record with mode, prompt and fake socket handles set, ready
-    // for SendCommand.
+    // Zero-filled record of the constructor's mode, connected to this board.
     DevContext& dev();
-    // Output for each line sent (default: empty output).
-    void respond(std::function<std::string(std::string_view line)> responder);
-    // Lines sent, without line end.
-    std::vector<std::string> sent() const;
+    // Fills another record as an open connection of this mode (1 UDP,
+    // 2 telnet, 4 serial) to this board.
+    void connect(DevContext& dev, int mode) const;
 
-    // The socket table's view of the board (used by the fake socket calls).
-    void receive_bytes(const char* data, int length);
-    void receive_datagram(const char* data, int length);
-    bool has_output(MpSocket s) const;
-    int take_output(MpSocket s, char* data, int capacity);
+    // Output for each line sent (default: none).
+    void respond(Responder responder);
+    // Each line sent gets the next of these answers; none after the last.
+    void answer_in_turn(std::vector<std::string> answers);
+    void set_echo(bool echo);
+    // Most bytes one read hands out (at least 1).
+    void set_chunk_size(int bytes);
+    // Forgets the lines sent and the output not yet read.
+    void forget();
+    // Lines (telnet, serial) or datagrams (UDP) sent, without line end.
+    std::vector<std::string> sent() const;
 
 private:
     DevContext dev_{};
     std::string prompt_;
-    std::function<std::string(std::string_view)> responder_;
-    std::vector<std::string> sent_;
-    std::string partialLine_;
-    bool lastWasCr_ = false;
-    std::string telnetOutput_;
-    std::deque<std::string> datagrams_;
+    SwappedPlatformOps swappedOps_;
 };
 
 }  // namespace mpdll::test

@@ -1,4 +1,4 @@
-// Seconds since construction, for the time bounds tests put on a call.
+// Time since construction, for the time bounds tests put on a call.
 #pragma once
 
 #include <chrono>
@@ -9,6 +9,9 @@ class Stopwatch {
 public:
     double seconds() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+    long long milliseconds() const {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
     }
 
 private:

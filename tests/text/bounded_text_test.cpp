@@ -57,8 +57,6 @@ TEST(TextWithin, ReadsNoFurtherThanItsLimit) {
     EXPECT_EQ(mpdll::text_within(unterminated, sizeof unterminated), "abcd");
     EXPECT_EQ(mpdll::text_within("ab\0cd", 5), "ab");
     EXPECT_EQ(mpdll::text_within(nullptr, 5), "");
-    EXPECT_EQ(mpdll::caller_text(nullptr), "");
-    EXPECT_EQ(mpdll::caller_text("ab\0cd"), "ab");
 }
 
 }  // namespace

@@ -50,18 +50,7 @@ Outcome execute(BoardSession& session, const Operation& operation, int line, con
 }
 
 void print_json(const std::vector<StepReport>& reports, const std::string& plan_name) {
-    int passed = 0, failed = 0, not_run = 0;
-    std::string steps;
-    for (const StepReport& report : reports) {
-        (report.state == StepState::passed ? passed : report.state == StepState::failed ? failed : not_run)++;
-        steps += (steps.empty() ? "" : ",") + json_step(report);
-    }
-    std::cout << "{";
-    if (!plan_name.empty()) {
-        std::cout << "\"plan\":" << json_string(plan_name) << ",";
-    }
-    std::cout << "\"ok\":" << (failed + not_run == 0 ? "true" : "false") << ",\"passed\":" << passed
-              << ",\"failed\":" << failed << ",\"not_run\":" << not_run << ",\"steps\":[" << steps << "]}\n";
+    std::cout << json_document(json_report(reports, plan_name)) << "\n";
 }
 
 int usage_failure(const BoardSession& session) {

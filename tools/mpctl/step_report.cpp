@@ -5,7 +5,6 @@
 #include "text_escapes.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iomanip>
 
 namespace mpctl {
@@ -33,18 +32,30 @@ std::string human_value(const Value& value) {
     return joined;
 }
 
-std::string json_value(const Value& value) {
+// A text as a JSON string: the board's bytes are taken as Latin-1, so every
+// byte stays one character whatever the board sent.
+Json json_text(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+Json json_value(const Value& value) {
     if (const auto* number = std::get_if<std::int64_t>(&value.data)) {
-        return std::to_string(*number);
+        return *number;
     }
     if (const auto* text = std::get_if<std::string>(&value.data)) {
-        return json_string(*text);
+        return json_text(*text);
     }
-    std::string joined = "[";
-    for (std::int32_t entry : std::get<std::vector<std::int32_t>>(value.data)) {
-        joined += (joined.size() > 1 ? "," : "") + std::to_string(entry);
-    }
-    return joined + "]";
+    return std::get<std::vector<std::int32_t>>(value.data);
 }
 
 const char* state_word(StepState state) {
@@ -67,28 +78,6 @@ std::string shortened(const std::string& text, std::size_t width) {
 }
 
 }  // namespace
-
-std::string json_string(std::string_view text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c >= 0x7f) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);  // bytes as Latin-1
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
 
 std::string values_text(const std::vector<Value>& values) {
     std::string out;
@@ -135,27 +124,54 @@ void print_table(std::ostream& out, const std::vector<StepReport>& steps) {
     out << steps.size() << " steps: " << passed << " passed, " << failed << " failed, " << not_run << " not run\n";
 }
 
-std::string json_step(const StepReport& step) {
-    std::string out = "{";
+namespace {
+
+Json json_step(const StepReport& step) {
+    Json out = Json::object();
     if (step.line > 0) {
-        out += "\"line\":" + std::to_string(step.line) + ",";
+        out["line"] = step.line;
     }
-    out += "\"step\":" + json_string(step.text) + ",\"state\":" + json_string(state_word(step.state));
+    out["step"] = json_text(step.text);
+    out["state"] = state_word(step.state);
     if (step.state != StepState::not_run) {
-        out += ",\"status\":" + std::to_string(step.result.status) +
-               ",\"meaning\":" + json_string(status_meaning(step.result.status)) +
-               ",\"duration_ms\":" + std::to_string(step.duration_ms);
-        out += ",\"values\":{";
-        for (std::size_t i = 0; i < step.result.values.size(); ++i) {
-            out += (i ? "," : "") + json_string(step.result.values[i].name) + ":" + json_value(step.result.values[i]);
+        out["status"] = step.result.status;
+        out["meaning"] = json_text(status_meaning(step.result.status));
+        out["duration_ms"] = step.duration_ms;
+        Json& values = out["values"] = Json::object();
+        for (const Value& value : step.result.values) {
+            values[json_text(value.name).get<std::string>()] = json_value(value);
         }
-        out += "}";
     }
     if (step.exchange) {
-        out += ",\"exchange\":{\"sent\":" + json_string(step.exchange->sent) +
-               ",\"received\":" + json_string(step.exchange->received) + "}";
+        out["exchange"] = {{"sent", json_text(step.exchange->sent)}, {"received", json_text(step.exchange->received)}};
     }
-    return out + "}";
+    return out;
+}
+
+}  // namespace
+
+Json json_report(const std::vector<StepReport>& steps, const std::string& plan_name) {
+    int passed = 0, failed = 0, not_run = 0;
+    Json stepList = Json::array();
+    for (const StepReport& step : steps) {
+        (step.state == StepState::passed ? passed : step.state == StepState::failed ? failed : not_run)++;
+        stepList.push_back(json_step(step));
+    }
+    Json report = Json::object();
+    if (!plan_name.empty()) {
+        report["plan"] = json_text(plan_name);
+    }
+    report["ok"] = failed + not_run == 0;
+    report["passed"] = passed;
+    report["failed"] = failed;
+    report["not_run"] = not_run;
+    report["steps"] = std::move(stepList);
+    return report;
+}
+
+std::string json_document(const Json& json) {
+    constexpr bool ascii_only = true;  // bytes above 0x7e as \u escapes
+    return json.dump(-1, ' ', ascii_only);
 }
 
 }  // namespace mpctl

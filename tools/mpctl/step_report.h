@@ -5,6 +5,8 @@
 #include "board_session.h"
 #include "operation.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -34,7 +36,14 @@ void print_exchange(std::ostream& out, const Exchange& exchange);
 // The results table of a plan and its summary line.
 void print_table(std::ostream& out, const std::vector<StepReport>& steps);
 
-std::string json_step(const StepReport& step);
-std::string json_string(std::string_view text);
+// JSON objects keep their keys in the order written.
+using Json = nlohmann::ordered_json;
+
+// A run: plan (when one ran), ok, passed, failed, not_run and the steps,
+// each with line (plan steps), step, state, and once run status, meaning,
+// duration_ms and values; exchange with -v.
+Json json_report(const std::vector<StepReport>& steps, const std::string& plan_name);
+// One line of compact JSON, every character outside ASCII escaped.
+std::string json_document(const Json& json);
 
 }  // namespace mpctl

@@ -1,1 +1,0 @@
-// Keeps the shared test-support library non-empty while it has no other code.

@@ -85,10 +85,9 @@ void fuzz_decode(FuzzedDataProvider& input, std::int32_t count) {
     std::array<std::vector<std::int32_t>, 10> tables;
     for (auto& table : tables) table.assign(n, kUntouched);
     FUZZ_CHECK(DecPowerIndex(count, texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str(),
-                             texts[4].c_str(), texts[5].c_str(), texts[6].c_str(), tables[0].data(),
-                             tables[1].data(), tables[2].data(), tables[3].data(), tables[4].data(),
-                             tables[5].data(), tables[6].data(), tables[7].data(), tables[8].data(),
-                             tables[9].data()) == 0);
+                             texts[4].c_str(), texts[5].c_str(), texts[6].c_str(), tables[0].data(), tables[1].data(),
+                             tables[2].data(), tables[3].data(), tables[4].data(), tables[5].data(), tables[6].data(),
+                             tables[7].data(), tables[8].data(), tables[9].data()) == 0);
     for (std::int32_t i = 0; i < count; ++i) {
         const auto e = static_cast<std::size_t>(i);
         for (int t = 0; t < 4; ++t) {
@@ -96,8 +95,10 @@ void fuzz_decode(FuzzedDataProvider& input, std::int32_t count) {
         }
         for (int g = 0; g < 3; ++g) {
             const std::string& diff = texts[4 + g];
-            const auto a = static_cast<std::uint32_t>(tables[2][e]) + static_cast<std::uint32_t>(difference(entry_char(diff, 2 * e + 1)));
-            const auto b = static_cast<std::uint32_t>(tables[3][e]) + static_cast<std::uint32_t>(difference(entry_char(diff, 2 * e)));
+            const auto a = static_cast<std::uint32_t>(tables[2][e]) +
+                           static_cast<std::uint32_t>(difference(entry_char(diff, 2 * e + 1)));
+            const auto b = static_cast<std::uint32_t>(tables[3][e]) +
+                           static_cast<std::uint32_t>(difference(entry_char(diff, 2 * e)));
             FUZZ_CHECK(tables[4 + 2 * g][e] == static_cast<std::int32_t>(a));
             FUZZ_CHECK(tables[5 + 2 * g][e] == static_cast<std::int32_t>(b));
         }
@@ -114,18 +115,19 @@ void fuzz_round_trip(FuzzedDataProvider& input, std::int32_t count) {
             tables[t][e] = inRange ? input.ConsumeIntegralInRange(0, 255) : input.ConsumeIntegral<std::int32_t>();
         }
         for (int g = 0; g < 3; ++g) {
-            tables[4 + 2 * g][e] = inRange ? tables[2][e] + input.ConsumeIntegralInRange(-8, 7) : input.ConsumeIntegral<std::int32_t>();
-            tables[5 + 2 * g][e] = inRange ? tables[3][e] + input.ConsumeIntegralInRange(-8, 7) : input.ConsumeIntegral<std::int32_t>();
+            tables[4 + 2 * g][e] =
+                inRange ? tables[2][e] + input.ConsumeIntegralInRange(-8, 7) : input.ConsumeIntegral<std::int32_t>();
+            tables[5 + 2 * g][e] =
+                inRange ? tables[3][e] + input.ConsumeIntegralInRange(-8, 7) : input.ConsumeIntegral<std::int32_t>();
         }
     }
     const std::size_t textSize = 2 * static_cast<std::size_t>(std::max(count, 0)) + 1;
     std::vector<mpdll::fuzzing::ExactBuffer> texts;
     for (int t = 0; t < 7; ++t) texts.emplace_back(textSize);
     FUZZ_CHECK(HexPowerIndex(count, tables[0].data(), tables[1].data(), tables[2].data(), tables[3].data(),
-                             tables[4].data(), tables[5].data(), tables[6].data(), tables[7].data(),
-                             tables[8].data(), tables[9].data(), texts[0].data(), texts[1].data(),
-                             texts[2].data(), texts[3].data(), texts[4].data(), texts[5].data(),
-                             texts[6].data()) == 0);
+                             tables[4].data(), tables[5].data(), tables[6].data(), tables[7].data(), tables[8].data(),
+                             tables[9].data(), texts[0].data(), texts[1].data(), texts[2].data(), texts[3].data(),
+                             texts[4].data(), texts[5].data(), texts[6].data()) == 0);
     for (auto& text : texts) {
         FUZZ_CHECK(std::strlen(text.data()) == textSize - 1);
         for (std::size_t k = 0; k + 1 < textSize; ++k) {
@@ -138,10 +140,10 @@ void fuzz_round_trip(FuzzedDataProvider& input, std::int32_t count) {
     }
     std::array<std::vector<std::int32_t>, 10> back;
     for (auto& table : back) table.assign(n, kUntouched);
-    FUZZ_CHECK(DecPowerIndex(count, texts[0].data(), texts[1].data(), texts[2].data(), texts[3].data(),
-                             texts[4].data(), texts[5].data(), texts[6].data(), back[0].data(), back[1].data(),
-                             back[2].data(), back[3].data(), back[4].data(), back[5].data(), back[6].data(),
-                             back[7].data(), back[8].data(), back[9].data()) == 0);
+    FUZZ_CHECK(DecPowerIndex(count, texts[0].data(), texts[1].data(), texts[2].data(), texts[3].data(), texts[4].data(),
+                             texts[5].data(), texts[6].data(), back[0].data(), back[1].data(), back[2].data(),
+                             back[3].data(), back[4].data(), back[5].data(), back[6].data(), back[7].data(),
+                             back[8].data(), back[9].data()) == 0);
     FUZZ_CHECK(back == tables);
 }
 
@@ -181,10 +183,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int which = input.ConsumeIntegralInRange(0, 3);
     const auto count = input.ConsumeIntegralInRange<std::int32_t>(-3, 200);
     switch (which) {
-        case 0: fuzz_hex2dec(input, count); break;
-        case 1: fuzz_decode(input, count); break;
-        case 2: fuzz_round_trip(input, count); break;
-        default: fuzz_digits(input); break;
+        case 0:
+            fuzz_hex2dec(input, count);
+            break;
+        case 1:
+            fuzz_decode(input, count);
+            break;
+        case 2:
+            fuzz_round_trip(input, count);
+            break;
+        default:
+            fuzz_digits(input);
+            break;
     }
     return 0;
 }

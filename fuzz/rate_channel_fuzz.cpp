@@ -14,7 +14,8 @@
 namespace {
 
 std::int32_t expected_rate(std::string_view text) {
-    static const char* const kNames[] = {"1M", "2M", "5.5M", "11M", "6M", "9M", "12M", "18M", "24M", "36M", "48M", "54M"};
+    static const char* const kNames[] = {"1M",  "2M",  "5.5M", "11M", "6M",  "9M",
+                                         "12M", "18M", "24M",  "36M", "48M", "54M"};
     static const std::int32_t kCodes[] = {2, 4, 11, 22, 12, 18, 24, 36, 48, 72, 96, 108};
     if (text.size() > 2047) {
         return 135;

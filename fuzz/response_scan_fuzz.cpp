@@ -99,7 +99,8 @@ void scan_against_sscanf(const Format& format, const std::string& text) {
     }
     pointers.resize(5, nullptr);
     const int count = scan::scan(text, format.text, targets);
-    int expected = std::sscanf(text.c_str(), format.text, pointers[0], pointers[1], pointers[2], pointers[3], pointers[4]);
+    int expected =
+        std::sscanf(text.c_str(), format.text, pointers[0], pointers[1], pointers[2], pointers[3], pointers[4]);
     expected = expected < 0 ? 0 : expected;
     FUZZ_CHECK(count == expected);
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {

@@ -53,16 +53,21 @@ std::string expected_replay(const unsigned char* sequence, std::size_t length) {
     const unsigned char command = sequence[1], option = sequence[2];
     auto reply = [&](unsigned char answer) { return std::string{char(kIac), char(answer), char(option)}; };
     switch (command) {
-        case kWill: return reply(agreed(option) ? kDo : kDont);
-        case kWont: return reply(kDont);
-        case kDo: return reply(agreed(option) ? kWill : kWont);
-        case kDont: return reply(kWont);
+        case kWill:
+            return reply(agreed(option) ? kDo : kDont);
+        case kWont:
+            return reply(kDont);
+        case kDo:
+            return reply(agreed(option) ? kWill : kWont);
+        case kDont:
+            return reply(kWont);
         case kSb:
             if (agreed(option) && length >= 4 && sequence[3] == '1') {
                 return std::string{char(kIac), char(kSb), char(option), '0', char(kIac), char(kSe)};
             }
             return {};
-        default: return {};
+        default:
+            return {};
     }
 }
 

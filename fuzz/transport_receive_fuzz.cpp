@@ -52,9 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(status == MPDLL_OK || status == MPDLL_E_ARGUMENT);
     } else {
         // The raw receive after the line went out.
-        const std::int32_t sent = mode == MPDLL_MODE_TELNET
-                                      ? TelnetSnd(dev.get(), command.c_str(), static_cast<std::int32_t>(command.size()))
-                                      : SerialSnd(dev.get(), command.c_str(), static_cast<std::int32_t>(command.size()));
+        const std::int32_t sent =
+            mode == MPDLL_MODE_TELNET
+                ? TelnetSnd(dev.get(), command.c_str(), static_cast<std::int32_t>(command.size()))
+                : SerialSnd(dev.get(), command.c_str(), static_cast<std::int32_t>(command.size()));
         FUZZ_CHECK(sent == MPDLL_OK || sent == MPDLL_E_ARGUMENT);
         if (sent != MPDLL_OK) return 0;
         std::int32_t received = -1;

@@ -75,7 +75,8 @@ int run_raw_telnet(int port, long count, const std::string& command) {
         std::printf("{\"error\": \"raw telnet login failed\"}\n");
         return 1;
     }
-    return timed_loop("raw_telnet", count, [&] { return client.round_trip(command) >= 0; }, [] {});
+    return timed_loop(
+        "raw_telnet", count, [&] { return client.round_trip(command) >= 0; }, [] {});
 }
 
 }  // namespace
@@ -113,6 +114,6 @@ int main(int argc, char** argv) {
         std::printf("{\"error\": \"OpenDev returned %d\"}\n", session->open_result());
         return 1;
     }
-    return timed_loop(transport.c_str(), count, [&] { return session->send(command.c_str()) == MPDLL_OK; },
-                      [&] { session.reset(); });
+    return timed_loop(
+        transport.c_str(), count, [&] { return session->send(command.c_str()) == MPDLL_OK; }, [&] { session.reset(); });
 }

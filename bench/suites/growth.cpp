@@ -7,10 +7,10 @@
 
 #include <cstring>
 
+#include "suites/suites.h"
 #include "support/bench_boards.h"
 #include "support/counting_sockets.h"
 #include "support/latency_samples.h"
-#include "suites/suites.h"
 
 namespace mpbench {
 namespace {
@@ -93,7 +93,9 @@ void register_growth() {
     // 100 chunks with their pauses take a few hundred milliseconds.
     for (long count : kChunkCounts) {
         benchmark::RegisterBenchmark("growth/chunks", by_chunks)
-            ->Arg(count)->UseRealTime()->Iterations(count >= 100 ? 15 : (count >= 10 ? 100 : 2000));
+            ->Arg(count)
+            ->UseRealTime()
+            ->Iterations(count >= 100 ? 15 : (count >= 10 ? 100 : 2000));
     }
 }
 

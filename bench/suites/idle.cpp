@@ -7,9 +7,9 @@
 
 #include <memory>
 
+#include "suites/suites.h"
 #include "support/bench_boards.h"
 #include "support/latency_samples.h"
-#include "suites/suites.h"
 
 namespace mpbench {
 namespace {
@@ -17,15 +17,16 @@ namespace {
 double thread_rusage_ms() {
     rusage usage{};
     ::getrusage(RUSAGE_THREAD, &usage);
-    auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 void silent_board(benchmark::State& state, bool serial) {
     SharedBoard& board = shared_board(Writes::nagle);
-    std::unique_ptr<LibrarySession> session = serial
-        ? LibrarySession::serial(board.simulator->serial_path(), false)
-        : LibrarySession::telnet(board.simulator->telnet_port());
+    std::unique_ptr<LibrarySession> session = serial ? LibrarySession::serial(board.simulator->serial_path(), false)
+                                                     : LibrarySession::telnet(board.simulator->telnet_port());
     if (!session->is_open()) {
         state.SkipWithError("open failed");
         return;
@@ -53,9 +54,13 @@ void silent_board(benchmark::State& state, bool serial) {
 
 void register_idle() {
     benchmark::RegisterBenchmark("idle/telnet_no_prompt", silent_board, false)
-        ->UseRealTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("idle/serial_no_prompt", silent_board, true)
-        ->UseRealTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace mpbench

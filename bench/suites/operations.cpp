@@ -16,16 +16,16 @@
 #include <thread>
 #include <vector>
 
-#include "support/bench_boards.h"
-#include "support/latency_samples.h"
 #include "suites/sleep_meter.h"
 #include "suites/suites.h"
+#include "support/bench_boards.h"
+#include "support/latency_samples.h"
 
 namespace mpbench {
 namespace {
 
 class OperationSamples {
-public:
+  public:
     void add(double totalMs, double fixedMs) {
         total_.push_back(totalMs);
         fixed_.push_back(fixedMs);
@@ -39,7 +39,7 @@ public:
         state.counters["samples"] = static_cast<double>(total_.size());
     }
 
-private:
+  private:
     static double median(std::vector<double> values) {
         if (values.empty()) return 0;
         std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
@@ -113,14 +113,14 @@ void open_with_login(benchmark::State& state) {
 // busybox telnetd with the stand-in login program of the real-peer tests
 // (a real pseudo-terminal, a real line discipline), for as long as it lives.
 class TelnetServer {
-public:
+  public:
     explicit TelnetServer(int port) {
         const std::string tools = std::string(MPDLL_SOURCE_DIR) + "/tests/realpeers/board-tools/";
         const std::string address = "127.0.0.1:" + std::to_string(port);
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::execlp("busybox", "busybox", "telnetd", "-F", "-b", address.c_str(), "-l", (tools + "board-login").c_str(),
-                     "-f", (tools + "issue").c_str(), static_cast<char*>(nullptr));
+            ::execlp("busybox", "busybox", "telnetd", "-F", "-b", address.c_str(), "-l",
+                     (tools + "board-login").c_str(), "-f", (tools + "issue").c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
     }
@@ -132,7 +132,7 @@ public:
     TelnetServer(const TelnetServer&) = delete;
     TelnetServer& operator=(const TelnetServer&) = delete;
 
-private:
+  private:
     pid_t pid_ = -1;
 };
 
@@ -211,9 +211,13 @@ void add(const char* name, void (*fn)(benchmark::State&, Link), Link link, int i
 
 void register_operations() {
     benchmark::RegisterBenchmark("operation/telnet/OpenDev_login", open_with_login)
-        ->UseRealTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+        ->UseRealTime()
+        ->Iterations(5)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("operation/telnet/OpenDev_busybox_telnetd", open_on_busybox_telnetd)
-        ->UseRealTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+        ->UseRealTime()
+        ->Iterations(10)
+        ->Unit(benchmark::kMillisecond);
     add("operation/telnet/EnterMP", enter_mp, Link::telnet, 10);
     add("operation/telnet/TxStart", tx_start, Link::telnet, 10);
     add("operation/telnet/RxQuery", rx_query, Link::telnet, 50);

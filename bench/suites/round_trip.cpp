@@ -6,10 +6,10 @@
 
 #include <cstring>
 
+#include "suites/suites.h"
 #include "support/bench_boards.h"
 #include "support/counting_sockets.h"
 #include "support/latency_samples.h"
-#include "suites/suites.h"
 
 namespace mpbench {
 namespace {
@@ -90,7 +90,8 @@ void udp_pair(benchmark::State& state) {
         state.SkipWithError("UDP set-up failed");
         return;
     }
-    alternate(state, [&] { return raw->round_trip(kCommand); }, [&] { return library_exchange(*lib); });
+    alternate(
+        state, [&] { return raw->round_trip(kCommand); }, [&] { return library_exchange(*lib); });
 }
 
 // The console port allows one opener at a time, so the raw client and the
@@ -133,17 +134,23 @@ void serial_pair(benchmark::State& state, bool immediateReads) {
 }  // namespace
 
 void register_round_trips() {
-    benchmark::RegisterBenchmark("round_trip/telnet_nagle", telnet_pair, Writes::nagle)->UseRealTime()->MinTime(kMinSeconds);
+    benchmark::RegisterBenchmark("round_trip/telnet_nagle", telnet_pair, Writes::nagle)
+        ->UseRealTime()
+        ->MinTime(kMinSeconds);
     benchmark::RegisterBenchmark("round_trip/telnet_single_write", telnet_pair, Writes::single)
-        ->UseRealTime()->MinTime(kMinSeconds);
+        ->UseRealTime()
+        ->MinTime(kMinSeconds);
     benchmark::RegisterBenchmark("round_trip/telnet_nagle_default_ack", telnet_default_ack, Writes::nagle)
-        ->UseRealTime()->MinTime(kMinSeconds);
+        ->UseRealTime()
+        ->MinTime(kMinSeconds);
     benchmark::RegisterBenchmark("round_trip/telnet_single_write_default_ack", telnet_default_ack, Writes::single)
-        ->UseRealTime()->MinTime(kMinSeconds);
+        ->UseRealTime()
+        ->MinTime(kMinSeconds);
     benchmark::RegisterBenchmark("round_trip/udp", udp_pair)->UseRealTime()->MinTime(kMinSeconds);
     benchmark::RegisterBenchmark("round_trip/serial", serial_pair, false)->UseRealTime()->MinTime(2 * kMinSeconds);
     benchmark::RegisterBenchmark("round_trip/serial_immediate_reads", serial_pair, true)
-        ->UseRealTime()->MinTime(kMinSeconds);
+        ->UseRealTime()
+        ->MinTime(kMinSeconds);
 }
 
 }  // namespace mpbench

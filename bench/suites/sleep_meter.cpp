@@ -13,7 +13,8 @@ std::atomic<long long> sleptMicros{0};
 extern "C" void __wrap__ZN5mpdll8platform8sleep_msEi(int ms) {
     const auto start = std::chrono::steady_clock::now();
     __real__ZN5mpdll8platform8sleep_msEi(ms);
-    sleptMicros += std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    sleptMicros +=
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
 namespace mpbench {

@@ -6,7 +6,7 @@
 namespace mpbench {
 
 class ReceiveCounter {
-public:
+  public:
     ReceiveCounter();
     ~ReceiveCounter();
     ReceiveCounter(const ReceiveCounter&) = delete;

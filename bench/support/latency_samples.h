@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 double thread_cpu_us();
 
 class LatencySamples {
-public:
+  public:
     void reserve(std::size_t count) { micros_.reserve(count); }
     void add(Clock::duration elapsed, double cpuMicros);
     std::size_t count() const { return micros_.size(); }
@@ -31,7 +31,7 @@ public:
     // benchmark's counters.
     void publish(benchmark::State& state, const char* prefix = "") const;
 
-private:
+  private:
     std::vector<double> micros_;
     double totalMicros_ = 0;
     double cpuMicros_ = 0;

@@ -17,7 +17,7 @@ inline constexpr const char* kPrompt = "# ";
 inline constexpr const char* kCommand = "iwpriv wlan0 mp_query";
 
 class LibrarySession {
-public:
+  public:
     static std::unique_ptr<LibrarySession> telnet(int port);
     static std::unique_ptr<LibrarySession> udp(int port);
     // immediateReads: port time-outs that return what is queued at once
@@ -39,7 +39,7 @@ public:
     int send(const char* command, int wait = 0);
     const char* response() const { return response_.get(); }
 
-private:
+  private:
     LibrarySession();
     void open(int udpPort);
 

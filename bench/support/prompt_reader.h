@@ -12,7 +12,7 @@
 namespace mpbench {
 
 class PromptReader {
-public:
+  public:
     PromptReader(int fd, std::string prompt, bool quickAck);
 
     // Reads until the text read since the call ends with the prompt. Returns
@@ -26,7 +26,7 @@ public:
     // read() calls made by the last call that returned data.
     int reads() const { return reads_; }
 
-private:
+  private:
     // One poll and read; appends to text_. False on failure, end or time-out.
     bool read_some(int timeoutMs);
 

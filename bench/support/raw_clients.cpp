@@ -57,8 +57,10 @@ std::string answer_negotiation(int fd, std::string_view data) {
         if ((command == DO || command == WILL || command == DONT || command == WONT) && i + 2 < data.size()) {
             const auto option = static_cast<unsigned char>(data[i + 2]);
             const bool agreed = option == 1 || option == 3;
-            if (command == DO) reply += {static_cast<char>(IAC), static_cast<char>(agreed ? WILL : WONT), static_cast<char>(option)};
-            if (command == WILL) reply += {static_cast<char>(IAC), static_cast<char>(agreed ? DO : DONT), static_cast<char>(option)};
+            if (command == DO)
+                reply += {static_cast<char>(IAC), static_cast<char>(agreed ? WILL : WONT), static_cast<char>(option)};
+            if (command == WILL)
+                reply += {static_cast<char>(IAC), static_cast<char>(agreed ? DO : DONT), static_cast<char>(option)};
             i += 2;
             continue;
         }

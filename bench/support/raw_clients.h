@@ -14,7 +14,7 @@ namespace mpbench {
 // TCP to the board's telnet server: answers the option negotiation, logs in,
 // then writes each line and reads until the prompt.
 class RawTelnetClient {
-public:
+  public:
     // quickAck: ask for an immediate ACK after every read; quickAckAfterSend:
     // and once more right after writing each line.
     RawTelnetClient(int port, bool quickAck, bool quickAckAfterSend = false);
@@ -27,7 +27,7 @@ public:
     long round_trip(std::string_view line);
     int last_reads() const { return reader_.reads(); }
 
-private:
+  private:
     int fd_;
     bool quickAck_;
     bool quickAckAfterSend_;
@@ -36,7 +36,7 @@ private:
 
 // A datagram socket connected to the board's UDP command endpoint.
 class RawUdpClient {
-public:
+  public:
     explicit RawUdpClient(int port);
     ~RawUdpClient();
     RawUdpClient(const RawUdpClient&) = delete;
@@ -45,13 +45,13 @@ public:
     // Bytes of the reply datagram, or -1.
     long round_trip(std::string_view line);
 
-private:
+  private:
     int fd_;
 };
 
 // The console's pseudo-terminal opened raw.
 class RawPtyClient {
-public:
+  public:
     RawPtyClient(const std::string& path, const std::string& prompt);
     ~RawPtyClient();
     RawPtyClient(const RawPtyClient&) = delete;
@@ -61,7 +61,7 @@ public:
     long round_trip(std::string_view line);
     int last_reads() const { return reader_.reads(); }
 
-private:
+  private:
     int fd_;
     PromptReader reader_;
 };

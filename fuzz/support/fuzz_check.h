@@ -7,12 +7,12 @@
 #include <cstring>
 #include <memory>
 
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
+#define FUZZ_CHECK(condition)                                                                     \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
             std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
+            std::abort();                                                                         \
+        }                                                                                         \
     } while (0)
 
 namespace mpdll::fuzzing {
@@ -20,8 +20,7 @@ namespace mpdll::fuzzing {
 // A heap block of exactly `size` bytes, so that ASan reports the first byte
 // written or read past the caller's stated size.
 struct ExactBuffer {
-    explicit ExactBuffer(std::size_t size, char fill = '\x5a')
-        : bytes(new char[size == 0 ? 1 : size]), length(size) {
+    explicit ExactBuffer(std::size_t size, char fill = '\x5a') : bytes(new char[size == 0 ? 1 : size]), length(size) {
         std::memset(bytes.get(), fill, size == 0 ? 1 : size);
     }
     char* data() { return bytes.get(); }

@@ -18,8 +18,7 @@ void upper_case_in_place(std::span<char> field) noexcept {
 }
 
 // The text with the first occurrence of `word` replaced by `name`, into out.
-bool replace_first(std::string_view text, std::string_view word, std::string_view name,
-                   std::span<char> out) noexcept {
+bool replace_first(std::string_view text, std::string_view word, std::string_view name, std::span<char> out) noexcept {
     TextComposer result(out);
     const std::size_t at = text.find(word);
     if (at == std::string_view::npos) {
@@ -52,8 +51,8 @@ bool put_board_names(DevContext& dev, std::string_view text, std::span<char> out
     // The tool word may still shorten the text by up to its own length, so
     // the middle step keeps that much more than the result may hold.
     std::array<char, kCommandSize + kDefaultTool.size()> withIfName{};
-    const bool ifNameFits =
-        replace_first(text, kDefaultIfName, names.ifName, std::span(withIfName).first(out.size() + kDefaultTool.size()));
+    const bool ifNameFits = replace_first(text, kDefaultIfName, names.ifName,
+                                          std::span(withIfName).first(out.size() + kDefaultTool.size()));
     const bool toolFits =
         replace_first(text_within(withIfName.data(), withIfName.size()), kDefaultTool, names.tool, out);
     return ifNameFits && toolFits;

@@ -15,16 +15,16 @@ std::int32_t read_answer(const AnswerRead& read, std::string_view text) noexcept
         case AnswerRead::Kind::scan:
             break;
     }
-    const bool read_here = text.starts_with(read.lead) &&
-                           scan::scan(text.substr(read.lead.size()), read.format, read.targets) ==
-                               static_cast<int>(read.targets.size());
+    const bool read_here =
+        text.starts_with(read.lead) &&
+        scan::scan(text.substr(read.lead.size()), read.format, read.targets) == static_cast<int>(read.targets.size());
     if (read_here) return MPDLL_OK;
     return read.otherwise != nullptr ? read_answer(*read.otherwise, text) : MPDLL_E_REPLY;
 }
 
 std::int32_t run_query(DevContext& dev, const char* line, const Query& query, Response& response) noexcept {
-    const std::int32_t status = query.fetchedOverUdp ? read_output(dev, line, response)
-                                                     : exchange(dev, line, response, query.wait);
+    const std::int32_t status =
+        query.fetchedOverUdp ? read_output(dev, line, response) : exchange(dev, line, response, query.wait);
     if (status != MPDLL_OK) return status;
     if (dev.mode == MPDLL_MODE_UDP) return read_answer(query.udp, response_text(response));
     if (!query.shellInNormalForm) return read_answer(query.shell, response_text(response));

@@ -18,7 +18,8 @@ void write_characters(std::string_view text, char* out) noexcept {
 
 }  // namespace
 
-MPDLL_API int32_t MPDLL_CALL mp_command_d2s(DevContext* dev, char* ifNameOut, char* toolNameOut, int32_t* chipFlag) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL mp_command_d2s(DevContext* dev, char* ifNameOut, char* toolNameOut,
+                                            int32_t* chipFlag) MPDLL_NOEXCEPT {
     if (!dev || !ifNameOut || !toolNameOut || !chipFlag) return MPDLL_E_ARGUMENT;
     const BoardNames names = read_board_names(*dev, *chipFlag);
     write_characters(names.ifName, ifNameOut);
@@ -34,7 +35,8 @@ MPDLL_API int32_t MPDLL_CALL mp_command_s2s(DevContext* dev, const char* text, c
     return MPDLL_OK;
 }
 
-MPDLL_API int32_t MPDLL_CALL mp_command_c2s(DevContext* dev, uint32_t commandId, char* out, int32_t raw) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL mp_command_c2s(DevContext* dev, uint32_t commandId, char* out,
+                                            int32_t raw) MPDLL_NOEXCEPT {
     if (!dev || !out) return MPDLL_E_ARGUMENT;
     std::int32_t chipFlag = 0;
     read_board_names(*dev, chipFlag);

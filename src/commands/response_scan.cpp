@@ -20,7 +20,7 @@ constexpr std::size_t kNoWidth = std::numeric_limits<std::size_t>::max();
 
 // Reads the text from a position on; every step is bounded by the text.
 class Cursor {
-public:
+  public:
     explicit Cursor(std::string_view text) noexcept : text_(text.substr(0, text.find('\0'))) {}
 
     bool at_end() const noexcept { return pos_ >= text_.size(); }
@@ -30,7 +30,7 @@ public:
         while (!at_end() && is_space(peek())) advance();
     }
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };
@@ -129,7 +129,8 @@ int scan(std::string_view text, std::string_view format, std::span<const Target>
             if (!fits(target, true)) return stored;
             in.skip_space();
             const bool atBel = target.endsAtBel;
-            converted = convert_text(in, width, target, [atBel](char c) { return is_space(c) || (atBel && c == kBel); });
+            converted =
+                convert_text(in, width, target, [atBel](char c) { return is_space(c) || (atBel && c == kBel); });
             ++f;
         } else if (kind == '[' && f + 3 < format.size() && format[f + 1] == '^' && format[f + 3] == ']') {
             if (!fits(target, true)) return stored;

@@ -29,7 +29,8 @@ int32_t line_exchange(DevContext* dev, const char* command, int32_t length, char
 
 }  // namespace
 
-MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response, int32_t responseSize, int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response, int32_t responseSize,
+                                         int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT {
     using namespace mpdll;
     if (!dev || !command || !response || responseSize < 1) return MPDLL_E_ARGUMENT;
     const std::size_t size = static_cast<std::size_t>(responseSize);
@@ -56,9 +57,8 @@ MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, c
             return udp_exchange(*dev, line, std::span<char>(response, size), raw);
         case MPDLL_MODE_TELNET:
         case MPDLL_MODE_SERIAL: {
-            const int32_t rawSize = dev->mode == MPDLL_MODE_TELNET
-                                        ? static_cast<int32_t>(std::min(size, kResponseSize))
-                                        : static_cast<int32_t>(kResponseSize);
+            const int32_t rawSize = dev->mode == MPDLL_MODE_TELNET ? static_cast<int32_t>(std::min(size, kResponseSize))
+                                                                   : static_cast<int32_t>(kResponseSize);
             const int32_t status = line_exchange(dev, command, static_cast<int32_t>(line.size()), raw, rawSize, wait);
             if (status != MPDLL_OK) return status;
             // A late answer to an earlier line, up to its prompt, comes first.

@@ -59,7 +59,8 @@ void copy_received(std::span<char> out) noexcept {
 
 }  // namespace mpdll::last_exchange
 
-MPDLL_API int32_t MPDLL_CALL GetBuffer(DevContext*, char* sentOut, int32_t sentSize, char* receivedOut, int32_t receivedSize) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL GetBuffer(DevContext*, char* sentOut, int32_t sentSize, char* receivedOut,
+                                       int32_t receivedSize) MPDLL_NOEXCEPT {
     if (!sentOut || !receivedOut || sentSize < 1 || receivedSize < 1) return MPDLL_E_ARGUMENT;
     std::memset(sentOut, 0, static_cast<std::size_t>(sentSize));
     std::memset(receivedOut, 0, static_cast<std::size_t>(receivedSize));

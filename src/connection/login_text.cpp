@@ -45,6 +45,8 @@ bool LoginText::asks_for_password() const noexcept {
     return normal(work).find(kPassword) != std::string_view::npos;
 }
 
-bool LoginText::ends_with_prompt(std::string_view prompt) const noexcept { return mpdll::ends_with_prompt(text(), prompt); }
+bool LoginText::ends_with_prompt(std::string_view prompt) const noexcept {
+    return mpdll::ends_with_prompt(text(), prompt);
+}
 
 }  // namespace mpdll

@@ -12,7 +12,7 @@
 namespace mpdll {
 
 class LoginText {
-public:
+  public:
     // When the text grows past its room, the oldest part goes.
     void append(std::string_view data) noexcept;
     // Overwrites every occurrence of secret with '*'.
@@ -29,7 +29,7 @@ public:
     // banner or the middle of a burst does not count, nor an empty prompt.
     bool ends_with_prompt(std::string_view prompt) const noexcept;
 
-private:
+  private:
     // The normal form of the text in the caller's work area.
     std::string_view normal(std::array<char, kResponseSize>& work) const noexcept;
 

@@ -17,14 +17,19 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 void append_escaped(TextComposer& out, std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r') out.append("\\r");
-        else if (c == '\n') out.append("\\n");
-        else if (c == '\t') out.append("\\t");
-        else if (c == '"' || c == '\\') out.append(c == '"' ? "\\\"" : "\\\\");
+        if (c == '\r')
+            out.append("\\r");
+        else if (c == '\n')
+            out.append("\\n");
+        else if (c == '\t')
+            out.append("\\t");
+        else if (c == '"' || c == '\\')
+            out.append(c == '"' ? "\\\"" : "\\\\");
         else if (byte < 32 || byte > 126) {
             const char escaped[] = {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 15]};
             out.append(std::string_view(escaped, sizeof escaped));
-        } else out.append(std::string_view(&c, 1));
+        } else
+            out.append(std::string_view(&c, 1));
     }
 }
 
@@ -50,7 +55,8 @@ std::int32_t OpenTrace::fail(std::string_view why) const noexcept {
     const std::string_view tail(shown.data(), tailLength_);
     FixedText<512> text;
     text.append("mpdll: open failed at ").append(step_).append(" after ");
-    text.append_decimal(static_cast<std::int32_t>(std::min<std::uint64_t>(platform::monotonic_ms() - startMs_, INT32_MAX)));
+    text.append_decimal(
+        static_cast<std::int32_t>(std::min<std::uint64_t>(platform::monotonic_ms() - startMs_, INT32_MAX)));
     text.append(" ms: ").append(why).append("; last heard \"");
     append_escaped(text, tail);
     text.append("\"\n");

@@ -12,7 +12,7 @@
 namespace mpdll {
 
 class OpenTrace {
-public:
+  public:
     // The password is masked wherever it shows in what was heard.
     explicit OpenTrace(std::string_view password) noexcept;
 
@@ -25,7 +25,7 @@ public:
     // to the debug text and returns MPDLL_E_OPEN.
     std::int32_t fail(std::string_view why) const noexcept;
 
-private:
+  private:
     static constexpr std::size_t kKept = 96;
     std::string_view password_;
     std::string_view step_ = "connect";

@@ -19,7 +19,7 @@ namespace mpdll {
 std::string_view received_text(char* chunk, std::size_t length) noexcept;
 
 class PromptCollector {
-public:
+  public:
     // The buffer's current text (up to its first NUL) is kept and counts as
     // received before the first chunk. promptsOwed: prompts that end late
     // answers to earlier lines, passed over.
@@ -37,7 +37,7 @@ public:
     // answer's prompt came, else those not seen plus one for this line.
     std::size_t owed_after() const noexcept;
 
-private:
+  private:
     bool ended() const noexcept;
 
     std::span<char> buffer_;

@@ -20,7 +20,7 @@ bool ends_with_prompt(std::string_view text, std::string_view prompt) noexcept;
 // split across two chunks. Positions are offsets in all the text fed so
 // far. An empty prompt is never counted.
 class PromptCounter {
-public:
+  public:
     explicit PromptCounter(std::string_view prompt) noexcept;
     // Feeds the next chunk and counts every prompt that ends in it.
     void feed(std::string_view chunk) noexcept;
@@ -28,7 +28,7 @@ public:
     // The end of the n-th prompt counted (n from 1), or 0 when fewer were.
     std::uint64_t end_of(std::size_t n) const noexcept;
 
-private:
+  private:
     static constexpr std::size_t kRemembered = 8;  // prompt ends kept for end_of
     std::string_view prompt_;
     std::array<char, kFieldSize + 1> variant_{};  // the prompt in the other line-end order

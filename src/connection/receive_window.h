@@ -12,11 +12,11 @@ namespace mpdll {
 inline constexpr int kPollIntervalMs = 10;
 
 class ReceiveWindow {
-public:
+  public:
     ReceiveWindow() noexcept : startSecond_(platform::monotonic_ms() / 1000) {}
     bool open() const noexcept { return platform::monotonic_ms() / 1000 - startSecond_ <= kSeconds; }
 
-private:
+  private:
     static constexpr std::uint64_t kSeconds = 5;
     std::uint64_t startSecond_;
 };

@@ -26,10 +26,10 @@ std::string_view trim_response(std::string_view raw, std::string_view command, s
 
 // out is neither cleared nor terminated here: the caller clears it and gives
 // room for the whole raw text.
-MPDLL_API int32_t MPDLL_CALL FormatReceiveData(const char* raw, const char* command, const char* prompt, char* out, int32_t keepPrompt) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL FormatReceiveData(const char* raw, const char* command, const char* prompt, char* out,
+                                               int32_t keepPrompt) MPDLL_NOEXCEPT {
     if (!raw || !command || !prompt || !out) return MPDLL_E_ARGUMENT;
-    const std::string_view kept =
-        mpdll::trim_response(raw, command, prompt, mpdll::keeps_prompt(keepPrompt));
+    const std::string_view kept = mpdll::trim_response(raw, command, prompt, mpdll::keeps_prompt(keepPrompt));
     std::memcpy(out, kept.data(), kept.size());
     return MPDLL_OK;
 }

@@ -31,8 +31,8 @@ std::uint64_t drain_limit(const DevContext& dev, std::size_t length) {
     if (dev.sendTimeout == 0) return 0;
     const std::uint64_t asked = dev.sendTimeout > 0 ? static_cast<std::uint64_t>(dev.sendTimeout) : kDefaultDrainMs;
     const MpCommTimeouts t = mpdll::port_timeouts(dev);
-    const std::uint64_t writeBound = static_cast<std::uint64_t>(t.WriteTotalTimeoutMultiplier) * length +
-                                     t.WriteTotalTimeoutConstant;
+    const std::uint64_t writeBound =
+        static_cast<std::uint64_t>(t.WriteTotalTimeoutMultiplier) * length + t.WriteTotalTimeoutConstant;
     return writeBound == 0 ? asked : std::min(asked, writeBound);
 }
 
@@ -93,7 +93,8 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
 // buffer is not cleared: the text already in it stays and the answer is
 // appended (SendCommand passes it cleared). receivedLength, when given, gets
 // the count of bytes read from the port by this call, however it ends.
-MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
+                                       int32_t wait) MPDLL_NOEXCEPT {
     using namespace mpdll;
     if (!dev || !buffer || bufferSize < 1) return MPDLL_E_ARGUMENT;
     int32_t readCount = 0;

@@ -40,19 +40,19 @@ enum class Heard { enough, quiet, silent, limit, windowEnded, closed, failed };
 
 // How a wait ends when the board never says what is asked for.
 enum class Ending {
-    silence,      // after a whole window without a byte, or at the negotiation limit
-    window,       // after one window from the start of the wait
-    quietBurst,   // after one window, or once data came and then 400 ms of quiet
+    silence,     // after a whole window without a byte, or at the negotiation limit
+    window,      // after one window from the start of the wait
+    quietBurst,  // after one window, or once data came and then 400 ms of quiet
 };
 
 class LoginDialog {
-public:
+  public:
     LoginDialog(DevContext& dev, OpenTrace& trace) noexcept
         : dev_(dev), trace_(trace), prompt_(field_text(dev.prompt)), startMs_(platform::monotonic_ms()) {}
 
     std::int32_t run() noexcept;
 
-private:
+  private:
     template <typename Enough>
     Heard hear(LoginText& text, Ending ending, Enough enough) noexcept;
     std::int32_t failed(Heard heard, std::string_view whenSilent) const noexcept;
@@ -76,10 +76,11 @@ Heard LoginDialog::hear(LoginText& text, Ending ending, Enough enough) noexcept 
     ReceiveWindow window;
     std::uint64_t lastDataMs = 0;
     for (;;) {
-        const TelnetChunk got = read_telnet_chunk(dev_.telnetSocket, std::span<char>(chunk.data(), chunk.size() - 1),
-                                                  false, window);
+        const TelnetChunk got =
+            read_telnet_chunk(dev_.telnetSocket, std::span<char>(chunk.data(), chunk.size() - 1), false, window);
         if (got.kind == TelnetChunk::Kind::closed) return Heard::closed;
-        if (got.kind == TelnetChunk::Kind::waitFailed || got.kind == TelnetChunk::Kind::readFailed) return Heard::failed;
+        if (got.kind == TelnetChunk::Kind::waitFailed || got.kind == TelnetChunk::Kind::readFailed)
+            return Heard::failed;
         const std::uint64_t nowMs = platform::monotonic_ms();
         if (got.kind == TelnetChunk::Kind::data) {
             heardAnything_ = true;
@@ -101,10 +102,14 @@ Heard LoginDialog::hear(LoginText& text, Ending ending, Enough enough) noexcept 
 
 std::int32_t LoginDialog::failed(Heard heard, std::string_view whenSilent) const noexcept {
     switch (heard) {
-        case Heard::closed: return trace_.fail("the board closed the connection");
-        case Heard::failed: return trace_.fail("a socket send or receive failed");
-        case Heard::limit: return trace_.fail("still negotiating after 10 s");
-        default: return trace_.fail(whenSilent);
+        case Heard::closed:
+            return trace_.fail("the board closed the connection");
+        case Heard::failed:
+            return trace_.fail("a socket send or receive failed");
+        case Heard::limit:
+            return trace_.fail("still negotiating after 10 s");
+        default:
+            return trace_.fail(whenSilent);
     }
 }
 
@@ -117,8 +122,8 @@ std::int32_t LoginDialog::ready(LoginText& lastHeard) noexcept {
     FixedText<kResponseSize> line;
     line.append(command).append("\r");
     std::array<char, kResponseSize> response{};
-    const std::int32_t status =
-        SendCommand(&dev_, line.c_str(), response.data(), static_cast<std::int32_t>(response.size()), 1, MPDLL_WAIT_NONE);
+    const std::int32_t status = SendCommand(&dev_, line.c_str(), response.data(),
+                                            static_cast<std::int32_t>(response.size()), 1, MPDLL_WAIT_NONE);
     return status == MPDLL_OK ? MPDLL_OK : trace_.fail("the first command failed");
 }
 
@@ -126,14 +131,15 @@ std::int32_t LoginDialog::run() noexcept {
     last_exchange::clear();
     trace_.step("negotiation");
     LoginText opening;
-    const Heard first = hear(opening, Ending::silence,
-                             [&] { return opening.ends_with_prompt(prompt_) || opening.asks_for_login(); });
+    const Heard first =
+        hear(opening, Ending::silence, [&] { return opening.ends_with_prompt(prompt_) || opening.asks_for_login(); });
     if (first == Heard::closed || first == Heard::failed || first == Heard::limit) return failed(first, "");
     if (!heardAnything_) return trace_.fail("not one byte from the peer: no board");
     if (first != Heard::enough || opening.ends_with_prompt(prompt_)) return ready(opening);
 
     trace_.step("user");
-    if (telnet_send_line(dev_, field_text(dev_.userName), true) != MPDLL_OK) return trace_.fail("sending the user name failed");
+    if (telnet_send_line(dev_, field_text(dev_.userName), true) != MPDLL_OK)
+        return trace_.fail("sending the user name failed");
     LoginText afterName;
     const Heard named = hear(afterName, Ending::window,
                              [&] { return afterName.asks_for_password() || afterName.ends_with_prompt(prompt_); });
@@ -141,7 +147,8 @@ std::int32_t LoginDialog::run() noexcept {
     if (!afterName.asks_for_password()) return ready(afterName);
 
     trace_.step("password");
-    if (telnet_send_line(dev_, field_text(dev_.password), false) != MPDLL_OK) return trace_.fail("sending the password failed");
+    if (telnet_send_line(dev_, field_text(dev_.password), false) != MPDLL_OK)
+        return trace_.fail("sending the password failed");
     LoginText afterPassword;
     const Ending ending = prompt_.empty() ? Ending::quietBurst : Ending::window;
     const Heard answered = hear(afterPassword, ending, [&] {

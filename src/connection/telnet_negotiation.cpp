@@ -73,17 +73,27 @@ std::size_t reply_to(std::string_view sequence, std::span<char> reply) noexcept 
     const bool agreeable = option == kEcho || option == kSuppressGoAhead;
     unsigned char answer = 0;
     switch (command) {
-        case kWill: answer = agreeable ? kDo : kDont; break;
-        case kWont: answer = kDont; break;
-        case kDo: answer = agreeable ? kWill : kWont; break;
-        case kDont: answer = kWont; break;
+        case kWill:
+            answer = agreeable ? kDo : kDont;
+            break;
+        case kWont:
+            answer = kDont;
+            break;
+        case kDo:
+            answer = agreeable ? kWill : kWont;
+            break;
+        case kDont:
+            answer = kWont;
+            break;
         case kSb: {
             if (!agreeable || sequence.size() < 4 || sequence[3] != kDigitOne) return 0;
-            const char sub[] = {kIacChar, static_cast<char>(kSb), static_cast<char>(option), kDigitZero, kIacChar, kSeChar};
+            const char sub[] = {kIacChar, static_cast<char>(kSb), static_cast<char>(option), kDigitZero, kIacChar,
+                                kSeChar};
             std::memcpy(reply.data(), sub, sizeof sub);
             return sizeof sub;
         }
-        default: return 0;
+        default:
+            return 0;
     }
     reply[0] = kIacChar;
     reply[1] = static_cast<char>(answer);
@@ -131,7 +141,8 @@ Stream::Taken Stream::take(std::string_view chunk, std::span<char> data, std::sp
             if (!sequence.answered) return;
             taken.negotiated = true;
             if (taken.replyLength + kLongestReply > reply.size()) return;
-            taken.replyLength += reply_to(all.substr(sequence.start, sequence.length), reply.subspan(taken.replyLength));
+            taken.replyLength +=
+                reply_to(all.substr(sequence.start, sequence.length), reply.subspan(taken.replyLength));
         },
         put_data);
     // A sequence cut off by the end of the chunk waits for the next one; a

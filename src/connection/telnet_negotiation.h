@@ -20,7 +20,7 @@ inline constexpr std::size_t kLongestReply = 6;
 std::size_t reply_to(std::string_view sequence, std::span<char> reply) noexcept;
 
 struct Negotiation {
-    bool found = false;          // at least one negotiation sequence was seen
+    bool found = false;           // at least one negotiation sequence was seen
     std::size_t replyLength = 0;  // reply bytes written
 };
 
@@ -35,11 +35,11 @@ Negotiation negotiate(std::string_view received, std::span<char> reply) noexcept
 // and NUL bytes (a CR NUL line end, line noise) left out, and a sequence
 // cut off at the end of one chunk is kept and completed by the next.
 class Stream {
-public:
+  public:
     static constexpr std::size_t kLongestChunk = 16383;
     struct Taken {
-        bool negotiated = false;     // at least one option sequence was seen
-        std::size_t dataLength = 0;  // data bytes written
+        bool negotiated = false;      // at least one option sequence was seen
+        std::size_t dataLength = 0;   // data bytes written
         std::size_t replyLength = 0;  // reply bytes written
     };
     // Reads chunk (at most kLongestChunk bytes are taken); data gets the
@@ -47,7 +47,7 @@ public:
     // holds them whole (six bytes for every three received do for any chunk).
     Taken take(std::string_view chunk, std::span<char> data, std::span<char> reply) noexcept;
 
-private:
+  private:
     static constexpr std::size_t kMostCarried = 64;
     std::array<char, kMostCarried> carried_{};
     std::size_t carriedLength_ = 0;

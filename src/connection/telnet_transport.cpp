@@ -54,7 +54,8 @@ MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_
     return mpdll::telnet_send_line(*dev, std::string_view(data, static_cast<std::size_t>(length)), true);
 }
 
-MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
+                                       int32_t wait) MPDLL_NOEXCEPT {
     using namespace mpdll;
     if (!dev || !buffer || !receivedLength || bufferSize < 1) return MPDLL_E_ARGUMENT;
     char chunk[kResponseSize];  // only the bytes of each receive are ever read
@@ -72,8 +73,8 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
 
     const ReceiveWindow window;
     do {
-        const TelnetChunk got = read_telnet_chunk(dev->telnetSocket, std::span<char>(chunk, sizeof chunk - 1),
-                                                  quiet, window);
+        const TelnetChunk got =
+            read_telnet_chunk(dev->telnetSocket, std::span<char>(chunk, sizeof chunk - 1), quiet, window);
         if (got.kind == TelnetChunk::Kind::waitFailed) return MPDLL_E_TRANSPORT;
         if (got.kind == TelnetChunk::Kind::readFailed) return socket_error();
         if (got.kind == TelnetChunk::Kind::data) {

@@ -13,7 +13,7 @@ constexpr int kMaxDigits = 19;  // the digit buffer holds 19 digits and a termin
 
 std::int32_t channel_of(std::int64_t value) noexcept {
     if (value <= 200) return static_cast<std::int32_t>(value);  // already a channel number
-    if (value >= 2412 && value <= 2484) {                          // 2.4 GHz centre frequency
+    if (value >= 2412 && value <= 2484) {                       // 2.4 GHz centre frequency
         if (value == 2484) return 14;
         return static_cast<std::int32_t>((value - 2412) / 5 + 1);
     }

@@ -10,7 +10,7 @@ namespace mpdll::conversions {
 // Walks a table text entry by entry without ever looking past its
 // terminator; characters past the end come back as NUL.
 class HexTableText {
-public:
+  public:
     explicit HexTableText(const char* text) noexcept : next_(text) {}
 
     struct Entry {
@@ -19,7 +19,7 @@ public:
     };
     Entry next() noexcept;
 
-private:
+  private:
     const char* next_;  // null once the terminator has been met
 };
 

@@ -57,18 +57,17 @@ MPDLL_API int32_t MPDLL_CALL Hex2Dec(int32_t count, const char* hexText, int32_t
 }
 
 MPDLL_API int32_t MPDLL_CALL DecPowerIndex(int32_t count, const char* hexPlain1, const char* hexPlain2,
-                                          const char* hexBaseA, const char* hexBaseB, const char* hexDiff1,
-                                          const char* hexDiff2, const char* hexDiff3, int32_t* plain1,
-                                          int32_t* plain2, int32_t* baseA, int32_t* baseB, int32_t* group1A,
-                                          int32_t* group1B, int32_t* group2A, int32_t* group2B,
-                                          int32_t* group3A, int32_t* group3B) MPDLL_NOEXCEPT {
+                                           const char* hexBaseA, const char* hexBaseB, const char* hexDiff1,
+                                           const char* hexDiff2, const char* hexDiff3, int32_t* plain1, int32_t* plain2,
+                                           int32_t* baseA, int32_t* baseB, int32_t* group1A, int32_t* group1B,
+                                           int32_t* group2A, int32_t* group2B, int32_t* group3A,
+                                           int32_t* group3B) MPDLL_NOEXCEPT {
     if (!all_present(hexPlain1, hexPlain2, hexBaseA, hexBaseB, hexDiff1, hexDiff2, hexDiff3, plain1, plain2, baseA,
                      baseB, group1A, group1B, group2A, group2B, group3A, group3B)) {
         return 0;
     }
     HexTableText plain1Text(hexPlain1), plain2Text(hexPlain2), baseAText(hexBaseA), baseBText(hexBaseB);
-    std::array<HexTableText, kGroups> diffTexts{HexTableText(hexDiff1), HexTableText(hexDiff2),
-                                                HexTableText(hexDiff3)};
+    std::array<HexTableText, kGroups> diffTexts{HexTableText(hexDiff1), HexTableText(hexDiff2), HexTableText(hexDiff3)};
     const std::array<int32_t*, kGroups> groupA{group1A, group2A, group3A};
     const std::array<int32_t*, kGroups> groupB{group1B, group2B, group3B};
     for (int32_t i = 0; i < count; ++i) {
@@ -88,12 +87,11 @@ MPDLL_API int32_t MPDLL_CALL DecPowerIndex(int32_t count, const char* hexPlain1,
 // Every output gets exactly two characters per entry and a terminator, so
 // 2 * count + 1 bytes always suffice; a count of 0 or less gives empty texts.
 MPDLL_API int32_t MPDLL_CALL HexPowerIndex(int32_t count, const int32_t* plain1, const int32_t* plain2,
-                                          const int32_t* baseA, const int32_t* baseB, const int32_t* group1A,
-                                          const int32_t* group1B, const int32_t* group2A,
-                                          const int32_t* group2B, const int32_t* group3A,
-                                          const int32_t* group3B, char* hexPlain1, char* hexPlain2,
-                                          char* hexBaseA, char* hexBaseB, char* hexDiff1, char* hexDiff2,
-                                          char* hexDiff3) MPDLL_NOEXCEPT {
+                                           const int32_t* baseA, const int32_t* baseB, const int32_t* group1A,
+                                           const int32_t* group1B, const int32_t* group2A, const int32_t* group2B,
+                                           const int32_t* group3A, const int32_t* group3B, char* hexPlain1,
+                                           char* hexPlain2, char* hexBaseA, char* hexBaseB, char* hexDiff1,
+                                           char* hexDiff2, char* hexDiff3) MPDLL_NOEXCEPT {
     if (!all_present(plain1, plain2, baseA, baseB, group1A, group1B, group2A, group2B, group3A, group3B, hexPlain1,
                      hexPlain2, hexBaseA, hexBaseB, hexDiff1, hexDiff2, hexDiff3)) {
         return 0;

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "commands/board_query.h"
-#include "text/buffer_sizes.h"
 #include "mpdll/mpdll.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 

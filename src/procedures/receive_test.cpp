@@ -13,29 +13,25 @@ bool no_filter(const char* address) noexcept { return address == nullptr || addr
 using mpdll::procedures::run_in_order;
 
 MPDLL_API int32_t MPDLL_CALL RxStart(DevContext* dev, int32_t bw40, int32_t shortGI, const char* channel,
-                                    const char* antenna) MPDLL_NOEXCEPT {
+                                     const char* antenna) MPDLL_NOEXCEPT {
     if (dev == nullptr || channel == nullptr || antenna == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
     return run_in_order([&] { return mp_arx_filter_clean(dev); },  // a filter left from an earlier test
-                        [&] { return mp_bandwidth(dev, bw40, shortGI); },
-                        [&] { return mp_channel(dev, channel); },
-                        [&] { return mp_ant_rx(dev, antenna); },
-                        [&] { return mp_arx_start(dev); });
+                        [&] { return mp_bandwidth(dev, bw40, shortGI); }, [&] { return mp_channel(dev, channel); },
+                        [&] { return mp_ant_rx(dev, antenna); }, [&] { return mp_arx_start(dev); });
 }
 
 // The filters go to the board source address first, then destination
 // address, then BSSID.
-MPDLL_API int32_t MPDLL_CALL RxStartWithFilter(DevContext* dev, int32_t bw40, int32_t shortGI,
-                                              const char* channel, const char* antenna, const char* filterDA,
-                                              const char* filterSA, const char* filterBSSID) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL RxStartWithFilter(DevContext* dev, int32_t bw40, int32_t shortGI, const char* channel,
+                                               const char* antenna, const char* filterDA, const char* filterSA,
+                                               const char* filterBSSID) MPDLL_NOEXCEPT {
     if (dev == nullptr || channel == nullptr || antenna == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
-    return run_in_order([&] { return mp_bandwidth(dev, bw40, shortGI); },
-                        [&] { return mp_channel(dev, channel); },
-                        [&] { return mp_ant_rx(dev, antenna); },
-                        [&] { return mp_arx_filter_init(dev); },
+    return run_in_order([&] { return mp_bandwidth(dev, bw40, shortGI); }, [&] { return mp_channel(dev, channel); },
+                        [&] { return mp_ant_rx(dev, antenna); }, [&] { return mp_arx_filter_init(dev); },
                         [&] { return no_filter(filterSA) ? 0 : mp_arx_filter_sa(dev, filterSA); },
                         [&] { return no_filter(filterDA) ? 0 : mp_arx_filter_da(dev, filterDA); },
                         [&] { return no_filter(filterBSSID) ? 0 : mp_arx_filter_bssid(dev, filterBSSID); },

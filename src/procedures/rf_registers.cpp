@@ -26,7 +26,7 @@ using mpdll::scan::Target;
 
 // The UDP answer names "wlan0" whatever the board's interface is called.
 MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32_t regSel2,
-                                        uint32_t* regValueOut) MPDLL_NOEXCEPT {
+                                         uint32_t* regValueOut) MPDLL_NOEXCEPT {
     if (dev == nullptr || regValueOut == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
@@ -50,7 +50,7 @@ MPDLL_API int32_t MPDLL_CALL RegisterGet(DevContext* dev, int32_t regSel1, int32
 }
 
 MPDLL_API int32_t MPDLL_CALL RegisterSet(DevContext* dev, int32_t regSel1, int32_t regSel2,
-                                        uint32_t regValue) MPDLL_NOEXCEPT {
+                                         uint32_t regValue) MPDLL_NOEXCEPT {
     if (dev == nullptr) {
         return MPDLL_E_ARGUMENT;
     }

@@ -35,6 +35,5 @@ MPDLL_API int32_t MPDLL_CALL EnterMP(DevContext* dev) MPDLL_NOEXCEPT {
     return run_in_order([&] { return send("ifconfig wlan0 down"); },
                         [&] { return send("iwpriv wlan0 set_mib mp_specific=1"); },
                         [&] { return send("iwpriv wlan0 set_mib channel=1"); },
-                        [&] { return send("ifconfig wlan0 up"); },
-                        [&] { return send("iwpriv wlan0 mp_start"); });
+                        [&] { return send("ifconfig wlan0 up"); }, [&] { return send("iwpriv wlan0 mp_start"); });
 }

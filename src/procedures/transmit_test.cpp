@@ -18,10 +18,14 @@ using commands::CommandId;
 // empty word). Every mode closes with the background word.
 CommandId opening_word(std::uint32_t txMode) noexcept {
     switch (txMode) {
-        case 1: return commands::kCtxEmpty;
-        case 2: return commands::kCtxStone;
-        case 3: return commands::kCtxCs;
-        default: return commands::kCtxPkt;
+        case 1:
+            return commands::kCtxEmpty;
+        case 2:
+            return commands::kCtxStone;
+        case 3:
+            return commands::kCtxCs;
+        default:
+            return commands::kCtxPkt;
     }
 }
 
@@ -48,16 +52,14 @@ TransmitArgument transmit_argument(std::uint32_t txMode, std::int32_t count, std
 }  // namespace mpdll::procedures
 
 MPDLL_API int32_t MPDLL_CALL TxStart(DevContext* dev, uint32_t txMode, int32_t bw40, int32_t shortGI,
-                                    const char* channel, const char* rate, const char* antenna, int32_t powerA,
-                                    int32_t powerB, int32_t count, int32_t time) MPDLL_NOEXCEPT {
+                                     const char* channel, const char* rate, const char* antenna, int32_t powerA,
+                                     int32_t powerB, int32_t count, int32_t time) MPDLL_NOEXCEPT {
     if (dev == nullptr || channel == nullptr || rate == nullptr || antenna == nullptr) {
         return MPDLL_E_ARGUMENT;
     }
     return mpdll::procedures::run_in_order(
-        [&] { return mp_bandwidth(dev, bw40, shortGI); },
-        [&] { return mp_channel(dev, channel); },
-        [&] { return mp_rate(dev, rate); },
-        [&] { return mp_ant_tx(dev, antenna); },
+        [&] { return mp_bandwidth(dev, bw40, shortGI); }, [&] { return mp_channel(dev, channel); },
+        [&] { return mp_rate(dev, rate); }, [&] { return mp_ant_tx(dev, antenna); },
         [&] { return mp_txpower(dev, powerA, powerB); },
         [&] { return mp_ctx(dev, mpdll::procedures::transmit_argument(txMode, count, time).c_str()); });
 }

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <span>
 
-#include "commands/board_query.h"
 #include "commands/board_names.h"
+#include "commands/board_query.h"
 #include "commands/line_format.h"
 
 using namespace mpdll::commands;
@@ -14,10 +14,10 @@ using mpdll::scan::Target;
 namespace {
 
 struct CapabilityQuery {
-    const char* command;        // %s: the context's interface name, as it is
-    const char* udpForm;        // the "flash read" reply
-    const char* normalForm;     // the telnet and serial response, normalised
-    bool labelBeforeValue;      // normalForm reads a label first
+    const char* command;     // %s: the context's interface name, as it is
+    const char* udpForm;     // the "flash read" reply
+    const char* normalForm;  // the telnet and serial response, normalised
+    bool labelBeforeValue;   // normalForm reads a label first
 };
 
 constexpr CapabilityQuery kHwSupport{"cat /proc/%s/mib_rf | grep MIMO_TR_hw_support",

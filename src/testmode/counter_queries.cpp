@@ -1,8 +1,8 @@
 // The counter and sensor queries: packet counters, thermal meter and TSSI,
 // each scanned out of the board's answer in the form of its connection mode:
 // UDP has its own reply form, telnet and serial share the normal form.
-#include "commands/command_catalogue.h"
 #include "commands/board_query.h"
+#include "commands/command_catalogue.h"
 #include "commands/response_scan.h"
 #include "testmode/command_runner.h"
 
@@ -19,7 +19,8 @@ constexpr int32_t kThermalWait = 1000;
 // The counters come in argument order: TXOK, TXFAIL, RXOK, CRCERROR. Each is
 // written as it is read, also when a later one fails. The normal form may
 // carry a label before the counters.
-MPDLL_API int32_t MPDLL_CALL mp_query(DevContext* dev, int32_t* txOk, int32_t* txFail, int32_t* rxOk, int32_t* crcError) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL mp_query(DevContext* dev, int32_t* txOk, int32_t* txFail, int32_t* rxOk,
+                                      int32_t* crcError) MPDLL_NOEXCEPT {
     if (dev == nullptr || txOk == nullptr || txFail == nullptr || rxOk == nullptr || crcError == nullptr) {
         return MPDLL_E_ARGUMENT;
     }

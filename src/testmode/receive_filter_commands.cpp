@@ -63,7 +63,8 @@ MPDLL_API int32_t MPDLL_CALL mp_arx_filter_bssid(DevContext* dev, const char* ad
 // The report lists SA before DA; the outputs take DA, SA, BSSID. Each output
 // is 18 bytes and is written as its field is read, also when a later field
 // fails. Over UDP the report is not read and the outputs keep their texts.
-MPDLL_API int32_t MPDLL_CALL mp_arx_filter_print(DevContext* dev, char* daOut, char* saOut, char* bssidOut) MPDLL_NOEXCEPT {
+MPDLL_API int32_t MPDLL_CALL mp_arx_filter_print(DevContext* dev, char* daOut, char* saOut,
+                                                 char* bssidOut) MPDLL_NOEXCEPT {
     if (dev == nullptr || daOut == nullptr || saOut == nullptr || bssidOut == nullptr) return MPDLL_E_ARGUMENT;
     std::int32_t chipFlag = 0;
     read_board_names(*dev, chipFlag);

@@ -37,7 +37,7 @@ inline void mask_secret(std::span<char> text, std::string_view secret) noexcept 
 // characters and a terminator. What does not fit is cut, and the cut is
 // remembered, so a line that lost its end can be refused instead of sent.
 class TextComposer {
-public:
+  public:
     // Starts out as the empty text (out[0] is set to NUL when out has room).
     explicit TextComposer(std::span<char> out) noexcept;
     TextComposer& append(std::string_view text) noexcept;
@@ -55,13 +55,13 @@ public:
     // The terminated text ("" when out had no room at all).
     const char* c_str() const noexcept { return out_.empty() ? "" : out_.data(); }
 
-protected:
+  protected:
     // Takes over the text and its state from `from`; out already holds a
     // copy of from's characters.
     TextComposer(std::span<char> out, const TextComposer& from) noexcept
         : out_(out), length_(from.length_), fits_(from.fits_) {}
 
-private:
+  private:
     std::span<char> out_;
     std::size_t length_ = 0;
     bool fits_;
@@ -85,7 +85,7 @@ template <std::size_t Size>
 class FixedText : private TextBuffer<Size>, public TextComposer {
     static_assert(Size > 1);
 
-public:
+  public:
     FixedText() noexcept : TextComposer(this->chars) {}
     FixedText(const FixedText& other) noexcept : TextBuffer<Size>(other), TextComposer(this->chars, other) {}
     FixedText& operator=(const FixedText&) = delete;

@@ -23,7 +23,7 @@ std::string tool(const std::string& rest) { return "iwpriv wlan0 " + rest; }
 // A board per test, serving every transport, and a record opened on it over
 // the transport under test.
 class BoardCommands : public ::testing::TestWithParam<int32_t> {
-protected:
+  protected:
     void SetUp() override { open_board(mpboard::Options{}); }
 
     void open_board(mpboard::Options options, const char* ifName = "", const char* toolPath = "") {
@@ -162,7 +162,8 @@ TEST_P(BoardCommands, ChipCapability) {
     ASSERT_EQ(MPDLL_OK, GetHwSupport(dev(), support.data()));
     EXPECT_STREQ(udp() ? "c-cut" : "C-CUT", version.data());  // the normal form is upper case
     EXPECT_STREQ("3", support.data());
-    const Lines queries{"cat /proc/wlan0/mib_rf | grep chipVersion", "cat /proc/wlan0/mib_rf | grep MIMO_TR_hw_support"};
+    const Lines queries{"cat /proc/wlan0/mib_rf | grep chipVersion",
+                        "cat /proc/wlan0/mib_rf | grep MIMO_TR_hw_support"};
     const Lines expected = udp() ? Lines{queries[0], "flash read", queries[1], "flash read"} : queries;
     EXPECT_EQ(expected, board_->commands());
 }

@@ -51,7 +51,8 @@ TEST_P(TelnetLink, OpensRunsCommandsAndCloses) {
     ASSERT_EQ(OpenDev(dev.get()), 0);
     EXPECT_TRUE(board.test_mode()) << "first command not run in the shell";
     EXPECT_EQ(send(dev.get(), "flash get THER"), "\r\nTHER=30\r\n");
-    EXPECT_EQ(send(dev.get(), "iwpriv wlan0 mp_query"), "\r\nwlan0     mp_query:Tx OK:0, Tx Fail:0, Rx OK:0, CRC error:0\r\n");
+    EXPECT_EQ(send(dev.get(), "iwpriv wlan0 mp_query"),
+              "\r\nwlan0     mp_query:Tx OK:0, Tx Fail:0, Rx OK:0, CRC error:0\r\n");
     EXPECT_EQ(board.commands(),
               (std::vector<std::string>{"iwpriv wlan0 mp_start", "flash get THER", "iwpriv wlan0 mp_query"}));
     EXPECT_EQ(CloseDev(dev.get(), 2), 0);

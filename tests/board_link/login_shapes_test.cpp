@@ -129,7 +129,8 @@ TEST_P(LoginShapes, OpenSucceedsOnlyWithAShell) {
         << "lastReceived is what the board said after the last login line: " << received;
 
     if (shape.status == MPDLL_OK) {
-        EXPECT_TRUE(link.board().commands().empty()) << "a login line reached the shell: " << link.board().commands()[0];
+        EXPECT_TRUE(link.board().commands().empty())
+            << "a login line reached the shell: " << link.board().commands()[0];
         if (shape.then == Then::shellAnswers) {
             char answer[256] = {};
             EXPECT_EQ(SendCommand(dev.get(), "flash get THER", answer, sizeof answer, 0, 0), MPDLL_OK);

@@ -27,7 +27,7 @@ std::string tool(const std::string& rest) { return "iwpriv wlan0 " + rest; }
 // A board of its own per test, serving every transport, and a record opened
 // on it over the transport under test and in test mode.
 class BoardSession {
-protected:
+  protected:
     void open(int32_t mode) {
         mode_ = mode;
         BoardSetup setup;
@@ -64,14 +64,14 @@ protected:
 
 // Every test once per transport.
 class BoardProcedures : public BoardSession, public ::testing::TestWithParam<int32_t> {
-protected:
+  protected:
     void SetUp() override { open(GetParam()); }
     void TearDown() override { close(); }
 };
 
 // Tests of what only the UDP path does.
 class UdpBoardProcedures : public BoardSession, public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { open(MPDLL_MODE_UDP); }
     void TearDown() override { close(); }
 };
@@ -79,15 +79,15 @@ protected:
 TEST_P(BoardProcedures, TransmitTestLines) {
     ASSERT_EQ(MPDLL_OK, TxStart(dev(), 2, 1, 0, "6", "54M", "A", 30, 20, 100, 0));
     ASSERT_EQ(MPDLL_OK, TxStop(dev()));
-    EXPECT_EQ((Lines{tool("mp_bandwidth 40M=1,shortGI=0"), tool("mp_channel 6"), tool("mp_rate 108"),
-                     tool("mp_ant_tx A"), tool("mp_txpower patha=30,pathb=20"),
-                     tool("mp_ctx count=100,stone,background"), tool("mp_ctx stop")}),
-              board_->commands());
+    EXPECT_EQ(
+        (Lines{tool("mp_bandwidth 40M=1,shortGI=0"), tool("mp_channel 6"), tool("mp_rate 108"), tool("mp_ant_tx A"),
+               tool("mp_txpower patha=30,pathb=20"), tool("mp_ctx count=100,stone,background"), tool("mp_ctx stop")}),
+        board_->commands());
 }
 
 TEST_P(BoardProcedures, ReceiveTestLinesAndCounters) {
-    ASSERT_EQ(MPDLL_OK, RxStartWithFilter(dev(), 0, 1, "11", "B", "00:E0:4C:00:00:02", "00:E0:4C:00:00:01",
-                                          "00:E0:4C:00:00:03"));
+    ASSERT_EQ(MPDLL_OK,
+              RxStartWithFilter(dev(), 0, 1, "11", "B", "00:E0:4C:00:00:02", "00:E0:4C:00:00:01", "00:E0:4C:00:00:03"));
     int32_t rxOk = -1, crcError = -1;
     for (int query = 0; query < 2; ++query) {
         ASSERT_EQ(MPDLL_OK, RxQuery(dev(), &rxOk, &crcError));
@@ -103,8 +103,8 @@ TEST_P(BoardProcedures, ReceiveTestLinesAndCounters) {
     EXPECT_EQ((Lines{tool("mp_bandwidth 40M=0,shortGI=1"), tool("mp_channel 11"), tool("mp_ant_rx B"),
                      tool("mp_arx filter_init"), tool("mp_arx filter_SA=00:E0:4C:00:00:01"),
                      tool("mp_arx filter_DA=00:E0:4C:00:00:02"), tool("mp_arx filter_BSSID=00:E0:4C:00:00:03"),
-                     tool("mp_arx start"), tool("mp_query"), tool("mp_query"), tool("mp_arx start"),
-                     tool("mp_query"), tool("mp_arx filter_clean"), tool("mp_arx stop"), tool("mp_arx filter_clean"),
+                     tool("mp_arx start"), tool("mp_query"), tool("mp_query"), tool("mp_arx start"), tool("mp_query"),
+                     tool("mp_arx filter_clean"), tool("mp_arx stop"), tool("mp_arx filter_clean"),
                      tool("mp_bandwidth 40M=1,shortGI=0"), tool("mp_channel 36"), tool("mp_ant_rx AB"),
                      tool("mp_arx start")}),
               board_->commands());
@@ -151,9 +151,9 @@ TEST_P(BoardProcedures, FlashSetThenGet) {
     ASSERT_EQ(MPDLL_OK, FlashGet(dev(), "HW_TX_POWER_CCK_A", value.data()));
     EXPECT_STREQ("2A2B2C2D", value.data());
     EXPECT_EQ("2A2B2C2D", board_->flash_value("HW_TX_POWER_CCK_A"));
-    const Lines expected = udp() ? Lines{"flash set HW_TX_POWER_CCK_A 2A2B2C2D", "flash get HW_TX_POWER_CCK_A",
-                                         "flash read"}
-                                 : Lines{"flash set HW_TX_POWER_CCK_A 2A2B2C2D", "flash get HW_TX_POWER_CCK_A"};
+    const Lines expected =
+        udp() ? Lines{"flash set HW_TX_POWER_CCK_A 2A2B2C2D", "flash get HW_TX_POWER_CCK_A", "flash read"}
+              : Lines{"flash set HW_TX_POWER_CCK_A 2A2B2C2D", "flash get HW_TX_POWER_CCK_A"};
     EXPECT_EQ(expected, board_->commands());
 }
 
@@ -165,8 +165,8 @@ TEST_P(BoardProcedures, FlashSetThenGet) {
 TEST_F(UdpBoardProcedures, PowerIndexTablesThroughFlash) {
     constexpr int32_t kCount = 3;
     int32_t t[10][kCount] = {{16, 42, 255}, {17, 99, 200}, {100, 120, 140}, {30, 60, 90}};
-    const int32_t differences[3][2][kCount] = {{{-1, 0, 7}, {1, -8, 2}}, {{3, 3, -3}, {7, 6, 5}},
-                                               {{0, -2, 4}, {-1, -2, -3}}};  // [group][A or B][entry]
+    const int32_t differences[3][2][kCount] = {
+        {{-1, 0, 7}, {1, -8, 2}}, {{3, 3, -3}, {7, 6, 5}}, {{0, -2, 4}, {-1, -2, -3}}};  // [group][A or B][entry]
     for (int g = 0; g < 3; ++g) {
         for (int i = 0; i < kCount; ++i) {
             t[4 + 2 * g][i] = t[2][i] + differences[g][0][i];
@@ -174,8 +174,8 @@ TEST_F(UdpBoardProcedures, PowerIndexTablesThroughFlash) {
         }
     }
     char texts[7][2 * kCount + 1];
-    ASSERT_EQ(0, HexPowerIndex(kCount, t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], t[9], texts[0],
-                               texts[1], texts[2], texts[3], texts[4], texts[5], texts[6]));
+    ASSERT_EQ(0, HexPowerIndex(kCount, t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], t[9], texts[0], texts[1],
+                               texts[2], texts[3], texts[4], texts[5], texts[6]));
     std::vector<std::vector<char>> readBack(7, std::vector<char>(kValueRoom));
     for (int k = 0; k < 7; ++k) {
         const std::string name = "HW_TX_POWER_TABLE_" + std::to_string(k);
@@ -184,8 +184,9 @@ TEST_F(UdpBoardProcedures, PowerIndexTablesThroughFlash) {
         ASSERT_STREQ(texts[k], readBack[k].data());
     }
     int32_t d[10][kCount] = {};
-    ASSERT_EQ(0, DecPowerIndex(kCount, readBack[0].data(), readBack[1].data(), readBack[2].data(), readBack[3].data(), readBack[4].data(), readBack[5].data(),
-                               readBack[6].data(), d[0], d[1], d[2], d[3], d[4], d[5], d[6], d[7], d[8], d[9]));
+    ASSERT_EQ(0, DecPowerIndex(kCount, readBack[0].data(), readBack[1].data(), readBack[2].data(), readBack[3].data(),
+                               readBack[4].data(), readBack[5].data(), readBack[6].data(), d[0], d[1], d[2], d[3], d[4],
+                               d[5], d[6], d[7], d[8], d[9]));
     for (int table = 0; table < 10; ++table) {
         EXPECT_EQ(std::vector<int32_t>(t[table], t[table] + kCount), std::vector<int32_t>(d[table], d[table] + kCount))
             << "table " << table;

@@ -19,12 +19,8 @@ TEST(SettingOutcome, ByFormAndReply) {
         std::int32_t status;
     };
     const Case cases[] = {
-        {true, "mp_rate ok", MPDLL_OK},
-        {true, "mp_rate OK", MPDLL_E_REPLY},
-        {true, "", MPDLL_E_REPLY},
-        {false, "", MPDLL_OK},
-        {false, "iwpriv: error", MPDLL_OK},
-        {false, "anything", MPDLL_OK},
+        {true, "mp_rate ok", MPDLL_OK}, {true, "mp_rate OK", MPDLL_E_REPLY}, {true, "", MPDLL_E_REPLY},
+        {false, "", MPDLL_OK},          {false, "iwpriv: error", MPDLL_OK},  {false, "anything", MPDLL_OK},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(read_answer(c.udp ? kSetting.udp : kSetting.shell, c.reply), c.status)

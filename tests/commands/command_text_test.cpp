@@ -55,24 +55,24 @@ TEST_P(Catalogue, RawAndWithDefaultNamesGiveTheStoredText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, Catalogue,
-    ::testing::Values(
-        CatalogueEntry{0, "iwpriv wlan0 mp_start"}, CatalogueEntry{1, "iwpriv wlan0 mp_stop"},
-        CatalogueEntry{2, "iwpriv wlan0 mp_rate %d"}, CatalogueEntry{3, "iwpriv wlan0 mp_channel %d"},
-        CatalogueEntry{4, "iwpriv wlan0 mp_bandwidth 40M=%d,shortGI=%d"},
-        CatalogueEntry{5, "iwpriv wlan0 mp_txpower patha=%d,pathb=%d"},
-        CatalogueEntry{6, "iwpriv wlan0 mp_phypara xcap=%d"}, CatalogueEntry{7, "iwpriv wlan0 mp_bssid %s"},
-        CatalogueEntry{8, "iwpriv wlan0 mp_ant_tx %s"}, CatalogueEntry{9, "iwpriv wlan0 mp_ant_rx %s"},
-        CatalogueEntry{10, "iwpriv wlan0 mp_arx %s"}, CatalogueEntry{11, "filter_init"},
-        CatalogueEntry{12, "filter_clean"}, CatalogueEntry{13, "filter_DA=%s"}, CatalogueEntry{14, "filter_SA=%s"},
-        CatalogueEntry{15, "filter_BSSID=%s"}, CatalogueEntry{16, "start"}, CatalogueEntry{17, "stop"},
-        CatalogueEntry{18, "iwpriv wlan0 mp_ctx %s"}, CatalogueEntry{19, "pkt"}, CatalogueEntry{20, ""},
-        CatalogueEntry{21, "stone"}, CatalogueEntry{22, "cs"}, CatalogueEntry{23, "background"},
-        CatalogueEntry{24, "start"}, CatalogueEntry{25, "stop"}, CatalogueEntry{26, "iwpriv wlan0 mp_query"},
-        CatalogueEntry{27, "iwpriv wlan0 mp_pwrtrk %s"}, CatalogueEntry{28, "start"},
-        CatalogueEntry{29, "iwpriv wlan0 mp_ther"}, CatalogueEntry{30, "stop"},
-        CatalogueEntry{31, "iwpriv wlan0 mp_tssi"}, CatalogueEntry{32, "ther=%d"},
-        CatalogueEntry{33, "filter_print"}, CatalogueEntry{100, "iwpriv wlan0 mp_txpower %s"},
-        CatalogueEntry{101, "addbyrate"}));
+    ::testing::Values(CatalogueEntry{0, "iwpriv wlan0 mp_start"}, CatalogueEntry{1, "iwpriv wlan0 mp_stop"},
+                      CatalogueEntry{2, "iwpriv wlan0 mp_rate %d"}, CatalogueEntry{3, "iwpriv wlan0 mp_channel %d"},
+                      CatalogueEntry{4, "iwpriv wlan0 mp_bandwidth 40M=%d,shortGI=%d"},
+                      CatalogueEntry{5, "iwpriv wlan0 mp_txpower patha=%d,pathb=%d"},
+                      CatalogueEntry{6, "iwpriv wlan0 mp_phypara xcap=%d"},
+                      CatalogueEntry{7, "iwpriv wlan0 mp_bssid %s"}, CatalogueEntry{8, "iwpriv wlan0 mp_ant_tx %s"},
+                      CatalogueEntry{9, "iwpriv wlan0 mp_ant_rx %s"}, CatalogueEntry{10, "iwpriv wlan0 mp_arx %s"},
+                      CatalogueEntry{11, "filter_init"}, CatalogueEntry{12, "filter_clean"},
+                      CatalogueEntry{13, "filter_DA=%s"}, CatalogueEntry{14, "filter_SA=%s"},
+                      CatalogueEntry{15, "filter_BSSID=%s"}, CatalogueEntry{16, "start"}, CatalogueEntry{17, "stop"},
+                      CatalogueEntry{18, "iwpriv wlan0 mp_ctx %s"}, CatalogueEntry{19, "pkt"}, CatalogueEntry{20, ""},
+                      CatalogueEntry{21, "stone"}, CatalogueEntry{22, "cs"}, CatalogueEntry{23, "background"},
+                      CatalogueEntry{24, "start"}, CatalogueEntry{25, "stop"},
+                      CatalogueEntry{26, "iwpriv wlan0 mp_query"}, CatalogueEntry{27, "iwpriv wlan0 mp_pwrtrk %s"},
+                      CatalogueEntry{28, "start"}, CatalogueEntry{29, "iwpriv wlan0 mp_ther"},
+                      CatalogueEntry{30, "stop"}, CatalogueEntry{31, "iwpriv wlan0 mp_tssi"},
+                      CatalogueEntry{32, "ther=%d"}, CatalogueEntry{33, "filter_print"},
+                      CatalogueEntry{100, "iwpriv wlan0 mp_txpower %s"}, CatalogueEntry{101, "addbyrate"}));
 
 TEST(Catalogue, IdentifiersOutsideLeaveOutUntouchedButStillUpperCaseTheModel) {
     for (uint32_t id : {34u, 99u, 102u, 4294967295u}) {
@@ -94,8 +94,8 @@ struct NamesCase {
 
 // Names each case by what it puts in: interface "wlan1", tool "", entry 0.
 void PrintTo(const NamesCase& c, std::ostream* os) {
-    *os << "interface " << ::testing::PrintToString(c.ifName) << ", tool "
-        << ::testing::PrintToString(c.tool) << ", entry " << c.id;
+    *os << "interface " << ::testing::PrintToString(c.ifName) << ", tool " << ::testing::PrintToString(c.tool)
+        << ", entry " << c.id;
 }
 
 class NamesPutIn : public ::testing::TestWithParam<NamesCase> {};
@@ -205,7 +205,7 @@ TEST(OverlongText, ConversionWritesAtMost2047CharactersAndATerminator) {
         std::string text;
     };
     const Case cases[] = {
-        {"", std::string(3000, 'z')},                                  // the template itself is too long
+        {"", std::string(3000, 'z')},  // the template itself is too long
         {"a-much-longer-interface-name-than-five", "wlan0 " + std::string(2030, 'z')},  // the result is
     };
     for (const Case& k : cases) {
@@ -271,9 +271,9 @@ TEST(PutBoardNames, AreaSizesBoundTheResult) {
         }
         EXPECT_EQ(area[c.room], '#') << "nothing past the area";
         const std::size_t lineEnd = std::min<std::size_t>(c.room, 2048);
-        EXPECT_TRUE(std::all_of(area.begin() + static_cast<std::ptrdiff_t>(lineEnd), area.end(),
-                                [](char b) { return b == '#'; }))
-            << "nothing past a command line";
+        EXPECT_TRUE(std::all_of(area.begin() + static_cast<std::ptrdiff_t>(lineEnd), area.end(), [](char b) {
+            return b == '#';
+        })) << "nothing past a command line";
     }
 }
 

@@ -59,11 +59,8 @@ TEST(FormatLine, ResultIsBoundedByTheArea) {
         const char* line;  // nullptr: refused
     };
     const Case cases[] = {
-        {8, "ab %d", 1234, "ab 1234"},
-        {7, "ab %d", 1234, nullptr},
-        {4, "abcd", 0, nullptr},
-        {13, "x%d", INT32_MIN, "x-2147483648"},
-        {12, "x%d", INT32_MIN, nullptr},
+        {8, "ab %d", 1234, "ab 1234"},          {7, "ab %d", 1234, nullptr},     {4, "abcd", 0, nullptr},
+        {13, "x%d", INT32_MIN, "x-2147483648"}, {12, "x%d", INT32_MIN, nullptr},
     };
     for (const Case& c : cases) {
         std::array<char, 32> area{};
@@ -75,7 +72,8 @@ TEST(FormatLine, ResultIsBoundedByTheArea) {
         } else {
             EXPECT_EQ(area[c.room - 1], '\0') << "a cut text still ends within its area";
         }
-        for (std::size_t i = c.room; i < area.size(); ++i) ASSERT_EQ(area[i], kGuard) << c.templateText << " byte " << i;
+        for (std::size_t i = c.room; i < area.size(); ++i)
+            ASSERT_EQ(area[i], kGuard) << c.templateText << " byte " << i;
     }
 }
 
@@ -101,10 +99,18 @@ TEST(Compose, UnknownIdentifiersAndWrongArgumentsComposeNothingToSend) {
         {"thermal word", What::word, kPwrtrkTher, {LineArg(20)}, MPDLL_OK, "ther=20"},
         {"unknown word", What::word, 99, {}, MPDLL_E_COMMAND_ID, nullptr},
         {"address word without its address", What::word, kArxFilterDa, {}, MPDLL_E_ARGUMENT, nullptr},
-        {"thermal word with a text", What::word, kPwrtrkTher, {LineArg(std::string_view("20"))}, MPDLL_E_ARGUMENT,
+        {"thermal word with a text",
+         What::word,
+         kPwrtrkTher,
+         {LineArg(std::string_view("20"))},
+         MPDLL_E_ARGUMENT,
          nullptr},
-        {"address longer than a line", What::word, kArxFilterSa, {LineArg(std::string_view(tooLong))},
-         MPDLL_E_ARGUMENT, nullptr},
+        {"address longer than a line",
+         What::word,
+         kArxFilterSa,
+         {LineArg(std::string_view(tooLong))},
+         MPDLL_E_ARGUMENT,
+         nullptr},
     };
     for (const Case& c : cases) {
         DevContext dev{};

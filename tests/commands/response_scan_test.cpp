@@ -37,20 +37,19 @@ TEST_P(ScanInteger, ReadsLikeSscanf) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ScanInteger,
-    ::testing::Values(IntCase{"42", "%d", 1, 42}, IntCase{"  \t\r\n-17xyz", "%d", 1, -17},
-                      IntCase{"+8", "%d", 1, 8}, IntCase{"-", "%d", 0, 0}, IntCase{"- 5", "%d", 0, 0},
-                      IntCase{"", "%d", 0, 0}, IntCase{"   ", "%d", 0, 0}, IntCase{"x1", "%d", 0, 0},
-                      IntCase{"2147483647", "%d", 1, INT32_MAX}, IntCase{"-2147483648", "%d", 1, INT32_MIN},
-                      IntCase{"2147483648", "%d", 1, INT32_MAX}, IntCase{"-2147483649", "%d", 1, INT32_MIN},
+    ::testing::Values(IntCase{"42", "%d", 1, 42}, IntCase{"  \t\r\n-17xyz", "%d", 1, -17}, IntCase{"+8", "%d", 1, 8},
+                      IntCase{"-", "%d", 0, 0}, IntCase{"- 5", "%d", 0, 0}, IntCase{"", "%d", 0, 0},
+                      IntCase{"   ", "%d", 0, 0}, IntCase{"x1", "%d", 0, 0}, IntCase{"2147483647", "%d", 1, INT32_MAX},
+                      IntCase{"-2147483648", "%d", 1, INT32_MIN}, IntCase{"2147483648", "%d", 1, INT32_MAX},
+                      IntCase{"-2147483649", "%d", 1, INT32_MIN},
                       IntCase{"99999999999999999999999999999", "%d", 1, INT32_MAX},
-                      IntCase{"000000000000000000000000000012", "%d", 1, 12},
-                      IntCase{"T:5", "T:%d", 1, 5}, IntCase{"t:5", "T:%d", 0, 0},
-                      IntCase{"12 ", "%d ", 1, 12},
+                      IntCase{"000000000000000000000000000012", "%d", 1, 12}, IntCase{"T:5", "T:%d", 1, 5},
+                      IntCase{"t:5", "T:%d", 0, 0}, IntCase{"12 ", "%d ", 1, 12},
                       // vertical tab and form feed are white space too
                       IntCase{"\v\f-3", "%d", 1, -3}, IntCase{"\v\f", "%d", 0, 0},
                       // a width counts the sign: "%1d" leaves no room for a digit after it
                       IntCase{"-5", "%1d", 0, 0}, IntCase{"-56", "%2d", 1, -5}, IntCase{"1234", "%2d", 1, 12},
-                      IntCase{"7", "%0d", 1, 7},  // a zero width is no width
+                      IntCase{"7", "%0d", 1, 7},                             // a zero width is no width
                       IntCase{"7", "%", 0, 0}, IntCase{"7", "%12", 0, 0}));  // a format cut after '%' or its width
 
 TEST(Scan, TextEndsAtItsFirstNul) {
@@ -74,8 +73,8 @@ TEST(Scan, CountersInNormalFormWithAndWithoutPrefix) {
     std::array<char, 16> prefix{};
     const std::array withPrefix{Target::into(prefix), Target::number(&v[0]), Target::number(&v[1]),
                                 Target::number(&v[2]), Target::number(&v[3])};
-    EXPECT_EQ(scan("WLAN0MP_QUERY:TXOK:1,TXFAIL:-2,RXOK:300,CRCERROR:4",
-                   "%[^:]:TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d", withPrefix),
+    EXPECT_EQ(scan("WLAN0MP_QUERY:TXOK:1,TXFAIL:-2,RXOK:300,CRCERROR:4", "%[^:]:TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d",
+                   withPrefix),
               5);
     EXPECT_STREQ(prefix.data(), "WLAN0MP_QUERY");  // cut at 15 characters would show here
     EXPECT_EQ(v[0], 1);
@@ -84,8 +83,7 @@ TEST(Scan, CountersInNormalFormWithAndWithoutPrefix) {
     EXPECT_EQ(v[3], 4);
 
     // Without a prefix the first form stops after storing the prefix only.
-    EXPECT_EQ(scan("TXOK:9,TXFAIL:8,RXOK:7,CRCERROR:6", "%[^:]:TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d", withPrefix),
-              1);
+    EXPECT_EQ(scan("TXOK:9,TXFAIL:8,RXOK:7,CRCERROR:6", "%[^:]:TXOK:%d,TXFAIL:%d,RXOK:%d,CRCERROR:%d", withPrefix), 1);
     EXPECT_EQ(v[0], 1);
 }
 
@@ -171,11 +169,11 @@ TEST(Scan, TextStopsAtWhiteSpaceAndBelOnlyWhenAsked) {
 TEST(Scan, TargetsThatDoNotFitEndTheScan) {
     std::array<char, 8> text{};
     std::int32_t value = 0;
-    EXPECT_EQ(scan("5 x", "%d %s", std::array{Target::number(&value)}), 1);       // targets run out
-    EXPECT_EQ(scan("5", "%d", std::array{Target::into(text)}), 0);                // text target for %d
-    EXPECT_EQ(scan("x", "%s", std::array{Target::number(&value)}), 0);            // integer target for %s
+    EXPECT_EQ(scan("5 x", "%d %s", std::array{Target::number(&value)}), 1);          // targets run out
+    EXPECT_EQ(scan("5", "%d", std::array{Target::into(text)}), 0);                   // text target for %d
+    EXPECT_EQ(scan("x", "%s", std::array{Target::number(&value)}), 0);               // integer target for %s
     EXPECT_EQ(scan("7 y", "%d %s", std::array{Target::skip(), Target::skip()}), 2);  // dropped but counted
-    EXPECT_EQ(scan("5", "%x", std::array{Target::number(&value)}), 0);            // unknown directive
+    EXPECT_EQ(scan("5", "%x", std::array{Target::number(&value)}), 0);               // unknown directive
 }
 
 // Directives that are cut or malformed end the scan where they stand; no
@@ -188,10 +186,8 @@ TEST(Scan, MalformedDirectivesEndTheScan) {
         int count;
     };
     const Case cases[] = {
-        {"bracket at the end", "5 ab", "%d %[", 1},
-        {"bracket without caret", "5 ab]", "%d %[a]", 1},
-        {"bracket without closing", "5 ab", "%d %[^a", 1},
-        {"bracket with two excluded", "5 ab", "%d %[^ab]", 1},
+        {"bracket at the end", "5 ab", "%d %[", 1},        {"bracket without caret", "5 ab]", "%d %[a]", 1},
+        {"bracket without closing", "5 ab", "%d %[^a", 1}, {"bracket with two excluded", "5 ab", "%d %[^ab]", 1},
         {"percent at the end", "5 ab", "%d %", 1},
     };
     for (const Case& c : cases) {

@@ -128,7 +128,7 @@ struct CloseCounter {
 };
 
 class CloseDevTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CloseCounter::sockets.clear();
         CloseCounter::serialCloses = 0;
@@ -156,14 +156,11 @@ struct CloseCase {
 TEST_F(CloseDevTest, ClosesOnlyWhatIsOpenAndNamed) {
     constexpr MpSocket kUdp = 11, kAux = 12, kTelnet = 13;
     const std::vector<CloseCase> cases = {
-        {1, 1, 1, 0, 0, {kUdp, kAux}, 0},
-        {1, 1, 2, 1, 1, {}, 0},          // only UDP open: closes nothing, clears nothing of mode
-        {1, 2, 2, 1, 0, {}, 0},          // bit 2 of mode cleared although telnet was not open
-        {2, 2, 7, 0, 0, {kTelnet}, 0},
-        {4, 4, 4, 0, 0, {}, 1},
-        {7, 7, 5, 2, 2, {kUdp, kAux}, 1},
-        {0, 4, 4, 0, 0, {}, 0},
-        {2, 2, 0, 2, 2, {}, 0},
+        {1, 1, 1, 0, 0, {kUdp, kAux}, 0}, {1, 1, 2, 1, 1, {}, 0},  // only UDP open: closes nothing, clears nothing of
+                                                                   // mode
+        {1, 2, 2, 1, 0, {}, 0},                                    // bit 2 of mode cleared although telnet was not open
+        {2, 2, 7, 0, 0, {kTelnet}, 0},    {4, 4, 4, 0, 0, {}, 1}, {7, 7, 5, 2, 2, {kUdp, kAux}, 1},
+        {0, 4, 4, 0, 0, {}, 0},           {2, 2, 0, 2, 2, {}, 0},
     };
     for (const CloseCase& c : cases) {
         CloseCounter::sockets.clear();

@@ -10,14 +10,14 @@
 #include <gtest/gtest.h>
 
 #include "connection/open_trace.h"
-#include "support/loopback_peer.h"
 #include "mpdll/mpdll.h"
+#include "support/loopback_peer.h"
 
 namespace connection_test {
 namespace {
 
 class TraceOn : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ::setenv("MPDLL_TRACE", "1", 1); }
     void TearDown() override { ::unsetenv("MPDLL_TRACE"); }
 };
@@ -74,7 +74,8 @@ TEST_F(TraceOn, AFailedTelnetOpenSaysWhy) {
     EXPECT_EQ(OpenDev(&dev), MPDLL_E_OPEN);
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("open failed at password after "), std::string::npos) << said;
-    EXPECT_NE(said.find("the login was refused; last heard \"board login: admin\\r\\nPassword: \\r\\nLogin incorrect\\r\\nboard login: \""),
+    EXPECT_NE(said.find("the login was refused; last heard \"board login: admin\\r\\nPassword: \\r\\nLogin "
+                        "incorrect\\r\\nboard login: \""),
               std::string::npos)
         << said;
     EXPECT_EQ(said.find("s3cret"), std::string::npos);

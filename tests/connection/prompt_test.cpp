@@ -24,11 +24,11 @@ TEST(RcvPrompt, OffsetsAndLineEndVariants) {
         {"# ", "ls\r\nfile\r\n", 0, -1},
         {"# ", "no prompt here", MPDLL_WAIT_QUIET, 0},
         {"", "anything", 0, 0},
-        {"\n\r# ", "out\r\n# ", 0, 3},      // configured LF CR matches CR LF
-        {"\r\n# ", "out\n\r# ", 0, 3},      // and the reverse
+        {"\n\r# ", "out\r\n# ", 0, 3},  // configured LF CR matches CR LF
+        {"\r\n# ", "out\n\r# ", 0, 3},  // and the reverse
         {"\r\n# ", "out\r\n# ", 0, 3},
         {"\r\n# ", "out\n# ", 0, -1},
-        {"Board>", "board>", 0, -1},        // case-sensitive
+        {"Board>", "board>", 0, -1},         // case-sensitive
         {"a\n\rb\n\r", "a\r\nb\n\r", 0, 0},  // only the first line end is turned
         {"a\n\rb\n\r", "a\r\nb\r\n", 0, -1},
     };

@@ -31,11 +31,7 @@ TEST(NormalForm, WritesOnlyWhatTheAreaHolds) {
         const char* normal;
     };
     const Case cases[] = {
-        {0, "a b", ""},
-        {1, "a b", ""},
-        {2, " a b", "A"},
-        {8, "Tx OK: 5\r\n", "TXOK:5"},
-        {4, "\t\t\tmp_ther", "MP_"},
+        {0, "a b", ""}, {1, "a b", ""}, {2, " a b", "A"}, {8, "Tx OK: 5\r\n", "TXOK:5"}, {4, "\t\t\tmp_ther", "MP_"},
     };
     for (const Case& c : cases) {
         std::array<char, 16> area;
@@ -54,9 +50,9 @@ TEST(FormatBuffer, NormalFormTable) {
         {" a b\r\n c\t", 32, "ABC"},
         {"", 8, ""},
         {"Tx OK:5, Tx Fail:0, Rx OK:7, CRC error:1", 64, "TXOK:5,TXFAIL:0,RXOK:7,CRCERROR:1"},
-        {"data: 12\a\r\n", 16, "DATA:12\a"},              // BEL stays
-        {"caf\xe9 z{}", 16, "CAF\xe9Z{}"},                // only a to z change
-        {"abcde", 3, "AB"},                                // cut to fit, terminated
+        {"data: 12\a\r\n", 16, "DATA:12\a"},  // BEL stays
+        {"caf\xe9 z{}", 16, "CAF\xe9Z{}"},    // only a to z change
+        {"abcde", 3, "AB"},                   // cut to fit, terminated
         {"abcde", 1, ""},
         {"  ab", 2, "A"},
     };
@@ -86,8 +82,8 @@ TEST(FormatBuffer, RejectsNullAndEmptyBuffers) {
 
 TEST(IsBufferOk, LowerCaseOkAnywhere) {
     const std::vector<std::pair<const char*, int32_t>> cases = {
-        {"ok", MPDLL_OK},         {"token", MPDLL_OK}, {"set ok\a", MPDLL_OK}, {"OK", MPDLL_E_REPLY},
-        {"Ok", MPDLL_E_REPLY},    {"o k", MPDLL_E_REPLY}, {"", MPDLL_E_REPLY},
+        {"ok", MPDLL_OK},      {"token", MPDLL_OK},    {"set ok\a", MPDLL_OK}, {"OK", MPDLL_E_REPLY},
+        {"Ok", MPDLL_E_REPLY}, {"o k", MPDLL_E_REPLY}, {"", MPDLL_E_REPLY},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(IsBufferOk(text), expected) << text;
     EXPECT_EQ(IsBufferOk(nullptr), MPDLL_E_ARGUMENT);
@@ -127,7 +123,7 @@ TEST(FormatReceiveData, CutsTheEchoWhenThereAndThePromptByPosition) {
         {"X\r\n1\r\nP", "X", "P", 1, "\r\n1\r\nP"},
         {"X\r\n1\r\nP", "X", "P", 0x201, "\r\n1\r\nP"},  // only the low 8 bits count
         {"X\r\n1\r\nP", "X", "P", 2, "\r\n1\r\n"},
-        {"ab", "abc", "#", 0, "ab"},                     // shorter than command plus prompt: whole
+        {"ab", "abc", "#", 0, "ab"},  // shorter than command plus prompt: whole
         {"abc", "abc", "# ", 0, "abc"},
         {"abc# ", "abc", "# ", 0, ""},
         {"ls\r\nfile\r\n", "ls", "", 0, "\r\nfile\r\n"},

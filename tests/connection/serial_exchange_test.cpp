@@ -20,11 +20,10 @@
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 #include "support/pseudo_terminal.h"
-#include "text/buffer_sizes.h"
 #include "support/stopwatch.h"
+#include "text/buffer_sizes.h"
 
 namespace {
-
 
 double thread_cpu_seconds() {
     rusage usage{};

@@ -29,28 +29,33 @@ struct PortLog {
 const MpHandle kPort = reinterpret_cast<MpHandle>(static_cast<std::intptr_t>(0x5150));
 
 const platform::SerialOps kLoggingPort{
-    .open = [](const char* name) {
-        PortLog::name = name;
-        return PortLog::opened ? kPort : platform::kInvalidHandle;
-    },
-    .set_queue_sizes = [](MpHandle, std::uint32_t in, std::uint32_t out) {
-        PortLog::inQueue = in;
-        PortLog::outQueue = out;
-        return true;
-    },
-    .set_timeouts = [](MpHandle, const MpCommTimeouts& t) {
-        PortLog::timeouts = t;
-        return true;
-    },
+    .open =
+        [](const char* name) {
+            PortLog::name = name;
+            return PortLog::opened ? kPort : platform::kInvalidHandle;
+        },
+    .set_queue_sizes =
+        [](MpHandle, std::uint32_t in, std::uint32_t out) {
+            PortLog::inQueue = in;
+            PortLog::outQueue = out;
+            return true;
+        },
+    .set_timeouts =
+        [](MpHandle, const MpCommTimeouts& t) {
+            PortLog::timeouts = t;
+            return true;
+        },
     .set_line = [](MpHandle, const MpDcb&) { return true; },
-    .purge = [](MpHandle, unsigned mask) {
-        PortLog::purged |= mask;
-        return true;
-    },
-    .status = [](MpHandle, std::uint32_t* in, std::uint32_t* out) {
-        *in = *out = 0;
-        return true;
-    },
+    .purge =
+        [](MpHandle, unsigned mask) {
+            PortLog::purged |= mask;
+            return true;
+        },
+    .status =
+        [](MpHandle, std::uint32_t* in, std::uint32_t* out) {
+            *in = *out = 0;
+            return true;
+        },
     .wait_input = [](MpHandle, int) {},
     .read = [](MpHandle, char*, int, int) { return 0; },
     .write = [](MpHandle, const char*, int length) { return length; },
@@ -58,7 +63,7 @@ const platform::SerialOps kLoggingPort{
 };
 
 class SerialOpen : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         PortLog::opened = true;
         PortLog::timeouts = MpCommTimeouts{};
@@ -77,9 +82,7 @@ protected:
     }
 };
 
-bool same(const MpCommTimeouts& a, const MpCommTimeouts& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+bool same(const MpCommTimeouts& a, const MpCommTimeouts& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST_F(SerialOpen, CallersTimeoutsWhenAnyIsSetDefaultsOnlyWhenAllAreZero) {
     struct Case {
@@ -88,12 +91,9 @@ TEST_F(SerialOpen, CallersTimeoutsWhenAnyIsSetDefaultsOnlyWhenAllAreZero) {
         MpCommTimeouts used;
     };
     const Case cases[] = {
-        {"all zero", {0, 0, 0, 0, 0}, {100, 0, 0, 100, 500}},
-        {"read interval", {7, 0, 0, 0, 0}, {7, 0, 0, 0, 0}},
-        {"read multiplier", {0, 7, 0, 0, 0}, {0, 7, 0, 0, 0}},
-        {"read constant", {0, 0, 7, 0, 0}, {0, 0, 7, 0, 0}},
-        {"write multiplier", {0, 0, 0, 7, 0}, {0, 0, 0, 7, 0}},
-        {"write constant", {0, 0, 0, 0, 7}, {0, 0, 0, 0, 7}},
+        {"all zero", {0, 0, 0, 0, 0}, {100, 0, 0, 100, 500}},   {"read interval", {7, 0, 0, 0, 0}, {7, 0, 0, 0, 0}},
+        {"read multiplier", {0, 7, 0, 0, 0}, {0, 7, 0, 0, 0}},  {"read constant", {0, 0, 7, 0, 0}, {0, 0, 7, 0, 0}},
+        {"write multiplier", {0, 0, 0, 7, 0}, {0, 0, 0, 7, 0}}, {"write constant", {0, 0, 0, 0, 7}, {0, 0, 0, 0, 7}},
         {"all set", {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}},
     };
     for (const Case& c : cases) {

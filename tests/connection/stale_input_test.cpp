@@ -29,7 +29,9 @@ struct Peer {
 
 platform::SocketOps stand_in() {
     platform::SocketOps ops = platform::native_socket_ops();
-    ops.wait_readable = [](MpSocket, int) { return Peer::waiting > 0 ? platform::Wait::ready : platform::Wait::timeout; };
+    ops.wait_readable = [](MpSocket, int) {
+        return Peer::waiting > 0 ? platform::Wait::ready : platform::Wait::timeout;
+    };
     ops.recv = [](MpSocket, char*, int) { return Peer::read(); };
     ops.recv_from = [](MpSocket, char*, int, MpSockAddrIn*) { return Peer::read(); };
     ops.acknowledge_now = [](MpSocket) { ++Peer::acknowledgements; };

@@ -13,12 +13,11 @@
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 #include "support/loopback_peer.h"
-#include "text/buffer_sizes.h"
 #include "support/stopwatch.h"
+#include "text/buffer_sizes.h"
 
 namespace connection_test {
 namespace {
-
 
 // Opens a session to a board that asks no login and shows prompt at once,
 // then hands the connection to script.
@@ -75,7 +74,8 @@ TEST(TelnetExchange, KeepPromptKeepsOnlyWithTheLowByteOne) {
         int32_t keepPrompt;
         const char* expected;
     };
-    for (const Case& c : {Case{1, "\r\n7\r\n# "}, Case{0x101, "\r\n7\r\n# "}, Case{0, "\r\n7\r\n"}, Case{2, "\r\n7\r\n"}}) {
+    for (const Case& c :
+         {Case{1, "\r\n7\r\n# "}, Case{0x101, "\r\n7\r\n# "}, Case{0, "\r\n7\r\n"}, Case{2, "\r\n7\r\n"}}) {
         char response[64];
         EXPECT_EQ(SendCommand(session.dev.get(), "cat", response, sizeof response, c.keepPrompt, 0), MPDLL_OK);
         EXPECT_STREQ(response, c.expected) << "keepPrompt " << c.keepPrompt;
@@ -121,7 +121,8 @@ TEST(TelnetExchange, StalePromptWaitingBeforeTheCommandIsNotTakenAsItsAnswer) {
     Session session("# ", [&](PeerLink& link) {
         while (!opened) pause_ms(5);
         link.write("\r\n# ");  // an extra prompt, as a doubled CR produces
-        serve_shell(link, "# ", [](std::string_view line) { return std::string(line == "date" ? "Mon\r\n" : "?\r\n"); });
+        serve_shell(link, "# ",
+                    [](std::string_view line) { return std::string(line == "date" ? "Mon\r\n" : "?\r\n"); });
     });
     ASSERT_EQ(session.opened, MPDLL_OK);
     opened = true;

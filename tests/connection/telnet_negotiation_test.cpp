@@ -38,9 +38,9 @@ TEST(TelnetReplay, ReplyTable) {
         {bytes({IAC, SB, 3, '1', IAC}), bytes({IAC, SB, 3, '0', IAC, SE})},
         {bytes({IAC, SB, 24, '1', IAC}), ""},  // refused option: no reply
         {bytes({IAC, SB, 1, '2'}), ""},
-        {bytes({IAC, SB, 1}), ""},              // no fourth byte
-        {bytes({IAC, 241, 1}), ""},             // not a negotiation command
-        {bytes({IAC, DO}), ""},                 // shorter than 3 bytes
+        {bytes({IAC, SB, 1}), ""},   // no fourth byte
+        {bytes({IAC, 241, 1}), ""},  // not a negotiation command
+        {bytes({IAC, DO}), ""},      // shorter than 3 bytes
         {"", ""},
     };
     for (const ReplayCase& c : cases) {
@@ -134,7 +134,10 @@ TEST(TelnetStream, ReadsOptionsAndDataAcrossChunks) {
         {"cr_nul_line_end", {std::string("root\r\0Password: ", 16)}, "root\rPassword: ", ""},
         {"iac_alone_at_the_end", {"x" + bytes({IAC}), bytes({DO, 1}) + "y"}, "xy", bytes({IAC, WILL, 1})},
         {"option_byte_in_next_chunk", {bytes({IAC, WILL}), bytes({3}) + "login: "}, "login: ", bytes({IAC, DO, 3})},
-        {"subnegotiation_split", {bytes({IAC, SB, 1, '1'}), bytes({IAC, SE}) + "z"}, "z", bytes({IAC, SB, 1, '0', IAC, SE})},
+        {"subnegotiation_split",
+         {bytes({IAC, SB, 1, '1'}), bytes({IAC, SE}) + "z"},
+         "z",
+         bytes({IAC, SB, 1, '0', IAC, SE})},
         {"escaped_data_byte_split", {"a" + bytes({IAC}), bytes({IAC}) + "b"}, "a" + bytes({IAC}) + "b", ""},
     };
     for (const StreamCase& c : cases) {

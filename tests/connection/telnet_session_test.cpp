@@ -12,12 +12,11 @@
 
 #include "mpdll/mpdll.h"
 #include "support/loopback_peer.h"
-#include "text/buffer_sizes.h"
 #include "support/stopwatch.h"
+#include "text/buffer_sizes.h"
 
 namespace connection_test {
 namespace {
-
 
 const std::string kIac = "\xff";
 const std::string kDoEcho = "\xff\xfd\x01", kWillSga = "\xff\xfb\x03";
@@ -186,8 +185,18 @@ struct HangUpCase {
 
 TEST(TelnetSession, HangUpOrSilenceAtAnyStepFailsTheOpen) {
     const std::vector<HangUpCase> cases = {
-        {"during_the_negotiation", [](PeerLink& link) { link.write(kDoEcho); link.close(); }, 0, 1.0},
-        {"after_the_login_question", [](PeerLink& link) { link.write("login: "); link.close(); }, 0, 1.0},
+        {"during_the_negotiation",
+         [](PeerLink& link) {
+             link.write(kDoEcho);
+             link.close();
+         },
+         0, 1.0},
+        {"after_the_login_question",
+         [](PeerLink& link) {
+             link.write("login: ");
+             link.close();
+         },
+         0, 1.0},
         {"after_the_user_name",
          [](PeerLink& link) {
              link.write("login: ");

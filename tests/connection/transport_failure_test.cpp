@@ -11,8 +11,8 @@
 #include "mpdll/mpdll.h"
 #include "platform/native_ops.h"
 #include "platform/platform.h"
-#include "text/buffer_sizes.h"
 #include "support/swapped_platform_ops.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ namespace platform = mpdll::platform;
 constexpr int kConnectionReset = 104;
 
 class TransportFailure : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         sockets_ = platform::native_socket_ops();
         serial_ = platform::native_serial_ops();
@@ -50,7 +50,10 @@ protected:
 };
 
 TEST_F(TransportFailure, UnknownModeSendsNothingAndClearsEverything) {
-    sockets_.send = [](MpSocket, const char*, int) -> int { ADD_FAILURE() << "nothing may be sent"; return -1; };
+    sockets_.send = [](MpSocket, const char*, int) -> int {
+        ADD_FAILURE() << "nothing may be sent";
+        return -1;
+    };
     mpdll::last_exchange::record_sent("older line");
     EXPECT_EQ(send_command(0), MPDLL_E_MODE);
     EXPECT_EQ(send_command(3), MPDLL_E_MODE);
@@ -59,7 +62,10 @@ TEST_F(TransportFailure, UnknownModeSendsNothingAndClearsEverything) {
 }
 
 TEST_F(TransportFailure, NullArgumentsAreRejectedBeforeAnythingIsSent) {
-    sockets_.send = [](MpSocket, const char*, int) -> int { ADD_FAILURE() << "nothing may be sent"; return -1; };
+    sockets_.send = [](MpSocket, const char*, int) -> int {
+        ADD_FAILURE() << "nothing may be sent";
+        return -1;
+    };
     dev_->mode = MPDLL_MODE_TELNET;
     char response[8];
     EXPECT_EQ(SendCommand(nullptr, "ls", response, 8, 0, 0), MPDLL_E_ARGUMENT);
@@ -128,11 +134,15 @@ TEST_F(TransportFailure, UdpWaitAndReceiveFailures) {
     waits = 0;
     sockets_.send_to = [](MpSocket, const char*, int length, const MpSockAddrIn&) { return length; };
     // The first wait belongs to the discard of stale datagrams.
-    sockets_.wait_readable = [](MpSocket, int) { return ++waits == 1 ? platform::Wait::timeout : platform::Wait::failed; };
+    sockets_.wait_readable = [](MpSocket, int) {
+        return ++waits == 1 ? platform::Wait::timeout : platform::Wait::failed;
+    };
     EXPECT_EQ(send_command(MPDLL_MODE_UDP), MPDLL_E_TRANSPORT);
 
     waits = 0;
-    sockets_.wait_readable = [](MpSocket, int) { return ++waits == 1 ? platform::Wait::timeout : platform::Wait::ready; };
+    sockets_.wait_readable = [](MpSocket, int) {
+        return ++waits == 1 ? platform::Wait::timeout : platform::Wait::ready;
+    };
     sockets_.recv_from = [](MpSocket, char*, int, MpSockAddrIn*) { return -1; };
     EXPECT_EQ(send_command(MPDLL_MODE_UDP), MPDLL_E_TRANSPORT);
 }

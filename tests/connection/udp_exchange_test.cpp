@@ -19,8 +19,8 @@
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 #include "support/datagram_peer.h"
-#include "text/buffer_sizes.h"
 #include "support/stopwatch.h"
+#include "text/buffer_sizes.h"
 
 namespace {
 
@@ -28,10 +28,12 @@ constexpr uint16_t kBoardPort = 9034;
 
 // Answers each datagram with what reply() returns (nothing for an empty list).
 class UdpBoard : public mpdll::test::DatagramPeer {
-public:
+  public:
     UdpBoard(const char* ip, std::function<std::vector<std::string>(const std::string&)> reply)
         : DatagramPeer(ip, kBoardPort) {
-        answer([reply = std::move(reply)](const std::string& line) { return mpdll::test::DatagramReply{0, reply(line)}; });
+        answer([reply = std::move(reply)](const std::string& line) {
+            return mpdll::test::DatagramReply{0, reply(line)};
+        });
     }
 };
 

@@ -32,10 +32,10 @@ Tables tables_of(int32_t count, int32_t fill) {
 // Runs DecPowerIndex into tables that start out holding `fill`.
 Tables decode(int32_t count, const Texts& t, int32_t fill = -999) {
     Tables out = tables_of(count, fill);
-    EXPECT_EQ(0, DecPowerIndex(count, t[0].c_str(), t[1].c_str(), t[2].c_str(), t[3].c_str(), t[4].c_str(),
-                               t[5].c_str(), t[6].c_str(), out[0].data(), out[1].data(), out[2].data(),
-                               out[3].data(), out[4].data(), out[5].data(), out[6].data(), out[7].data(),
-                               out[8].data(), out[9].data()));
+    EXPECT_EQ(0,
+              DecPowerIndex(count, t[0].c_str(), t[1].c_str(), t[2].c_str(), t[3].c_str(), t[4].c_str(), t[5].c_str(),
+                            t[6].c_str(), out[0].data(), out[1].data(), out[2].data(), out[3].data(), out[4].data(),
+                            out[5].data(), out[6].data(), out[7].data(), out[8].data(), out[9].data()));
     return out;
 }
 
@@ -48,9 +48,9 @@ Texts encode(int32_t count, const Tables& in) {
         buffer.assign(room + kGuard, kGuardByte);
     }
     EXPECT_EQ(0, HexPowerIndex(count, in[0].data(), in[1].data(), in[2].data(), in[3].data(), in[4].data(),
-                               in[5].data(), in[6].data(), in[7].data(), in[8].data(), in[9].data(),
-                               buffers[0].data(), buffers[1].data(), buffers[2].data(), buffers[3].data(),
-                               buffers[4].data(), buffers[5].data(), buffers[6].data()));
+                               in[5].data(), in[6].data(), in[7].data(), in[8].data(), in[9].data(), buffers[0].data(),
+                               buffers[1].data(), buffers[2].data(), buffers[3].data(), buffers[4].data(),
+                               buffers[5].data(), buffers[6].data()));
     Texts texts;
     for (int k = 0; k < kTexts; ++k) {
         for (std::size_t g = room; g < room + kGuard; ++g) {
@@ -62,12 +62,10 @@ Texts encode(int32_t count, const Tables& in) {
 }
 
 const Texts kExampleTexts{"2A2B", "2C2D", "1A1B", "1C1D", "0F21", "8E70", "1D11"};
-const Tables kExampleTables{{{42, 43}, {44, 45}, {26, 27}, {28, 29}, {25, 28}, {28, 31}, {24, 27}, {20, 36},
-                             {23, 28}, {29, 30}}};
+const Tables kExampleTables{
+    {{42, 43}, {44, 45}, {26, 27}, {28, 29}, {25, 28}, {28, 31}, {24, 27}, {20, 36}, {23, 28}, {29, 30}}};
 
-TEST(PowerIndex, WorkedExampleDecodes) {
-    EXPECT_EQ(kExampleTables, decode(2, kExampleTexts));
-}
+TEST(PowerIndex, WorkedExampleDecodes) { EXPECT_EQ(kExampleTables, decode(2, kExampleTexts)); }
 
 TEST(PowerIndex, WorkedExampleEncodesWithBlankForZeroFirstDigit) {
     const Texts expected{"2A2B", "2C2D", "1A1B", "1C1D", " F21", "8E70", "1D11"};
@@ -139,7 +137,7 @@ TEST(Hex2Dec, EntryForms) {
         const char* entry;
         int32_t expected;  // -999: left unchanged
     } cases[] = {
-        {" 5", 5},   {"5 ", 5},    {"ff", 255}, {"-F", -15}, {"+1", 1},  {"5x", 5},  {"0x", 0},
+        {" 5", 5},    {"5 ", 5},    {"ff", 255}, {"-F", -15},  {"+1", 1},    {"5x", 5},  {"0x", 0},
         {"x5", -999}, {"  ", -999}, {"-", -999}, {"--", -999}, {"g1", -999}, {"\t7", 7},
     };
     for (const auto& c : cases) {
@@ -190,10 +188,12 @@ TEST(DiffDec2Hex, DecimalToDigit) {
         const char* text;
         char digit;
     } cases[] = {
-        {"-8", '8'}, {"-7", '9'}, {"-6", 'A'}, {"-5", 'B'}, {"-4", 'C'}, {"-3", 'D'}, {"-2", 'E'},
-        {"-1", 'F'}, {"0", '0'},  {"1", '1'},  {"6", '6'},  {"7", '7'},  {"8", '0'},  {"-9", '0'},
-        {"100", '0'}, {"12abc", '0'}, {"", '0'}, {"abc", '0'}, {" \t-3", 'D'}, {"+7", '7'}, {"5x", '5'},
-        {"4294967295", '0'}, {"-4294967297", '0'}, {"99999999999999999999999", '0'},
+        {"-8", '8'}, {"-7", '9'},         {"-6", 'A'},          {"-5", 'B'},
+        {"-4", 'C'}, {"-3", 'D'},         {"-2", 'E'},          {"-1", 'F'},
+        {"0", '0'},  {"1", '1'},          {"6", '6'},           {"7", '7'},
+        {"8", '0'},  {"-9", '0'},         {"100", '0'},         {"12abc", '0'},
+        {"", '0'},   {"abc", '0'},        {" \t-3", 'D'},       {"+7", '7'},
+        {"5x", '5'}, {"4294967295", '0'}, {"-4294967297", '0'}, {"99999999999999999999999", '0'},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.digit, DiffDec2Hex(c.text)) << "\"" << c.text << "\"";
@@ -206,9 +206,15 @@ TEST(HexPowerIndex, DifferenceEntries) {
         int32_t dA, dB;
         const char* entry;
     } cases[] = {
-        {-1, 2, "2F"}, {-8, -8, "88"}, {0, 0, " 0"}, {7, 0, " 7"},
+        {-1, 2, "2F"},
+        {-8, -8, "88"},
+        {0, 0, " 0"},
+        {7, 0, " 7"},
         // Differences without a 4-bit form are written as the digit 0.
-        {8, 1, "10"}, {-9, 0, " 0"}, {3, 8, " 3"}, {0, INT_MIN, " 0"},
+        {8, 1, "10"},
+        {-9, 0, " 0"},
+        {3, 8, " 3"},
+        {0, INT_MIN, " 0"},
     };
     for (const auto& c : cases) {
         Tables tables = tables_of(1, 0);
@@ -229,7 +235,7 @@ TEST(HexPowerIndex, PlainAndBaseValuesAreClampedToOneByte) {
     struct Case {
         int32_t value;
         const char* entry;
-    } cases[] = {{0, " 0"}, {5, " 5"}, {15, " F"}, {16, "10"}, {255, "FF"},
+    } cases[] = {{0, " 0"},   {5, " 5"},    {15, " F"},      {16, "10"}, {255, "FF"},
                  {256, "FF"}, {4096, "FF"}, {INT_MAX, "FF"}, {-1, " 0"}, {INT_MIN, " 0"}};
     for (const auto& c : cases) {
         Tables tables = tables_of(2, 0x22);
@@ -262,9 +268,9 @@ TEST(HexPowerIndex, NullPointerWritesNothing) {
         text.fill(kGuardByte);
     }
     EXPECT_EQ(0, HexPowerIndex(1, tables[0].data(), tables[1].data(), tables[2].data(), tables[3].data(),
-                               tables[4].data(), tables[5].data(), tables[6].data(), tables[7].data(),
-                               tables[8].data(), tables[9].data(), out[0].data(), out[1].data(), out[2].data(),
-                               out[3].data(), out[4].data(), out[5].data(), nullptr));
+                               tables[4].data(), tables[5].data(), tables[6].data(), tables[7].data(), tables[8].data(),
+                               tables[9].data(), out[0].data(), out[1].data(), out[2].data(), out[3].data(),
+                               out[4].data(), out[5].data(), nullptr));
     for (const auto& text : out) {
         EXPECT_EQ(kGuardByte, text[0]);
     }
@@ -281,8 +287,8 @@ TEST(PowerIndex, AnyOneMissingPointerDoesNothing) {
         std::array<int32_t*, kTables> out{};
         for (int k = 0; k < kTexts; ++k) in[k] = k == missing ? nullptr : texts[k].c_str();
         for (int k = 0; k < kTables; ++k) out[k] = kTexts + k == missing ? nullptr : tables[k].data();
-        EXPECT_EQ(0, DecPowerIndex(2, in[0], in[1], in[2], in[3], in[4], in[5], in[6], out[0], out[1], out[2],
-                                   out[3], out[4], out[5], out[6], out[7], out[8], out[9]));
+        EXPECT_EQ(0, DecPowerIndex(2, in[0], in[1], in[2], in[3], in[4], in[5], in[6], out[0], out[1], out[2], out[3],
+                                   out[4], out[5], out[6], out[7], out[8], out[9]));
         EXPECT_EQ(tables, tables_of(2, -999)) << "decoding without pointer " << missing;
 
         Tables values = kExampleTables;
@@ -292,8 +298,8 @@ TEST(PowerIndex, AnyOneMissingPointerDoesNothing) {
         std::array<char*, kTexts> to{};
         for (int k = 0; k < kTables; ++k) from[k] = k == missing ? nullptr : values[k].data();
         for (int k = 0; k < kTexts; ++k) to[k] = kTables + k == missing ? nullptr : hex[k].data();
-        EXPECT_EQ(0, HexPowerIndex(2, from[0], from[1], from[2], from[3], from[4], from[5], from[6], from[7],
-                                   from[8], from[9], to[0], to[1], to[2], to[3], to[4], to[5], to[6]));
+        EXPECT_EQ(0, HexPowerIndex(2, from[0], from[1], from[2], from[3], from[4], from[5], from[6], from[7], from[8],
+                                   from[9], to[0], to[1], to[2], to[3], to[4], to[5], to[6]));
         for (const auto& text : hex) {
             EXPECT_EQ(std::string(text.data(), text.size()), std::string(8, kGuardByte))
                 << "encoding without pointer " << missing;

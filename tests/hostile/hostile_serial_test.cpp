@@ -17,8 +17,8 @@
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 #include "support/pseudo_terminal.h"
-#include "support/swapped_platform_ops.h"
 #include "support/stopwatch.h"
+#include "support/swapped_platform_ops.h"
 
 namespace mpdll::test {
 namespace {
@@ -33,7 +33,6 @@ struct DripCase {
     double limitSeconds;  // the receive limit plus the waits SendCommand and the receive sleep
 };
 void PrintTo(const DripCase& c, std::ostream* os) { *os << c.name; }
-
 
 class DrippingConsole : public ::testing::TestWithParam<DripCase> {};
 
@@ -93,7 +92,6 @@ struct StalledWriteCase {
 };
 void PrintTo(const StalledWriteCase& c, std::ostream* os) { *os << c.name; }
 
-
 class StalledConsole : public ::testing::TestWithParam<StalledWriteCase> {};
 
 TEST_P(StalledConsole, AWriteThatPutsOutLessThanTheLineFails) {
@@ -126,7 +124,7 @@ void PrintTo(const DrainCase& c, std::ostream* os) { *os << c.name; }
 
 // A port whose output queue always reports a byte still queued.
 class StuckOutputQueue : public ::testing::TestWithParam<DrainCase> {
-protected:
+  protected:
     void SetUp() override {
         ops_.purge = [](MpHandle, unsigned) { return true; };
         ops_.write = [](MpHandle, const char*, int length) { return length; };
@@ -138,7 +136,7 @@ protected:
         swappedOps_.emplace(ops_);
     }
 
-private:
+  private:
     platform::SerialOps ops_{};
     std::optional<SwappedPlatformOps> swappedOps_;
 };

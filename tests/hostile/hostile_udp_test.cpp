@@ -60,7 +60,7 @@ std::uint16_t library_port(const DevContext& dev) {
 
 // A board on 9034 of an address of this process's own, and a record for it.
 class UdpBoardRecord {
-public:
+  public:
     UdpBoardRecord() : address_(own_udp_address()), board_(address_, kBoardPort), dev_(std::make_unique<DevContext>()) {
         std::memset(dev_.get(), 0, sizeof(DevContext));
         dev_->mode = MPDLL_MODE_UDP;
@@ -71,7 +71,7 @@ public:
     DatagramPeer& board() { return board_; }
     DevContext* dev() { return dev_.get(); }
 
-private:
+  private:
     std::string address_;
     DatagramPeer board_;
     std::unique_ptr<DevContext> dev_;
@@ -83,7 +83,6 @@ struct ImpostorCase {
     bool boardAnswers;  // false: only the impostor ever answers
 };
 void PrintTo(const ImpostorCase& c, std::ostream* os) { *os << c.name; }
-
 
 class UdpImpostor : public ::testing::TestWithParam<ImpostorCase> {};
 

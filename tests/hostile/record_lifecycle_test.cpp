@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <set>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,8 +51,10 @@ std::string target_of(MpSocket socket) {
 // The descriptors an open record holds, named as open_targets() names them.
 std::vector<std::string> held_by(const DevContext& dev, const std::multiset<std::string>& beforeOpen) {
     switch (dev.mode) {
-        case MPDLL_MODE_UDP: return {target_of(dev.udpSocket), target_of(dev.udpAuxSocket)};
-        case MPDLL_MODE_TELNET: return {target_of(dev.telnetSocket)};
+        case MPDLL_MODE_UDP:
+            return {target_of(dev.udpSocket), target_of(dev.udpAuxSocket)};
+        case MPDLL_MODE_TELNET:
+            return {target_of(dev.telnetSocket)};
         default: {
             std::vector<std::string> added;
             const std::multiset<std::string> now = open_targets();
@@ -103,7 +105,6 @@ struct LifecycleCase {
     bool openFirst;  // the record is open when the failing open comes
 };
 void PrintTo(const LifecycleCase& c, std::ostream* os) { *os << c.name; }
-
 
 class RecordLifecycle : public ::testing::TestWithParam<LifecycleCase> {};
 

@@ -12,7 +12,7 @@ namespace mpboard::testing {
 
 // Reads and writes one file descriptor (socket or terminal).
 class ByteClient {
-public:
+  public:
     ~ByteClient();
     void send(std::string_view bytes) const;
     // Collects until `text` is in what arrived or `ms` pass; returns all of it.
@@ -23,30 +23,30 @@ public:
     // sets `error` to errno when the read fails.
     std::string read_once(int ms, int* error = nullptr);
 
-protected:
+  protected:
     int fd_ = -1;
     bool quick_ack_ = false;
 };
 
 class TelnetClient : public ByteClient {
-public:
+  public:
     explicit TelnetClient(int port);
 };
 
 class ConsoleClient : public ByteClient {
-public:
+  public:
     explicit ConsoleClient(const std::string& path);
 };
 
 class UdpClient {
-public:
+  public:
     UdpClient();
     ~UdpClient();
     void send(int port, std::string_view line) const;
     // One datagram, or "" when none arrives within `ms`.
     std::string receive(int ms = 1000) const;
 
-private:
+  private:
     int fd_ = -1;
 };
 

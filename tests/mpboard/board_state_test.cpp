@@ -14,12 +14,13 @@ namespace {
 std::string normal_form(const std::string& text) {
     std::string out;
     for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
 class BoardState : public ::testing::Test {
-protected:
+  protected:
     Board board_{Options{}};
     std::string run(const std::string& line) { return board_.run(line).output; }
     void start_test_mode() { ASSERT_FALSE(board_.run("iwpriv wlan0 mp_start").error); }
@@ -28,8 +29,8 @@ protected:
         std::string text = normal_form(run("iwpriv wlan0 mp_query"));
         long long v[4];
         char label[64];
-        EXPECT_EQ(std::sscanf(text.c_str(), "%63[^:]:TXOK:%lld,TXFAIL:%lld,RXOK:%lld,CRCERROR:%lld", label, &v[0], &v[1],
-                              &v[2], &v[3]),
+        EXPECT_EQ(std::sscanf(text.c_str(), "%63[^:]:TXOK:%lld,TXFAIL:%lld,RXOK:%lld,CRCERROR:%lld", label, &v[0],
+                              &v[1], &v[2], &v[3]),
                   5)
             << text;
         c.tx_ok = v[0], c.tx_fail = v[1], c.rx_ok = v[2], c.crc_error = v[3];
@@ -38,8 +39,8 @@ protected:
 };
 
 TEST_F(BoardState, TestModeCommandsFailUntilMpStart) {
-    const char* lines[] = {"iwpriv wlan0 mp_channel 6", "iwpriv wlan0 mp_query", "iwpriv wlan0 mp_arx start",
-                           "iwpriv wlan0 mp_ctx pkt,background", "iwpriv wlan0 mp_ther", "iwpriv wlan0 mp_stop"};
+    const char* lines[] = {"iwpriv wlan0 mp_channel 6",          "iwpriv wlan0 mp_query", "iwpriv wlan0 mp_arx start",
+                           "iwpriv wlan0 mp_ctx pkt,background", "iwpriv wlan0 mp_ther",  "iwpriv wlan0 mp_stop"};
     for (const char* line : lines) EXPECT_TRUE(board_.run(line).error) << line;
     start_test_mode();
     for (const char* line : lines) EXPECT_FALSE(board_.run(line).error) << line;
@@ -48,14 +49,22 @@ TEST_F(BoardState, TestModeCommandsFailUntilMpStart) {
 
 TEST_F(BoardState, ErrorTextsNeverHoldALowerCaseOk) {
     start_test_mode();
-    const char* bad[] = {"iwpriv wlan0 mp_channel 15",      "iwpriv wlan0 mp_rate 54",
-                         "iwpriv wlan0 mp_bandwidth 40M=2,shortGI=0", "iwpriv wlan0 mp_txpower patha=64,pathb=0",
-                         "iwpriv wlan0 mp_bssid 00:11:22",  "iwpriv wlan0 mp_ant_tx c",
-                         "iwpriv wlan0 mp_arx filter_DA=zz", "iwpriv wlan0 mp_ctx ",
-                         "iwpriv wlan0 mp_pwrtrk ther=99",  "iwpriv wlan0 mp_bogus",
-                         "iwpriv wlan9 mp_start",           "flash get NO_SUCH",
-                         "irf 4 0",                          "orf 0 0 xyz",
-                         "cat /proc/wlan0/other",           "ifconfig eth0 up"};
+    const char* bad[] = {"iwpriv wlan0 mp_channel 15",
+                         "iwpriv wlan0 mp_rate 54",
+                         "iwpriv wlan0 mp_bandwidth 40M=2,shortGI=0",
+                         "iwpriv wlan0 mp_txpower patha=64,pathb=0",
+                         "iwpriv wlan0 mp_bssid 00:11:22",
+                         "iwpriv wlan0 mp_ant_tx c",
+                         "iwpriv wlan0 mp_arx filter_DA=zz",
+                         "iwpriv wlan0 mp_ctx ",
+                         "iwpriv wlan0 mp_pwrtrk ther=99",
+                         "iwpriv wlan0 mp_bogus",
+                         "iwpriv wlan9 mp_start",
+                         "flash get NO_SUCH",
+                         "irf 4 0",
+                         "orf 0 0 xyz",
+                         "cat /proc/wlan0/other",
+                         "ifconfig eth0 up"};
     for (const char* line : bad) {
         Answer a = board_.run(line);
         EXPECT_TRUE(a.error) << line;
@@ -105,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"da_tester", std::string("filter_DA=") + kTester.da, kTester.intact, kTester.damaged},
                       FilterCase{"sa_neighbour", std::string("filter_SA=") + kNeighbour.sa, kNeighbour.intact,
                                  kNeighbour.damaged},
-                      FilterCase{"bssid_upper_case", "filter_BSSID=02:00:00:00:00:01", kTester.intact,
-                                 kTester.damaged},
+                      FilterCase{"bssid_upper_case", "filter_BSSID=02:00:00:00:00:01", kTester.intact, kTester.damaged},
                       FilterCase{"bssid_nobody", "filter_BSSID=02:00:00:00:00:42", 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -16,7 +16,7 @@ const std::string kLine = "flash get THER";
 const std::string kAnswer = "flash get THER\r\nTHER=30\r\n# ";
 
 class Fault : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         board_.start();
         client_ = std::make_unique<TelnetClient>(board_.telnet_port());

@@ -56,8 +56,8 @@ TEST(Login, ClientThatNeverAnswersGetsTheLoginAfterTheWait) {
 struct StyleCase {
     const char* name;
     LoginStyle style;
-    std::string first_burst;     // what the board writes at connect
-    std::string after_answer_cr; // answer to the client's negotiation answer followed by CR
+    std::string first_burst;      // what the board writes at connect
+    std::string after_answer_cr;  // answer to the client's negotiation answer followed by CR
 };
 void PrintTo(const StyleCase& c, std::ostream* os) { *os << c.name; }
 

@@ -23,7 +23,7 @@ TEST(Serial, ConsoleRunsTheShellWithoutLoginByDefault) {
     Simulator board(o);
     board.start();
     ASSERT_FALSE(board.serial_path().empty());
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat(o.serial_link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 
@@ -87,8 +87,8 @@ TEST(Program, PrintsReadyAndStopsOnSigterm) {
     pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(out[1], 1);
-        ::execl(program.c_str(), program.c_str(), "--telnet-port", "0", "--udp-port", "0", "--no-serial",
-                "--login", "none", static_cast<char*>(nullptr));
+        ::execl(program.c_str(), program.c_str(), "--telnet-port", "0", "--udp-port", "0", "--no-serial", "--login",
+                "none", static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(out[1]);

@@ -11,7 +11,7 @@ namespace mpboard::testing {
 namespace {
 
 class Shell : public ::testing::Test {
-protected:
+  protected:
     void open(Options o) {
         options_ = o;
         board_ = std::make_unique<Simulator>(o);
@@ -35,9 +35,8 @@ TEST_F(Shell, EchoOutputAndPromptFrameEveryAnswer) {
     EXPECT_EQ(run("nonsense arg"), "nonsense arg\r\nsh: nonsense: not found\r\n# ");
     std::string report = run("iwpriv wlan0 mp_arx filter_print");
     EXPECT_EQ(report.find("iwpriv wlan0 mp_arx filter_print\r\nwlan0     mp_arx:FLAG:0\r\n"), 0u) << report;
-    EXPECT_EQ(board_->commands(),
-              (std::vector<std::string>{"flash get THER", "iwpriv wlan0 mp_start", "nonsense arg",
-                                        "iwpriv wlan0 mp_arx filter_print"}));
+    EXPECT_EQ(board_->commands(), (std::vector<std::string>{"flash get THER", "iwpriv wlan0 mp_start", "nonsense arg",
+                                                            "iwpriv wlan0 mp_arx filter_print"}));
 }
 
 struct LineEndCase {
@@ -57,14 +56,13 @@ TEST_P(LineEnds, EachFormEndsOneLine) {
 }
 
 const std::string kXcapAnswer = "flash get XCAP\r\nXCAP=32\r\n# ";
-INSTANTIATE_TEST_SUITE_P(
-    Forms, LineEnds,
-    ::testing::Values(LineEndCase{"cr", "flash get XCAP\r", kXcapAnswer},
-                      LineEndCase{"crlf", "flash get XCAP\r\n", kXcapAnswer},
-                      LineEndCase{"crnul", std::string("flash get XCAP\r\0", 16), kXcapAnswer},
-                      LineEndCase{"lf", "flash get XCAP\n", kXcapAnswer},
-                      LineEndCase{"doubled_cr", "flash get XCAP\r\r", kXcapAnswer + "\r\n# "}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Forms, LineEnds,
+                         ::testing::Values(LineEndCase{"cr", "flash get XCAP\r", kXcapAnswer},
+                                           LineEndCase{"crlf", "flash get XCAP\r\n", kXcapAnswer},
+                                           LineEndCase{"crnul", std::string("flash get XCAP\r\0", 16), kXcapAnswer},
+                                           LineEndCase{"lf", "flash get XCAP\n", kXcapAnswer},
+                                           LineEndCase{"doubled_cr", "flash get XCAP\r\r", kXcapAnswer + "\r\n# "}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Shell, CrLfSplitAcrossReadsIsOneLineEnd) {
     open(quick_options());

@@ -9,7 +9,7 @@ namespace mpboard::testing {
 namespace {
 
 class Udp : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         board_.start();
         exchange("iwpriv wlan0 mp_start");
@@ -36,14 +36,14 @@ TEST_P(TwoStepRead, QueryRepliesOkAndFlashReadReturnsItsOutput) {
     EXPECT_EQ(exchange("flash read"), GetParam().data);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reads, TwoStepRead,
-    ::testing::Values(ReadCase{"flash_get", "flash get THER", "data:THER=30\n\a"},
-                      ReadCase{"irf", "irf 1 12", "data:wlan0     read_rf:0  0  3  255  \a"},
-                      ReadCase{"chip_version", "cat /proc/wlan0/mib_rf | grep chipVersion", "data:  chipVersion: b\n\a"},
-                      ReadCase{"mimo", "cat /proc/wlan0/mib_rf | grep MIMO_TR_hw_support",
-                               "data:  MIMO_TR_hw_support: 2\n\a"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reads, TwoStepRead,
+                         ::testing::Values(ReadCase{"flash_get", "flash get THER", "data:THER=30\n\a"},
+                                           ReadCase{"irf", "irf 1 12", "data:wlan0     read_rf:0  0  3  255  \a"},
+                                           ReadCase{"chip_version", "cat /proc/wlan0/mib_rf | grep chipVersion",
+                                                    "data:  chipVersion: b\n\a"},
+                                           ReadCase{"mimo", "cat /proc/wlan0/mib_rf | grep MIMO_TR_hw_support",
+                                                    "data:  MIMO_TR_hw_support: 2\n\a"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Udp, ValueRepliesAndErrors) {
     exchange("iwpriv wlan0 mp_ctx pkt,background");

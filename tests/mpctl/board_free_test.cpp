@@ -75,8 +75,7 @@ TEST(MpctlUsage, AConnectionThatCannotBeMadeIsAFailedOperationNotBadUsage) {
     // Port 1 on loopback refuses at once.
     const ProcessResult run = run_mpctl({"--telnet", "127.0.0.1:1", "query"});
     EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
-    EXPECT_NE(run.out.find("-30006: the telnet or serial connection could not be made"), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.find("-30006: the telnet or serial connection could not be made"), std::string::npos) << run.out;
 }
 
 struct ConversionCase {
@@ -87,8 +86,8 @@ struct ConversionCase {
 
 TEST(MpctlConvert, RateAndChannelTextsGiveTheDriversNumbers) {
     const std::vector<ConversionCase> cases = {
-        {{"convert", "rate", "54M"}, "code", 108},     {{"convert", "rate", "mcs15"}, "code", 143},
-        {{"convert", "rate", "54"}, "code", 135},      {{"convert", "channel", "2437MHz"}, "channel", 6},
+        {{"convert", "rate", "54M"}, "code", 108},       {{"convert", "rate", "mcs15"}, "code", 143},
+        {{"convert", "rate", "54"}, "code", 135},        {{"convert", "channel", "2437MHz"}, "channel", 6},
         {{"convert", "channel", "5180"}, "channel", 36}, {{"convert", "channel", "auto"}, "channel", 3},
     };
     for (const ConversionCase& c : cases) {
@@ -142,8 +141,8 @@ TEST(MpctlConvert, PowerIndexDecodeAndEncodeRoundTrip) {
 }
 
 TEST(MpctlConvert, HumanOutputQuotesTextsWithBlanks) {
-    const ProcessResult run = run_mpctl(
-        {"convert", "power-index", "encode", "42", "44", "26", "28", "25", "28", "24", "20", "23", "29"});
+    const ProcessResult run =
+        run_mpctl({"convert", "power-index", "encode", "42", "44", "26", "28", "25", "28", "24", "20", "23", "29"});
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_NE(run.out.find("hexDiff1: \" F\""), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("hexPlain1: 2A\n"), std::string::npos) << run.out;

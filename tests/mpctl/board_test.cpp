@@ -19,13 +19,11 @@ using Json = nlohmann::json;
 
 const char* const password = "pw-Secret9";
 
-std::string source_path(const std::string& relative) {
-    return MPDLL_SOURCE_DIR "/" + relative;
-}
+std::string source_path(const std::string& relative) { return MPDLL_SOURCE_DIR "/" + relative; }
 
 // A board of its own per test, serving every transport.
 class MpctlBoard : public ::testing::Test {
-protected:
+  protected:
     void start(mpboard::Faults faults = {}) {
         mpboard::Options options;
         options.password = password;
@@ -133,11 +131,10 @@ TEST_F(MpctlBoard, SensorQueriesReportTheirValues) {
 
 TEST_F(MpctlBoard, AWrongPasswordFailsTheOpenWithoutPrintingIt) {
     start();
-    const ProcessResult run = run_mpctl({"--telnet", "127.0.0.1:" + std::to_string(board_->telnet_port()),
-                                         "--password", "wrong-Pass7", "-v", "chip", "version"});
+    const ProcessResult run = run_mpctl({"--telnet", "127.0.0.1:" + std::to_string(board_->telnet_port()), "--password",
+                                         "wrong-Pass7", "-v", "chip", "version"});
     EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
-    EXPECT_NE(run.out.find("-30006: the telnet or serial connection could not be made"), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.find("-30006: the telnet or serial connection could not be made"), std::string::npos) << run.out;
     EXPECT_EQ((run.out + run.err).find("wrong-Pass7"), std::string::npos);
     // -v also says why: the step, what the board said last, the time spent.
     EXPECT_NE(run.err.find("mpdll: open failed at password after "), std::string::npos) << run.err;
@@ -153,7 +150,12 @@ TEST_F(MpctlBoard, VerboseShowsEachExchangeButNeverThePassword) {
     ASSERT_EQ(sent.exit_code, 0) << sent.out << sent.err;
     Json json = json_of(sent);
     // The telnet transport keeps the line with the CR it sent.
-    EXPECT_EQ(find_step(json, "tx stop")->operator[]("exchange")["sent"].get<std::string>().rfind("iwpriv wlan0 mp_ctx stop\r", 0), 0u);
+    EXPECT_EQ(find_step(json, "tx stop")
+                  ->
+                  operator[]("exchange")["sent"]
+                  .get<std::string>()
+                  .rfind("iwpriv wlan0 mp_ctx stop\r", 0),
+              0u);
     EXPECT_NE(find_step(json, "enter")->operator[]("exchange")["sent"].get<std::string>(), "");
 
     const ProcessResult refused =
@@ -165,11 +167,12 @@ TEST_F(MpctlBoard, VerboseShowsEachExchangeButNeverThePassword) {
 
 TEST_F(MpctlBoard, ReceiveFilterIsSetAndReadBack) {
     start();
-    const std::string plan = write_temp_file("filter.plan",
-                                             "rx start --channel 2437MHz --bssid 00:e0:4c:81:96:01 --sa 02:00:00:00:00:09\n"
-                                             "rx filter print\n"
-                                             "rx stop\n"
-                                             "rx filter print\n");
+    const std::string plan =
+        write_temp_file("filter.plan",
+                        "rx start --channel 2437MHz --bssid 00:e0:4c:81:96:01 --sa 02:00:00:00:00:09\n"
+                        "rx filter print\n"
+                        "rx stop\n"
+                        "rx filter print\n");
     const ProcessResult run = run_mpctl(with(telnet(), {"--json", "run", plan}));
     ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
     Json json = json_of(run);

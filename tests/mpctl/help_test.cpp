@@ -69,7 +69,8 @@ TEST(MpctlHelp, TheReadmeShowsTheHelpAsItIs) {
     const std::string text = readme();
     ASSERT_FALSE(text.empty());
     EXPECT_NE(text.find("```\n" + run.out + "```\n"), std::string::npos)
-        << "README.md does not hold this `mpctl --help`:\n" << run.out;
+        << "README.md does not hold this `mpctl --help`:\n"
+        << run.out;
 }
 
 TEST(MpctlHelp, TheReadmeNamesEveryOperation) {

@@ -16,9 +16,7 @@ extern char** environ;
 
 namespace mpctl_test {
 
-std::string mpctl_path() {
-    return MPDLL_BINARY_DIR "/tools/mpctl/mpctl";
-}
+std::string mpctl_path() { return MPDLL_BINARY_DIR "/tools/mpctl/mpctl"; }
 
 ProcessResult run_mpctl(const std::vector<std::string>& args, int timeout_seconds) {
     ProcessResult result;
@@ -53,7 +51,8 @@ ProcessResult run_mpctl(const std::vector<std::string>& args, int timeout_second
     int open_pipes = 2;
     bool killed = false;
     while (open_pipes > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             kill(pid, SIGKILL);
             killed = true;

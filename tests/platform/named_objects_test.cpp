@@ -22,7 +22,6 @@ struct NamedKind {
 };
 void PrintTo(const NamedKind& c, std::ostream* os) { *os << c.name; }
 
-
 MpHandle create_mutex(const char* name) { return platform::create_named_mutex(name); }
 MpHandle create_manual_event(const char* name) { return platform::create_named_event(name, true); }
 MpHandle create_auto_event(const char* name) { return platform::create_named_event(name, false); }
@@ -52,7 +51,8 @@ TEST_P(NamedObjects, TheNameStaysUntilTheLastHolderCloses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, NamedObjects,
-                         ::testing::Values(NamedKind{"Mutex", create_mutex}, NamedKind{"ManualEvent", create_manual_event},
+                         ::testing::Values(NamedKind{"Mutex", create_mutex},
+                                           NamedKind{"ManualEvent", create_manual_event},
                                            NamedKind{"AutoEvent", create_auto_event}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -17,11 +17,11 @@ std::atomic<int> signalsTaken{0};
 void count_signal(int) { ++signalsTaken; }
 
 TEST(PlatformSleep, SignalsDoNotShortenTheSleep) {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = count_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no restart: the interrupted call sees EINTR
-    struct sigaction previous{};
+    struct sigaction previous {};
     ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
 
     constexpr int kSleepMs = 150;

@@ -19,7 +19,7 @@ namespace platform = mpdll::platform;
 
 // The far end of a pseudo-terminal and the port opened on its other side.
 class PseudoTerminal {
-public:
+  public:
     PseudoTerminal() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
@@ -60,7 +60,7 @@ public:
         return in;
     }
 
-private:
+  private:
     int master_ = -1;
     MpHandle port_ = platform::kInvalidHandle;
 };

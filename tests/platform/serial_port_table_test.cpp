@@ -33,18 +33,42 @@ TEST(SerialPortTable, OnlyRememberedPortsTakeTimeouts) {
         bool pseudoTerminal;
     };
     const Case cases[] = {
-        {"remembered", [] { table::remember(kFirstFd, false); return kFirstFd; }, true, false},
-        {"remembered pseudo-terminal", [] { table::remember(kFirstFd, true); return kFirstFd; }, true, true},
-        {"remembered again after a change", [] {
+        {"remembered",
+         [] {
+             table::remember(kFirstFd, false);
+             return kFirstFd;
+         },
+         true, false},
+        {"remembered pseudo-terminal",
+         [] {
+             table::remember(kFirstFd, true);
+             return kFirstFd;
+         },
+         true, true},
+        {"remembered again after a change",
+         [] {
              table::remember(kFirstFd, true);
              table::set(kFirstFd, kOwn);
              table::remember(kFirstFd, false);  // a new port on the same number starts afresh
              return kFirstFd;
-         }, true, false},
+         },
+         true, false},
         {"never remembered", [] { return kFirstFd + 1; }, false, false},
-        {"forgotten", [] { table::remember(kFirstFd, true); table::forget(kFirstFd); return kFirstFd; }, false, false},
+        {"forgotten",
+         [] {
+             table::remember(kFirstFd, true);
+             table::forget(kFirstFd);
+             return kFirstFd;
+         },
+         false, false},
         // The handle of a null port and the invalid handle come to these numbers.
-        {"descriptor -1", [] { table::remember(kFirstFd, false); table::forget(kFirstFd); return -1; }, false, false},
+        {"descriptor -1",
+         [] {
+             table::remember(kFirstFd, false);
+             table::forget(kFirstFd);
+             return -1;
+         },
+         false, false},
         {"descriptor -2", [] { return -2; }, false, false},
     };
     for (const Case& c : cases) {

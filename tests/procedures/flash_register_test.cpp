@@ -59,7 +59,7 @@ TEST(FlashGet, UdpTwoStepReadForms) {
         {"HW_TX_POWER", "ok", "data:HW_TX_POWER=0a0b0c\a", MPDLL_OK, "0a0b0c", true},
         {"HW_TX_POWER", "ok", "data:HW_TX_POWER= 0a0b0c \a", MPDLL_OK, "0a0b0c", true},
         {"HW_TX_POWER", "ok", "data:HW_TX_POWER=0a0b0c", MPDLL_OK, "0a0b0c", true},  // BEL not required
-        {"A%sB", "ok", "data:A%sB=5\a", MPDLL_OK, "5", true},                          // name taken literally
+        {"A%sB", "ok", "data:A%sB=5\a", MPDLL_OK, "5", true},                        // name taken literally
         {"HW_TX_POWER", "ok", "data:HW_RX_POWER=0a0b0c\a", MPDLL_E_REPLY, "keep", true},
         {"HW_TX", "ok", "data:HW_TX_POWER=0a0b0c\a", MPDLL_E_REPLY, "keep", true},
         {"HW_TX_POWER", "ok", "HW_TX_POWER=0a0b0c\a", MPDLL_E_REPLY, "keep", true},
@@ -106,8 +106,7 @@ TEST(FlashAndRegisters, LinesGetNoNameSubstitution) {
     FlashSet(&board.dev(), "wlan0_iwpriv", "1");
     EXPECT_EQ(MPDLL_OK, RegisterGet(&board.dev(), 0, 36, &reg));
     EXPECT_EQ(MPDLL_OK, RegisterSet(&board.dev(), 1, 12, 0x3FF));
-    EXPECT_EQ((Lines{"flash get wlan0_iwpriv", "flash set wlan0_iwpriv 1", "irf 0 36", "orf 1 12 3ff"}),
-              board.sent());
+    EXPECT_EQ((Lines{"flash get wlan0_iwpriv", "flash set wlan0_iwpriv 1", "irf 0 36", "orf 1 12 3ff"}), board.sent());
 }
 
 TEST(RegisterGet, ShellAnswerForms) {

@@ -20,8 +20,11 @@ using Lines = std::vector<std::string>;
 
 std::string tool(std::string_view rest) { return "iwpriv wlan0 " + std::string(rest); }
 
-const Lines kTxStartLines{tool("mp_bandwidth 40M=1,shortGI=0"), tool("mp_channel 6"), tool("mp_rate 108"),
-                          tool("mp_ant_tx A"), tool("mp_txpower patha=30,pathb=-2"),
+const Lines kTxStartLines{tool("mp_bandwidth 40M=1,shortGI=0"),
+                          tool("mp_channel 6"),
+                          tool("mp_rate 108"),
+                          tool("mp_ant_tx A"),
+                          tool("mp_txpower patha=30,pathb=-2"),
                           tool("mp_ctx count=100,stone,background")};
 const Lines kRxStartLines{tool("mp_arx filter_clean"), tool("mp_bandwidth 40M=0,shortGI=1"), tool("mp_channel 11"),
                           tool("mp_ant_rx B"), tool("mp_arx start")};
@@ -143,8 +146,8 @@ TEST(PowerTrackingOn, ThermalReferenceOnlyFromSevenToTwentyNine) {
     struct Case {
         int32_t thermal;
         const char* word;
-    } cases[] = {{6, "start"}, {7, "ther=7"},  {20, "ther=20"}, {29, "ther=29"},
-                 {30, "start"}, {0, "start"}, {-5, "start"},    {INT_MIN, "start"}};
+    } cases[] = {{6, "start"},  {7, "ther=7"}, {20, "ther=20"}, {29, "ther=29"},
+                 {30, "start"}, {0, "start"},  {-5, "start"},   {INT_MIN, "start"}};
     for (const auto& c : cases) {
         ScriptedBoard board(MPDLL_MODE_TELNET);
         EXPECT_EQ(MPDLL_OK, PowerTrackingOn(&board.dev(), c.thermal));
@@ -154,9 +157,8 @@ TEST(PowerTrackingOn, ThermalReferenceOnlyFromSevenToTwentyNine) {
 
 TEST(PowerTracking, OffSendsStopAndQueryReadsTheThermalValue) {
     ScriptedBoard board(MPDLL_MODE_TELNET);
-    board.respond([](std::string_view line) {
-        return line == tool("mp_ther") ? std::string("ther: 25\r\n") : std::string();
-    });
+    board.respond(
+        [](std::string_view line) { return line == tool("mp_ther") ? std::string("ther: 25\r\n") : std::string(); });
     EXPECT_EQ(MPDLL_OK, PowerTrackingOff(&board.dev()));
     int32_t thermal = -1;
     EXPECT_EQ(MPDLL_OK, PowerTrackingQuery(&board.dev(), &thermal));

@@ -23,10 +23,12 @@ TEST(EnterMP, TelnetRunsTheFiveStepsWithTheBoardNames) {
         std::vector<std::string> lines;
     };
     const Case cases[] = {
-        {"", "",
+        {"",
+         "",
          {"ifconfig wlan0 down", "iwpriv wlan0 set_mib mp_specific=1", "iwpriv wlan0 set_mib channel=1",
           "ifconfig wlan0 up", "iwpriv wlan0 mp_start"}},
-        {"wlan1", "/usr/bin/iwpriv",
+        {"wlan1",
+         "/usr/bin/iwpriv",
          {"ifconfig wlan1 down", "/usr/bin/iwpriv wlan1 set_mib mp_specific=1",
           "/usr/bin/iwpriv wlan1 set_mib channel=1", "ifconfig wlan1 up", "/usr/bin/iwpriv wlan1 mp_start"}},
     };

@@ -49,7 +49,8 @@ TEST(LoadedLogin, EveryOpenWorksAndEveryWrongPasswordFailsWhileTheCoresAreBusy) 
         const auto start = std::chrono::steady_clock::now();
         const std::int32_t status = OpenDev(&dev);
         const auto took = std::chrono::steady_clock::now() - start;
-        slowestMs = std::max(slowestMs, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+        slowestMs =
+            std::max(slowestMs, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
         if (status != MPDLL_OK) {
             ++failedOpens;
             continue;
@@ -59,7 +60,8 @@ TEST(LoadedLogin, EveryOpenWorksAndEveryWrongPasswordFailsWhileTheCoresAreBusy) 
         EXPECT_NE(std::strstr(answer, "logged-in"), nullptr) << "open " << i << " has no shell: " << answer;
         CloseDev(&dev, MPDLL_MODE_TELNET);
     }
-    EXPECT_EQ(failedOpens, 0) << "of " << kGoodOpens << " opens with the right password; slowest " << slowestMs << " ms";
+    EXPECT_EQ(failedOpens, 0) << "of " << kGoodOpens << " opens with the right password; slowest " << slowestMs
+                              << " ms";
 
     for (int i = 0; i < kWrongOpens; ++i) {
         DevContext dev = telnet_record(port, "wrong");

@@ -11,7 +11,7 @@
 namespace mpdll::realpeers {
 
 class PeerProcess {
-public:
+  public:
     // Starts argv[0] (looked up on PATH) with the given arguments and extra
     // environment entries ("NAME=value"), in a process group of its own.
     PeerProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
@@ -21,7 +21,7 @@ public:
 
     bool running() const;
 
-private:
+  private:
     pid_t pid_ = -1;
 };
 

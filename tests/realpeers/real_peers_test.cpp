@@ -26,7 +26,6 @@ namespace fs = std::filesystem;
 
 constexpr double kBeforeWindow = 5.0;  // each call must end by the prompt, never by a receive window
 
-
 template <std::size_t N>
 void put_text(char (&field)[N], const std::string& text) {
     std::memset(field, 0, N);
@@ -43,7 +42,7 @@ void PrintTo(const PeerCase& c, std::ostream* os) { *os << c.name; }
 
 // A state directory for the stand-in tools and the running peer.
 class RealPeer : public ::testing::TestWithParam<PeerCase> {
-protected:
+  protected:
     void SetUp() override {
         const char* needed = GetParam().peer == Peer::telnetd ? "busybox" : "socat";
         if (!have_program(needed)) GTEST_SKIP() << needed << " is not installed (make deps installs it)";
@@ -99,7 +98,7 @@ protected:
     std::unique_ptr<DevContext> dev_;
     std::uint32_t mask_ = 0;
 
-private:
+  private:
     fs::path directory_;
     std::string console_;
     std::unique_ptr<PeerProcess> peer_;

@@ -30,10 +30,10 @@ constexpr const char* kPowerName = "HW_TX_POWER";
 constexpr const char* kPowerValue = "0a0b0c";
 
 enum class Operation {
-    flash_get,     // FlashGet of kPowerName, which the board holds as kPowerValue
-    counters,      // mp_query
-    setting,       // mp_start
-    raw_command,   // SendCommand of "flash get" with a 16384-byte response and a canary behind it
+    flash_get,    // FlashGet of kPowerName, which the board holds as kPowerValue
+    counters,     // mp_query
+    setting,      // mp_start
+    raw_command,  // SendCommand of "flash get" with a 16384-byte response and a canary behind it
 };
 
 enum class Phase { command, open };
@@ -45,8 +45,8 @@ struct FaultCase {
     std::function<void(mpboard::Options&)> fault;
     Operation operation;
     std::int32_t status;
-    double fromSeconds;  // the call takes at least this long (a window that must be waited out)
-    double toSeconds;    // and at most this long
+    double fromSeconds;      // the call takes at least this long (a window that must be waited out)
+    double toSeconds;        // and at most this long
     bool stopBoard = false;  // the board goes away after the open ("peer closes")
     bool thenWorks = false;  // an open case: afterwards a command gets its answer
 };
@@ -126,7 +126,8 @@ TEST_P(FaultCaseTest, ReportsTheRightStatusWithinItsTimeBound) {
         if (c.stopBoard) board.board().stop();
         outcome = run_operation(dev.get(), c.operation);
     }
-    const bool survived = outcome.status == c.status && outcome.seconds >= c.fromSeconds && outcome.seconds <= c.toSeconds;
+    const bool survived =
+        outcome.status == c.status && outcome.seconds >= c.fromSeconds && outcome.seconds <= c.toSeconds;
     record_figure("faults", std::string(transport_name(c.transport)) + "\t" + c.name + "\t" +
                                 std::to_string(outcome.status) + "\t" + std::to_string(c.status) + "\t" +
                                 std::to_string(outcome.seconds) + "\t" + (survived ? "ok" : "FAILED"));
@@ -234,33 +235,30 @@ INSTANTIATE_TEST_SUITE_P(
         // read and a busy machine's scheduling may add to that).
         FaultCase{"endless_negotiation", T, Phase::open, kEndlessNegotiation, Operation::setting, MPDLL_E_OPEN, 10.0,
                   12.0},
-        FaultCase{"good_login", T, Phase::open, kNothing, Operation::setting, MPDLL_OK, 0, kBeforeWindow, false,
-                  true}),
+        FaultCase{"good_login", T, Phase::open, kNothing, Operation::setting, MPDLL_OK, 0, kBeforeWindow, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Serial, FaultCaseTest,
-    ::testing::Values(
-        FaultCase{"no_prompt", S, Cmd, kNoPrompt, Operation::flash_get, MPDLL_E_SERIAL_TIMEOUT, kWindowStart,
-                  kSerialWindowEnd},
-        FaultCase{"console_goes_away", S, Cmd, kNothing, Operation::flash_get, MPDLL_E_TRANSPORT, 0, kSerialWindowEnd,
-                  true},
-        FaultCase{"one_byte_chunks", S, Cmd, kOneByteChunks, Operation::flash_get, MPDLL_OK, 0, kBeforeWindow},
-        FaultCase{"split_prompt", S, Cmd, kSplitPrompt, Operation::flash_get, MPDLL_OK, 0, kBeforeWindow},
-        FaultCase{"flood_1mib", S, Cmd, kFlood, Operation::raw_command, MPDLL_OK, 0, kBeforeWindow},
-        FaultCase{"garbage_and_nul", S, Cmd, kGarbage, Operation::flash_get, MPDLL_OK, 0, kBeforeWindow},
-        FaultCase{"no_echo", S, Cmd, kNoEcho, Operation::counters, MPDLL_OK, 0, kBeforeWindow},
-        FaultCase{"counters", S, Cmd, kNothing, Operation::counters, MPDLL_OK, 0, kBeforeWindow}),
+    ::testing::Values(FaultCase{"no_prompt", S, Cmd, kNoPrompt, Operation::flash_get, MPDLL_E_SERIAL_TIMEOUT,
+                                kWindowStart, kSerialWindowEnd},
+                      FaultCase{"console_goes_away", S, Cmd, kNothing, Operation::flash_get, MPDLL_E_TRANSPORT, 0,
+                                kSerialWindowEnd, true},
+                      FaultCase{"one_byte_chunks", S, Cmd, kOneByteChunks, Operation::flash_get, MPDLL_OK, 0,
+                                kBeforeWindow},
+                      FaultCase{"split_prompt", S, Cmd, kSplitPrompt, Operation::flash_get, MPDLL_OK, 0, kBeforeWindow},
+                      FaultCase{"flood_1mib", S, Cmd, kFlood, Operation::raw_command, MPDLL_OK, 0, kBeforeWindow},
+                      FaultCase{"garbage_and_nul", S, Cmd, kGarbage, Operation::flash_get, MPDLL_OK, 0, kBeforeWindow},
+                      FaultCase{"no_echo", S, Cmd, kNoEcho, Operation::counters, MPDLL_OK, 0, kBeforeWindow},
+                      FaultCase{"counters", S, Cmd, kNothing, Operation::counters, MPDLL_OK, 0, kBeforeWindow}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Udp, FaultCaseTest,
     ::testing::Values(
         // No reply within the window: an empty reply, which has no "ok".
-        FaultCase{"reply_dropped", U, Cmd, kUdpDrop, Operation::flash_get, MPDLL_E_REPLY, kWindowStart,
-                  kUdpWindowEnd},
-        FaultCase{"board_gone", U, Cmd, kNothing, Operation::setting, MPDLL_E_REPLY, kWindowStart, kUdpWindowEnd,
-                  true},
+        FaultCase{"reply_dropped", U, Cmd, kUdpDrop, Operation::flash_get, MPDLL_E_REPLY, kWindowStart, kUdpWindowEnd},
+        FaultCase{"board_gone", U, Cmd, kNothing, Operation::setting, MPDLL_E_REPLY, kWindowStart, kUdpWindowEnd, true},
         FaultCase{"upper_case_ok", U, Cmd, kUpperCaseOk, Operation::setting, MPDLL_E_REPLY, 0, kBeforeWindow},
         FaultCase{"two_step_read", U, Cmd, kNothing, Operation::flash_get, MPDLL_OK, 0, kBeforeWindow}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -46,7 +46,8 @@ void record_soak(const std::string& what, int cycles, int failures, const Proces
 
 void expect_nothing_held(const ProcessCounters& before, const ProcessCounters& after) {
     EXPECT_EQ(after.openFiles, before.openFiles) << "before: " << before.describe() << "; after: " << after.describe();
-    EXPECT_EQ(after.namedObjects, before.namedObjects) << "before: " << before.describe() << "; after: " << after.describe();
+    EXPECT_EQ(after.namedObjects, before.namedObjects)
+        << "before: " << before.describe() << "; after: " << after.describe();
     EXPECT_LE(after.heapBytes - before.heapBytes, kHeapSlackBytes)
         << "before: " << before.describe() << "; after: " << after.describe();
 }

@@ -26,7 +26,7 @@ std::string send(DevContext* dev, const char* line, std::int32_t* status = nullp
 }
 
 class UdpStaleReply : public ::testing::Test {
-protected:
+  protected:
     BoardUnderTest board{Transport::udp};
     std::unique_ptr<DevContext> dev = board.record();
 
@@ -49,8 +49,9 @@ TEST_F(UdpStaleReply, AReplyAfterTheWindowIsNotTheNextCommandsAnswer) {
 
     // The board is prompt again; its late "ok" lands while we are idle.
     board.board().set_faults(mpboard::Faults{});
-    std::this_thread::sleep_for(std::chrono::milliseconds(kLateMs + 500) - std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                                             std::chrono::duration<double>(clock.seconds())));
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(kLateMs + 500) -
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(clock.seconds())));
     const std::string answer = send(dev.get(), "flash read");
     EXPECT_EQ(answer, "data:XCAP=32\n\a") << "the late reply was taken as this command's answer";
     record_figure("faults", std::string("udp\treply_late\t") + (answer == "data:XCAP=32\n\a" ? "0\t0\t" : "-1\t0\t") +

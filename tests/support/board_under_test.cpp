@@ -22,35 +22,47 @@ void put_text(char (&field)[N], const std::string& text) {
 
 const char* transport_name(Transport transport) {
     switch (transport) {
-        case Transport::telnet: return "telnet";
-        case Transport::udp: return "udp";
-        case Transport::serial: return "serial";
+        case Transport::telnet:
+            return "telnet";
+        case Transport::udp:
+            return "udp";
+        case Transport::serial:
+            return "serial";
     }
     return "?";
 }
 
 std::int32_t mode_of(Transport transport) {
     switch (transport) {
-        case Transport::telnet: return MPDLL_MODE_TELNET;
-        case Transport::udp: return MPDLL_MODE_UDP;
-        case Transport::serial: return MPDLL_MODE_SERIAL;
+        case Transport::telnet:
+            return MPDLL_MODE_TELNET;
+        case Transport::udp:
+            return MPDLL_MODE_UDP;
+        case Transport::serial:
+            return MPDLL_MODE_SERIAL;
     }
     return 0;
 }
 
 Transport transport_of(std::int32_t mode) {
     switch (mode) {
-        case MPDLL_MODE_UDP: return Transport::udp;
-        case MPDLL_MODE_TELNET: return Transport::telnet;
-        default: return Transport::serial;
+        case MPDLL_MODE_UDP:
+            return Transport::udp;
+        case MPDLL_MODE_TELNET:
+            return Transport::telnet;
+        default:
+            return Transport::serial;
     }
 }
 
 std::string mode_test_name(const ::testing::TestParamInfo<std::int32_t>& info) {
     switch (transport_of(info.param)) {
-        case Transport::udp: return "Udp";
-        case Transport::telnet: return "Telnet";
-        case Transport::serial: return "Serial";
+        case Transport::udp:
+            return "Udp";
+        case Transport::telnet:
+            return "Telnet";
+        case Transport::serial:
+            return "Serial";
     }
     return "?";
 }
@@ -84,9 +96,7 @@ SimulatedBoard::SimulatedBoard(std::optional<Transport> only, mpboard::Options o
     if (serves(Transport::serial)) serialPath_ = board_->serial_path();
 }
 
-std::string SimulatedBoard::telnet_address() const {
-    return "127.0.0.1:" + std::to_string(board_->telnet_port());
-}
+std::string SimulatedBoard::telnet_address() const { return "127.0.0.1:" + std::to_string(board_->telnet_port()); }
 
 BoardUnderTest::BoardUnderTest(Transport transport, mpboard::Options options, BoardSetup setup)
     : SimulatedBoard(setup.servesAll ? std::nullopt : std::optional<Transport>(transport), std::move(options),

@@ -37,7 +37,7 @@ mpboard::Options quick_board();
 
 // A started board. It serves the one transport named, or all three.
 class SimulatedBoard {
-public:
+  public:
     // negotiationWaitMs: how long telnet waits for the client's option
     // answers before the login; the board's own second would slow every open.
     explicit SimulatedBoard(mpboard::Options options, int negotiationWaitMs = 100)
@@ -52,11 +52,11 @@ public:
     const std::string& udp_address() const { return udpAddress_; }
     const std::string& serial_path() const { return serialPath_; }
 
-protected:
+  protected:
     // Serves `only`, or every transport when it is empty.
     SimulatedBoard(std::optional<Transport> only, mpboard::Options options, int negotiationWaitMs);
 
-private:
+  private:
     std::string udpAddress_;
     std::string serialPath_;
     std::unique_ptr<mpboard::Simulator> board_;
@@ -86,7 +86,7 @@ struct BoardSetup {
 
 // A board and the records that reach it over the transport under test.
 class BoardUnderTest : public SimulatedBoard {
-public:
+  public:
     BoardUnderTest(Transport transport, mpboard::Options options, BoardSetup setup = {});
     explicit BoardUnderTest(Transport transport) : BoardUnderTest(transport, quick_board()) {}
 
@@ -97,7 +97,7 @@ public:
     // What CloseDev takes for this transport.
     std::uint32_t close_mask() const { return static_cast<std::uint32_t>(mode_of(transport_)); }
 
-private:
+  private:
     Transport transport_;
     RecordSettings settings_;
 };

@@ -9,14 +9,14 @@
 namespace mpdll::test {
 
 class BusyCores {
-public:
+  public:
     // Starts one spinning child process per core (at least two).
     BusyCores();
     ~BusyCores();  // kills and reaps them
     BusyCores(const BusyCores&) = delete;
     BusyCores& operator=(const BusyCores&) = delete;
 
-private:
+  private:
     std::vector<pid_t> children_;
 };
 

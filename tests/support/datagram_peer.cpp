@@ -47,9 +47,11 @@ void DatagramPeer::answer(std::function<DatagramReply(const std::string&)> reply
             ++lines_;
             const DatagramReply answer = reply(std::string(data, static_cast<std::size_t>(n)));
             const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(answer.delayMs);
-            while (!stop_ && std::chrono::steady_clock::now() < due) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            while (!stop_ && std::chrono::steady_clock::now() < due)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             for (const std::string& datagram : answer.datagrams)
-                if (!stop_) ::sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+                if (!stop_)
+                    ::sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
         }
     });
 }

@@ -18,7 +18,7 @@ struct DatagramReply {
 };
 
 class DatagramPeer {
-public:
+  public:
     // port 0: one the system picks.
     DatagramPeer(const std::string& address, std::uint16_t port);
     ~DatagramPeer();
@@ -33,7 +33,7 @@ public:
     // Sends text to address:port from this peer's socket.
     void send_to(const std::string& address, std::uint16_t port, const std::string& text) const;
 
-private:
+  private:
     int fd_ = -1;
     bool bound_ = false;
     std::uint16_t port_ = 0;

@@ -14,7 +14,7 @@ namespace connection_test {
 
 // One accepted connection, seen from the board's side.
 class PeerLink {
-public:
+  public:
     explicit PeerLink(int fd) : fd_(fd) {}
     // Writes the bytes in one send() call.
     void write(std::string_view bytes);
@@ -25,7 +25,7 @@ public:
     bool sees_close(int timeoutMs);
     void close();
 
-private:
+  private:
     // One receive within timeoutMs into pending_; false on time-out or close.
     bool receive_some(int timeoutMs);
     std::string take_pending(std::size_t length);
@@ -36,7 +36,7 @@ private:
 
 // Plays script on the first connection to a listening socket.
 class ScriptedPeer {
-public:
+  public:
     // port 0 takes a free port; a fixed one throws when it cannot be bound.
     explicit ScriptedPeer(std::function<void(PeerLink&)> script, int port = 0);
     ~ScriptedPeer();
@@ -45,7 +45,7 @@ public:
     // Waits for the script to end.
     void join();
 
-private:
+  private:
     int listener_ = -1;
     int port_ = 0;
     std::thread thread_;

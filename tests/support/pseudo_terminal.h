@@ -13,7 +13,7 @@
 namespace mpdll::test {
 
 class PseudoTerminal {
-public:
+  public:
     PseudoTerminal();
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
@@ -34,7 +34,7 @@ public:
     void finish();
     bool stopping() const { return stop_; }
 
-private:
+  private:
     int master_ = -1, slave_ = -1;
     std::string path_;
     std::atomic<bool> stop_{false};

@@ -86,9 +86,7 @@ int hand_out(char* data, int capacity) {
     return static_cast<int>(n);
 }
 
-bool has_output(MpSocket s) {
-    return s == kTelnetSocket ? !state().writes.empty() : !state().datagrams.empty();
-}
+bool has_output(MpSocket s) { return s == kTelnetSocket ? !state().writes.empty() : !state().datagrams.empty(); }
 
 platform::Wait wait_readable(MpSocket s, int timeoutMs) {
     if (has_output(s)) return platform::Wait::ready;

@@ -30,7 +30,7 @@ namespace mpdll::test {
 inline constexpr const char* kBoardPrompt = "# ";
 
 class ScriptedBoard {
-public:
+  public:
     // What the board writes for a line: an output, or none (nothing between
     // the line end and the prompt; no reply datagram).
     using Responder = std::function<std::optional<std::string>(std::string_view line)>;
@@ -58,7 +58,7 @@ public:
     // Lines (telnet, serial) or datagrams (UDP) sent, without line end.
     std::vector<std::string> sent() const;
 
-private:
+  private:
     DevContext dev_{};
     std::string prompt_;
     SwappedPlatformOps swappedOps_;

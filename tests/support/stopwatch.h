@@ -6,15 +6,13 @@
 namespace mpdll::test {
 
 class Stopwatch {
-public:
-    double seconds() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    }
+  public:
+    double seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
     long long milliseconds() const {
         return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
     }
 
-private:
+  private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

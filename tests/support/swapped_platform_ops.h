@@ -10,7 +10,7 @@
 namespace mpdll::test {
 
 class SwappedPlatformOps {
-public:
+  public:
     explicit SwappedPlatformOps(const platform::SocketOps& sockets) : previousSockets_(&platform::sockets()) {
         platform::use_socket_ops(&sockets);
     }
@@ -33,7 +33,7 @@ public:
     SwappedPlatformOps(const SwappedPlatformOps&) = delete;
     SwappedPlatformOps& operator=(const SwappedPlatformOps&) = delete;
 
-private:
+  private:
     const platform::SocketOps* previousSockets_ = nullptr;
     const platform::SerialOps* previousSerial_ = nullptr;
 };

@@ -38,8 +38,7 @@ TEST(ChipCapability, ValuesByModeAndForm) {
         {"hw telnet no colon", GetHwSupport, 2, "nothing here", "", MPDLL_E_REPLY, "unset"},
         {"hw telnet empty", GetHwSupport, 2, "", "", MPDLL_E_REPLY, "unset"},
         {"version telnet", GetChipVersion, 2, "  chipVersion: b-cut 2\r\n", "", MPDLL_OK, "B-CUT2"},
-        {"version telnet other first line", GetChipVersion, 2, "x:1\r\nchipVersion:b\r\n", "", MPDLL_E_REPLY,
-         "unset"},
+        {"version telnet other first line", GetChipVersion, 2, "x:1\r\nchipVersion:b\r\n", "", MPDLL_E_REPLY, "unset"},
         {"version udp", GetChipVersion, 1, "data: chipVersion:b\n\a", "ok", MPDLL_OK, "b"},
         {"version udp bel right after", GetChipVersion, 1, "data:    chipVersion:Cv2\a", "ok", MPDLL_OK, "Cv2"},
         {"hw udp bel right after", GetHwSupport, 1, "data:MIMO_TR_hw_support:2\a", "token", MPDLL_OK, "2"},
@@ -49,7 +48,9 @@ TEST(ChipCapability, ValuesByModeAndForm) {
     for (const Case& c : cases) {
         ScriptedBoard board(c.mode);
         std::strcpy(board.dev().ifName, "wlan1");
-        board.respond([&](std::string_view line) { return line == "flash read" ? c.answer : c.mode == 1 ? c.firstReply : c.answer; });
+        board.respond([&](std::string_view line) {
+            return line == "flash read" ? c.answer : c.mode == 1 ? c.firstReply : c.answer;
+        });
         std::array<char, 64> value{};
         std::strcpy(value.data(), "unset");
         EXPECT_EQ(c.query(&board.dev(), value.data()), c.status) << c.name;

@@ -33,7 +33,10 @@ struct QueryCase {
 TEST(MpQuery, ReadsTheFormOfEachMode) {
     const std::vector<int32_t> unset{kUnset, kUnset, kUnset, kUnset};
     const QueryCase cases[] = {
-        {"telnet, prefix", 2, "wlan0     mp_query:\r\n Tx OK:10, Tx Fail:2, Rx OK:300, CRC error:4\r\n", MPDLL_OK,
+        {"telnet, prefix",
+         2,
+         "wlan0     mp_query:\r\n Tx OK:10, Tx Fail:2, Rx OK:300, CRC error:4\r\n",
+         MPDLL_OK,
          {10, 2, 300, 4}},
         {"telnet, no prefix", 2, "tx ok:1,\ttx fail:0, rx ok:7, crc error:-3\r\n", MPDLL_OK, {1, 0, 7, -3}},
         {"telnet, leading colon", 2, ":TXOK:1,TXFAIL:2,RXOK:3,CRCERROR:4", MPDLL_E_REPLY, unset},
@@ -131,7 +134,8 @@ TEST(Queries, ModeOutsideTheThreeAndNullPointersSendNothing) {
         {"query null txOk", 2, [&](DevContext* dev) { return mp_query(dev, nullptr, &b, &c, &d); }, MPDLL_E_ARGUMENT},
         {"query null txFail", 2, [&](DevContext* dev) { return mp_query(dev, &a, nullptr, &c, &d); }, MPDLL_E_ARGUMENT},
         {"query null", 2, [&](DevContext* dev) { return mp_query(dev, &a, &b, nullptr, &d); }, MPDLL_E_ARGUMENT},
-        {"query null crcError", 2, [&](DevContext* dev) { return mp_query(dev, &a, &b, &c, nullptr); }, MPDLL_E_ARGUMENT},
+        {"query null crcError", 2, [&](DevContext* dev) { return mp_query(dev, &a, &b, &c, nullptr); },
+         MPDLL_E_ARGUMENT},
         {"ther no record", 2, [&](DevContext*) { return mp_ther(nullptr, &a); }, MPDLL_E_ARGUMENT},
         {"tssi no record", 2, [&](DevContext*) { return mp_tssi(nullptr, &a); }, MPDLL_E_ARGUMENT},
         {"ther null", 2, [&](DevContext* dev) { return mp_ther(dev, nullptr); }, MPDLL_E_ARGUMENT},

@@ -40,8 +40,7 @@ void board_test(const Api& api, DevContext& dev, Ledger& ledger, const std::stri
     ledger.status(api.TxStart(&dev, 0, 0, 0, "6", "54M", "A", 30, 30, 100, 0), t + " TxStart");
     ledger.status(api.TxStop(&dev), t + " TxStop");
 
-    ledger.status(api.RxStartWithFilter(&dev, 0, 0, "6", "A", "", "", "00:11:22:33:44:55"),
-                  t + " RxStartWithFilter");
+    ledger.status(api.RxStartWithFilter(&dev, 0, 0, "6", "A", "", "", "00:11:22:33:44:55"), t + " RxStartWithFilter");
     int32_t rxOk = -1, crcError = -1;
     ledger.status(api.RxQuery(&dev, &rxOk, &crcError), t + " RxQuery");
     ledger.check(rxOk >= 0 && crcError >= 0, t + " RxQuery counters written",

@@ -18,11 +18,13 @@ int main(int argc, char** argv) {
 
     e2e::Api api;
     int resolved = 0, total = 0;
-#define MPDLL_EXPORT(name, bytes)                                                        \
-    ++total;                                                                             \
+#define MPDLL_EXPORT(name, bytes)                                                                               \
+    ++total;                                                                                                    \
     api.name = reinterpret_cast<decltype(api.name)>(reinterpret_cast<void*>(::GetProcAddress(library, #name))); \
-    if (api.name) ++resolved;                                                            \
-    else std::printf("missing export %s\n", #name);
+    if (api.name)                                                                                               \
+        ++resolved;                                                                                             \
+    else                                                                                                        \
+        std::printf("missing export %s\n", #name);
 #include "export_table.inc"
 #undef MPDLL_EXPORT
     ledger.check(resolved == total, "every export resolves by name",

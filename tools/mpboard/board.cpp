@@ -57,9 +57,12 @@ Answer Board::run(const std::string& line) {
     if (program == "orf") return write_register(words);
     if (program == "cat") return cat(words);
     if (program == "help")
-        return Answer{"commands: ifconfig IF up|down, " + tool_ +
-                          " IF set_mib|mp_*, flash get|set, irf A B, orf A B HEX, cat /proc/IF/mib_rf [| grep KEY], exit\n",
-                      false, {}, {}};
+        return Answer{
+            "commands: ifconfig IF up|down, " + tool_ +
+                " IF set_mib|mp_*, flash get|set, irf A B, orf A B HEX, cat /proc/IF/mib_rf [| grep KEY], exit\n",
+            false,
+            {},
+            {}};
     return error_text("sh: " + program + ": not found");
 }
 
@@ -145,7 +148,8 @@ std::string Board::mib_rf() const {
 Answer Board::cat(const std::vector<std::string>& words) {
     bool grep = words.size() == 5 && words[2] == "|" && words[3] == "grep";
     if (words.size() != 2 && !grep) return error_text("sh: only 'cat FILE' and 'cat FILE | grep KEY' are supported");
-    if (words[1] != "/proc/" + if_name_ + "/mib_rf") return error_text("cat: " + words[1] + ": No such file or directory");
+    if (words[1] != "/proc/" + if_name_ + "/mib_rf")
+        return error_text("cat: " + words[1] + ": No such file or directory");
     std::string text = mib_rf();
     if (!grep) return Answer{text, false, {}, {}};
     std::string matched;

@@ -17,7 +17,7 @@
 namespace mpboard {
 
 class Board {
-public:
+  public:
     explicit Board(const Options& options);
 
     // Runs one shell command line (no line end).
@@ -28,7 +28,7 @@ public:
     std::string flash_value(const std::string& name) const;
     void set_flash_value(const std::string& name, const std::string& value);
 
-private:
+  private:
     Answer ifconfig(const std::vector<std::string>& words);
     Answer wireless_tool(const std::string& line, const std::vector<std::string>& words);
     Answer flash(const std::string& line, const std::vector<std::string>& words);

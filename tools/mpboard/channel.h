@@ -12,7 +12,7 @@
 namespace mpboard {
 
 class Channel {
-public:
+  public:
     enum class Kind { socket, terminal };
     // Takes ownership of `fd` (made non-blocking here).
     Channel(int fd, Kind kind, std::string name, const StopSignal& stop, Transcript& transcript);
@@ -31,7 +31,7 @@ public:
     Kind kind() const { return kind_; }
     const std::string& name() const { return name_; }
 
-private:
+  private:
     int fd_;
     Kind kind_;
     std::string name_;

@@ -37,9 +37,7 @@ bool valid_flash_name(const std::string& name) {
     return true;
 }
 
-FlashStore::FlashStore(std::string file) : file_(std::move(file)), values_(factory_seed()) {
-    load();
-}
+FlashStore::FlashStore(std::string file) : file_(std::move(file)), values_(factory_seed()) { load(); }
 
 const std::string* FlashStore::find(const std::string& name) const {
     auto it = values_.find(name);

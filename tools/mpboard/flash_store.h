@@ -9,7 +9,7 @@
 namespace mpboard {
 
 class FlashStore {
-public:
+  public:
     // Seeds the defaults, then loads `file` over them when it exists.
     explicit FlashStore(std::string file);
 
@@ -18,7 +18,7 @@ public:
     // Stores the value and, when a file is configured, writes the whole store to it.
     void set(const std::string& name, const std::string& value);
 
-private:
+  private:
     void load();
     void save() const;
 

@@ -17,12 +17,12 @@ struct LineEvent {
 };
 
 class LineEditor {
-public:
+  public:
     std::vector<LineEvent> feed(std::string_view data);
     // Forgets the line being typed (a program that flushes its input).
     void discard() { line_.clear(); }
 
-private:
+  private:
     std::string line_;
     bool after_cr_ = false;
 };

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     CLI::App app{"mpboard: a simulated wireless router board in radio test mode (telnet, UDP, serial console)"};
 
     app.add_option("--listen", o.listen_address, "telnet listen address")->capture_default_str();
-    app.add_option("--telnet-port", o.telnet_port, "telnet port (0 = any free port, -1 = no telnet)")->capture_default_str();
+    app.add_option("--telnet-port", o.telnet_port, "telnet port (0 = any free port, -1 = no telnet)")
+        ->capture_default_str();
     app.add_option("--udp-address", o.udp_address, "UDP command endpoint address")->capture_default_str();
     app.add_option("--udp-port", o.udp_port, "UDP port (0 = any free port, -1 = no UDP)")->capture_default_str();
     app.add_flag("--no-serial", no_serial, "no serial console");
@@ -66,10 +67,12 @@ int main(int argc, char** argv) {
     app.add_option("--reset-after", f.reset_after_bytes, "reset the telnet connection after this many answer bytes")
         ->group(faults);
     app.add_flag("--refuse-login", f.refuse_login, "every password is wrong")->group(faults);
-    app.add_flag("--endless-negotiation", f.endless_negotiation, "keep negotiating, never ask for a login")->group(faults);
+    app.add_flag("--endless-negotiation", f.endless_negotiation, "keep negotiating, never ask for a login")
+        ->group(faults);
     app.add_flag("--no-login-prompt", f.no_login_prompt, "after the negotiation, wait for a line before the login")
         ->group(faults);
-    app.add_option("--flood", f.flood_bytes, "precede every answer's output with this many filler bytes")->group(faults);
+    app.add_option("--flood", f.flood_bytes, "precede every answer's output with this many filler bytes")
+        ->group(faults);
     app.add_flag("--garbage", f.garbage, "mix NUL and control bytes into answers")->group(faults);
     app.add_flag("--no-echo", f.no_echo, "do not echo command lines")->group(faults);
     app.add_option("--seed", f.seed, "seed for the garbage bytes")->group(faults)->capture_default_str();
@@ -93,7 +96,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string ready = "ready";
-    if (simulator.telnet_port() >= 0) ready += " telnet=" + o.listen_address + ":" + std::to_string(simulator.telnet_port());
+    if (simulator.telnet_port() >= 0)
+        ready += " telnet=" + o.listen_address + ":" + std::to_string(simulator.telnet_port());
     if (simulator.udp_port() >= 0) ready += " udp=" + o.udp_address + ":" + std::to_string(simulator.udp_port());
     if (!simulator.serial_path().empty()) ready += " serial=" + simulator.serial_path();
     std::printf("%s\n", ready.c_str());

@@ -24,9 +24,7 @@ bool valid_rate(long long code) {
     return std::find(std::begin(legacy), std::end(legacy), code) != std::end(legacy);
 }
 
-bool valid_channel(long long channel) {
-    return (channel >= 1 && channel <= 14) || (channel >= 36 && channel <= 177);
-}
+bool valid_channel(long long channel) { return (channel >= 1 && channel <= 14) || (channel >= 36 && channel <= 177); }
 
 // "NAME=N" with N in [low, high].
 bool parse_setting(const std::string& item, const char* name, long long low, long long high, int& out) {
@@ -138,8 +136,8 @@ Answer Radio::receive(const std::string& label, const std::string& args) {
 std::string Radio::filter_report(const std::string& label) const {
     int flag = (filter_da_.empty() ? 0 : 1) | (filter_sa_.empty() ? 0 : 2) | (filter_bssid_.empty() ? 0 : 4);
     auto shown = [](const std::string& filter) { return filter.empty() ? std::string(kNoAddress) : filter; };
-    return label + "mp_arx:FLAG:" + std::to_string(flag) + "\n  SA:" + shown(filter_sa_) + "\n  DA:" +
-           shown(filter_da_) + "\n  BSSID:" + shown(filter_bssid_) + "\n";
+    return label + "mp_arx:FLAG:" + std::to_string(flag) + "\n  SA:" + shown(filter_sa_) +
+           "\n  DA:" + shown(filter_da_) + "\n  BSSID:" + shown(filter_bssid_) + "\n";
 }
 
 Answer Radio::transmit(const std::string& args) {

@@ -10,7 +10,7 @@
 namespace mpboard {
 
 class Radio {
-public:
+  public:
     explicit Radio(int thermal_reference);
 
     // Runs one test-mode command ("mp_channel", "mp_arx", ...) with the text
@@ -20,7 +20,7 @@ public:
     bool test_mode() const { return test_mode_; }
     Counters counters() const { return counters_; }
 
-private:
+  private:
     Answer settings(const std::string& command, const std::string& args);
     Answer receive(const std::string& label, const std::string& args);
     Answer transmit(const std::string& args);
@@ -38,8 +38,8 @@ private:
     std::string bssid_ = "00:00:00:00:00:00", ant_tx_ = "a", ant_rx_ = "a";
 
     bool tx_running_ = false;
-    bool tx_packets_ = true;      // pkt mode; single tone and carrier suppression send no frames
-    long long tx_limit_ = 0;      // frames to send; 0 = until stopped
+    bool tx_packets_ = true;  // pkt mode; single tone and carrier suppression send no frames
+    long long tx_limit_ = 0;  // frames to send; 0 = until stopped
     bool rx_running_ = false;
     std::string filter_sa_, filter_da_, filter_bssid_;  // empty = no filter
     Counters counters_;

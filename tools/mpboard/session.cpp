@@ -33,14 +33,14 @@ void Session::run() {
     while (phase_ != Phase::closed && !host_.stop().requested()) {
         std::string bytes;
         switch (channel_.read(timer_ms(), bytes)) {
-        case Channel::ReadResult::closed:
-            return;
-        case Channel::ReadResult::timeout:
-            on_timer();
-            break;
-        case Channel::ReadResult::data:
-            take(bytes);
-            break;
+            case Channel::ReadResult::closed:
+                return;
+            case Channel::ReadResult::timeout:
+                on_timer();
+                break;
+            case Channel::ReadResult::data:
+                take(bytes);
+                break;
         }
     }
 }
@@ -152,39 +152,39 @@ void Session::handle_data(const std::string& data) {
         bool echoing = phase_ == Phase::user || (phase_ == Phase::shell && !faults().no_echo);
         bool flushed = false;
         switch (event.kind) {
-        case LineEvent::Kind::typed:
-            if (echoing) echo_ += event.text;
-            break;
-        case LineEvent::Kind::erased:
-            if (echoing) echo_ += "\b \b";
-            break;
-        case LineEvent::Kind::interrupt:
-            send(echo_ + "^C\r\n" + (phase_ == Phase::shell ? options_.prompt : std::string()));
-            echo_.clear();
-            break;
-        case LineEvent::Kind::end_of_input:
-            if (telnet()) phase_ = Phase::closed;
-            break;
-        case LineEvent::Kind::line:
-            line_seen_ = true;
-            if (phase_ == Phase::awaiting_line) {
-                begin_login();
-                flushed = true;
-            } else if (phase_ == Phase::user) {
-                std::string echoed = echo_ + login_line_end();
+            case LineEvent::Kind::typed:
+                if (echoing) echo_ += event.text;
+                break;
+            case LineEvent::Kind::erased:
+                if (echoing) echo_ += "\b \b";
+                break;
+            case LineEvent::Kind::interrupt:
+                send(echo_ + "^C\r\n" + (phase_ == Phase::shell ? options_.prompt : std::string()));
                 echo_.clear();
-                if (options_.password_prompt_delay_ms > 0 || !options_.login_cr_nul) {
-                    send(echoed);
-                    echoed.clear();
-                    if (!pause(options_.password_prompt_delay_ms)) return;
+                break;
+            case LineEvent::Kind::end_of_input:
+                if (telnet()) phase_ = Phase::closed;
+                break;
+            case LineEvent::Kind::line:
+                line_seen_ = true;
+                if (phase_ == Phase::awaiting_line) {
+                    begin_login();
+                    flushed = true;
+                } else if (phase_ == Phase::user) {
+                    std::string echoed = echo_ + login_line_end();
+                    echo_.clear();
+                    if (options_.password_prompt_delay_ms > 0 || !options_.login_cr_nul) {
+                        send(echoed);
+                        echoed.clear();
+                        if (!pause(options_.password_prompt_delay_ms)) return;
+                    }
+                    on_user(event.text, echoed);
+                } else if (phase_ == Phase::password) {
+                    flushed = on_password(event.text);
+                } else if (phase_ == Phase::shell) {
+                    flushed = on_shell_line(event.text);
                 }
-                on_user(event.text, echoed);
-            } else if (phase_ == Phase::password) {
-                flushed = on_password(event.text);
-            } else if (phase_ == Phase::shell) {
-                flushed = on_shell_line(event.text);
-            }
-            break;
+                break;
         }
         if (flushed) {
             editor_.discard();
@@ -329,7 +329,8 @@ std::string Session::garbage(std::uint32_t seed) {
     }();
     std::string out;
     for (int i = 0; i < 16; ++i)
-        out += i % 4 == 0 ? '\0' : alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random_)];
+        out +=
+            i % 4 == 0 ? '\0' : alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random_)];
     return out;
 }
 

@@ -16,13 +16,13 @@
 namespace mpboard {
 
 class Session {
-public:
+  public:
     // `connection`: 0 for the serial console, 1, 2, ... for telnet connections.
     Session(SessionHost& host, Channel& channel, int connection);
     // Serves until the peer leaves, the session ends or the simulator stops.
     void run();
 
-private:
+  private:
     enum class Phase { negotiating, endless, awaiting_line, user, password, shell, closed };
     using Clock = std::chrono::steady_clock;
 
@@ -55,7 +55,7 @@ private:
     Phase phase_ = Phase::shell;
     TelnetOptions telnet_;
     LineEditor editor_;
-    std::string echo_;           // typed characters not yet echoed
+    std::string echo_;  // typed characters not yet echoed
     std::string user_;
     int failed_logins_ = 0;
     bool line_seen_ = false;

@@ -10,7 +10,7 @@
 namespace mpboard {
 
 class SessionHost {
-public:
+  public:
     virtual ~SessionHost() = default;
     virtual const Options& options() const = 0;
     // The fault switches in force for this connection right now.

@@ -59,7 +59,8 @@ int bind_socket(int type, const std::string& address, int port) {
     int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in sa = ipv4_address(address, port);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || (type == SOCK_STREAM && ::listen(fd, 16) != 0)) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+        (type == SOCK_STREAM && ::listen(fd, 16) != 0)) {
         auto error = os_error("cannot bind " + address + ":" + std::to_string(port));
         ::close(fd);
         throw error;
@@ -70,7 +71,8 @@ int bind_socket(int type, const std::string& address, int port) {
 }  // namespace
 
 struct Simulator::Impl final : SessionHost {
-    explicit Impl(Options o) : opts(std::move(o)), board_(opts), transcript(opts.log_file), global_faults(opts.faults) {}
+    explicit Impl(Options o)
+        : opts(std::move(o)), board_(opts), transcript(opts.log_file), global_faults(opts.faults) {}
 
     const Options& options() const override { return opts; }
     Board& board() override { return board_; }
@@ -134,9 +136,10 @@ void Simulator::Impl::open_console() {
     ::cfmakeraw(&raw);  // the board's shell echoes; the line itself does not
     ::tcsetattr(console_peer_fd, TCSANOW, &raw);
     if (!opts.serial_link.empty()) {
-        struct stat st{};
+        struct stat st {};
         if (::lstat(opts.serial_link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(opts.serial_link.c_str());
-        if (::symlink(console_path.c_str(), opts.serial_link.c_str()) != 0) throw os_error("symlink " + opts.serial_link);
+        if (::symlink(console_path.c_str(), opts.serial_link.c_str()) != 0)
+            throw os_error("symlink " + opts.serial_link);
     }
 }
 

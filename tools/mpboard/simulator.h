@@ -14,10 +14,10 @@ namespace mpboard {
 
 // How the board's login program behaves on telnet and serial.
 enum class LoginStyle {
-    standard,       // "login: " / "Password: "; wrong password: CR LF now, "Login incorrect" later
-    together,       // negotiation and "login: " arrive in one write
-    empty_reasks,   // an empty user name is answered with "login: " again
-    none,           // no login: the shell prompt right after the negotiation
+    standard,      // "login: " / "Password: "; wrong password: CR LF now, "Login incorrect" later
+    together,      // negotiation and "login: " arrive in one write
+    empty_reasks,  // an empty user name is answered with "login: " again
+    none,          // no login: the shell prompt right after the negotiation
 };
 
 struct Faults {
@@ -42,11 +42,11 @@ struct Faults {
 
 struct Options {
     std::string listen_address = "127.0.0.1";
-    int telnet_port = 2323;            // 0 = ephemeral; < 0 = no telnet
+    int telnet_port = 2323;  // 0 = ephemeral; < 0 = no telnet
     std::string udp_address = "127.0.0.1";
-    int udp_port = 9034;               // 0 = ephemeral; < 0 = no UDP
-    bool serial = true;                // open a pseudo-terminal console
-    std::string serial_link;           // if set, a symlink to the console's path
+    int udp_port = 9034;      // 0 = ephemeral; < 0 = no UDP
+    bool serial = true;       // open a pseudo-terminal console
+    std::string serial_link;  // if set, a symlink to the console's path
     std::string user = "root";
     std::string password = "root";
     LoginStyle login = LoginStyle::standard;
@@ -55,13 +55,13 @@ struct Options {
     std::string if_name = "wlan0";
     std::string tool = "iwpriv";
     std::string chip_version = "b";
-    std::string mimo_support = "2";    // MIMO_TR_hw_support value
-    bool single_write = false;         // one write per answer with TCP_NODELAY (default: separate writes, Nagle on)
-    std::string flash_file;            // load and save flash parameters here, if set
-    std::string log_file;              // transcript; empty = none ("-" = stderr)
+    std::string mimo_support = "2";  // MIMO_TR_hw_support value
+    bool single_write = false;       // one write per answer with TCP_NODELAY (default: separate writes, Nagle on)
+    std::string flash_file;          // load and save flash parameters here, if set
+    std::string log_file;            // transcript; empty = none ("-" = stderr)
     Faults faults;
-    bool serial_login = false;         // ask for a login on the serial console too (default: a bare shell)
-    int negotiation_wait_ms = 1000;    // how long telnet waits for the client's option answers before the login
+    bool serial_login = false;       // ask for a login on the serial console too (default: a bare shell)
+    int negotiation_wait_ms = 1000;  // how long telnet waits for the client's option answers before the login
     // The login program on telnet and the console:
     std::string banner;                // printed when it starts, before its first question
     int login_prompt_delay_ms = 0;     // pause between the banner and "login: "
@@ -79,8 +79,8 @@ struct AirSource {
     const char* sa;
     const char* da;
     const char* bssid;
-    int intact;     // frames per query that arrive intact
-    int damaged;    // frames per query that fail their CRC
+    int intact;   // frames per query that arrive intact
+    int damaged;  // frames per query that fail their CRC
 };
 inline constexpr AirSource kTester{"02:00:00:00:00:01", "02:00:00:00:00:02", "02:00:00:00:00:01", 98, 2};
 inline constexpr AirSource kNeighbour{"02:00:00:00:00:99", "ff:ff:ff:ff:ff:ff", "02:00:00:00:00:99", 19, 1};
@@ -92,7 +92,7 @@ struct Counters {
 };
 
 class Simulator {
-public:
+  public:
     explicit Simulator(Options options);
     ~Simulator();  // stops
     Simulator(const Simulator&) = delete;
@@ -102,7 +102,7 @@ public:
     void start();
     void stop();
 
-    int telnet_port() const;          // the bound port
+    int telnet_port() const;  // the bound port
     int udp_port() const;
     std::string serial_path() const;  // the console's device path
 
@@ -122,7 +122,7 @@ public:
     // accept order), in place of the global ones.
     void set_connection_faults(int connection, const Faults& faults);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -7,7 +7,7 @@
 namespace mpboard {
 
 class StopSignal {
-public:
+  public:
     StopSignal();
     ~StopSignal();
     StopSignal(const StopSignal&) = delete;
@@ -19,7 +19,7 @@ public:
     // Sleeps up to `ms`; false when stop was requested meanwhile.
     bool sleep_ms(int ms) const;
 
-private:
+  private:
     int pipe_[2] = {-1, -1};
     std::atomic<bool> requested_{false};
 };

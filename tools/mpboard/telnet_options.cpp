@@ -27,41 +27,45 @@ std::string TelnetOptions::take(std::string_view bytes, std::string& reply) {
     for (char ch : bytes) {
         auto c = static_cast<unsigned char>(ch);
         switch (state_) {
-        case State::data:
-            if (c == IAC) state_ = State::iac;
-            else data += ch;
-            break;
-        case State::iac:
-            if (c == IAC) {
-                data += ch;
+            case State::data:
+                if (c == IAC)
+                    state_ = State::iac;
+                else
+                    data += ch;
+                break;
+            case State::iac:
+                if (c == IAC) {
+                    data += ch;
+                    state_ = State::data;
+                } else if (c == WILL || c == WONT || c == DO || c == DONT) {
+                    verb_ = c;
+                    state_ = State::option;
+                } else if (c == SB) {
+                    sub_.clear();
+                    state_ = State::sub;
+                } else {
+                    state_ = State::data;  // NOP, GA, AYT and the like: nothing to do
+                }
+                break;
+            case State::option:
+                command(verb_, c, reply);
                 state_ = State::data;
-            } else if (c == WILL || c == WONT || c == DO || c == DONT) {
-                verb_ = c;
-                state_ = State::option;
-            } else if (c == SB) {
-                sub_.clear();
-                state_ = State::sub;
-            } else {
-                state_ = State::data;  // NOP, GA, AYT and the like: nothing to do
-            }
-            break;
-        case State::option:
-            command(verb_, c, reply);
-            state_ = State::data;
-            break;
-        case State::sub:
-            if (c == IAC) state_ = State::sub_iac;
-            else sub_ += ch;
-            break;
-        case State::sub_iac:
-            if (c == SE) {
-                subnegotiation();
-                state_ = State::data;
-            } else {
-                sub_ += ch;  // IAC IAC inside a subnegotiation
-                state_ = State::sub;
-            }
-            break;
+                break;
+            case State::sub:
+                if (c == IAC)
+                    state_ = State::sub_iac;
+                else
+                    sub_ += ch;
+                break;
+            case State::sub_iac:
+                if (c == SE) {
+                    subnegotiation();
+                    state_ = State::data;
+                } else {
+                    sub_ += ch;  // IAC IAC inside a subnegotiation
+                    state_ = State::sub;
+                }
+                break;
         }
     }
     return data;
@@ -101,8 +105,10 @@ void TelnetOptions::command(unsigned char verb, unsigned char option, std::strin
         return;
     }
     // Everything else is refused once; answers to refusals need no reply.
-    if (verb == DO) reply += sequence(WONT, option);
-    else if (verb == WILL) reply += sequence(DONT, option);
+    if (verb == DO)
+        reply += sequence(WONT, option);
+    else if (verb == WILL)
+        reply += sequence(DONT, option);
 }
 
 void TelnetOptions::subnegotiation() {

@@ -14,7 +14,7 @@ inline constexpr unsigned char kEcho = 1, kSga = 3, kTtype = 24;
 }  // namespace telnet
 
 class TelnetOptions {
-public:
+  public:
     // The negotiation the server opens a session with.
     std::string opening();
     // One more request, for a server that never stops negotiating.
@@ -28,7 +28,7 @@ public:
     bool settled() const { return !echo_pending_ && !sga_pending_ && !ttype_pending_ && !ttype_awaited_; }
     const std::string& terminal_type() const { return terminal_type_; }
 
-private:
+  private:
     void command(unsigned char verb, unsigned char option, std::string& reply);
     void subnegotiation();
 

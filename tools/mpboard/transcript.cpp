@@ -14,12 +14,18 @@ std::string escaped(std::string_view bytes) {
     std::string out;
     for (char ch : bytes) {
         auto c = static_cast<unsigned char>(ch);
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\\') out += "\\\\";
-        else if (c < 32 || c >= 127) out += {'\\', 'x', hex[c >> 4], hex[c & 15]};
-        else out += ch;
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\\')
+            out += "\\\\";
+        else if (c < 32 || c >= 127)
+            out += {'\\', 'x', hex[c >> 4], hex[c & 15]};
+        else
+            out += ch;
     }
     return out;
 }

@@ -10,7 +10,7 @@
 namespace mpboard {
 
 class Transcript {
-public:
+  public:
     // `target`: empty = no log, "-" = standard error, else a file (appended).
     explicit Transcript(const std::string& target);
     ~Transcript();
@@ -21,7 +21,7 @@ public:
     void sent(std::string_view connection, std::string_view bytes) { write(connection, ">", bytes); }
     void note(std::string_view connection, std::string_view text) { write(connection, "*", text); }
 
-private:
+  private:
     void write(std::string_view connection, const char* direction, std::string_view bytes);
 
     std::mutex mutex_;

@@ -37,7 +37,8 @@ void UdpEndpoint::run() {
         char buffer[65536];
         sockaddr_in peer{};
         socklen_t peer_size = sizeof peer;
-        ssize_t n = ::recvfrom(fd_, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&peer), &peer_size);
+        ssize_t n =
+            ::recvfrom(fd_, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&peer), &peer_size);
         if (n < 0) continue;
         std::string_view datagram(buffer, static_cast<std::size_t>(n));
         std::string name = "udp " + std::to_string(ntohs(peer.sin_port));

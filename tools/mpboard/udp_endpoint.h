@@ -12,7 +12,7 @@
 namespace mpboard {
 
 class UdpEndpoint {
-public:
+  public:
     // `fd`: the bound datagram socket (owned).
     UdpEndpoint(int fd, SessionHost& host, Transcript& transcript);
     ~UdpEndpoint();
@@ -24,7 +24,7 @@ public:
     // The reply to one command line (the fault switches are applied by run()).
     std::string reply_to(const std::string& line);
 
-private:
+  private:
     int fd_;
     SessionHost& host_;
     Transcript& transcript_;

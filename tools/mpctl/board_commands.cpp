@@ -37,8 +37,8 @@ Result with_text(std::int32_t status, const char* name, const std::vector<char>&
 }
 
 // A board subcommand that takes one text argument and calls one export.
-void text_setting(CLI::App& parent, std::optional<Operation>& chosen, const std::string& name,
-                  const std::string& help, const std::string& argument, const std::string& argument_help,
+void text_setting(CLI::App& parent, std::optional<Operation>& chosen, const std::string& name, const std::string& help,
+                  const std::string& argument, const std::string& argument_help,
                   std::int32_t(MPDLL_CALL* call)(DevContext*, const char*) MPDLL_NOEXCEPT,
                   const std::string& operation_name) {
     auto text = storage<std::string>();
@@ -50,12 +50,10 @@ void text_setting(CLI::App& parent, std::optional<Operation>& chosen, const std:
 }
 
 // A board subcommand without arguments that calls one export.
-void plain_call(CLI::App& parent, std::optional<Operation>& chosen, const std::string& name,
-                const std::string& help, std::int32_t(MPDLL_CALL* call)(DevContext*) MPDLL_NOEXCEPT,
-                const std::string& operation_name) {
-    on_parse(parent.add_subcommand(name, help), chosen, operation_name, Needs::board, [call] {
-        return [call](DevContext& dev) { return status_only(call(&dev)); };
-    });
+void plain_call(CLI::App& parent, std::optional<Operation>& chosen, const std::string& name, const std::string& help,
+                std::int32_t(MPDLL_CALL* call)(DevContext*) MPDLL_NOEXCEPT, const std::string& operation_name) {
+    on_parse(parent.add_subcommand(name, help), chosen, operation_name, Needs::board,
+             [call] { return [call](DevContext& dev) { return status_only(call(&dev)); }; });
 }
 
 void add_send_and_enter(CLI::App& app, std::optional<Operation>& chosen) {
@@ -84,8 +82,10 @@ void add_send_and_enter(CLI::App& app, std::optional<Operation>& chosen) {
         };
     });
 
-    on_parse(app.add_subcommand("enter", "Put the board's radio into test mode (EnterMP; over UDP it sends nothing: use testmode start)"), chosen, "enter",
-             Needs::entry, [] { return [](DevContext& dev) { return status_only(EnterMP(&dev)); }; });
+    on_parse(
+        app.add_subcommand(
+            "enter", "Put the board's radio into test mode (EnterMP; over UDP it sends nothing: use testmode start)"),
+        chosen, "enter", Needs::entry, [] { return [](DevContext& dev) { return status_only(EnterMP(&dev)); }; });
 
     CLI::App* testmode = group_command(app, "testmode", "Start or stop the driver's test mode alone");
     plain_call(*testmode, chosen, "start", "Send mp_start (mp_start)", mp_start, "testmode start");
@@ -113,7 +113,8 @@ void add_transmit(CLI::App& app, std::optional<Operation>& chosen) {
     start->add_option("--channel", args->channel, "Channel number or centre frequency (6, 2437MHz)")->required();
     start->add_option("--rate", args->rate, "Rate name or code (54M, MCS7, 108)")->required();
     start->add_option("--mode", args->mode, "Transmit mode: pkt, background, stone, cs")
-        ->check(CLI::IsMember({"pkt", "background", "stone", "cs"}))->capture_default_str();
+        ->check(CLI::IsMember({"pkt", "background", "stone", "cs"}))
+        ->capture_default_str();
     start->add_option("--bw40", args->bw40, "40 MHz setting (0 or 1)")->capture_default_str();
     start->add_option("--short-gi", args->short_gi, "Short guard interval setting (0 or 1)")->capture_default_str();
     start->add_option("--antenna", args->antenna, "Transmit antenna selection")->capture_default_str();
@@ -144,20 +145,20 @@ void add_receive_filter(CLI::App& rx, std::optional<Operation>& chosen) {
                  "Source address", mp_arx_filter_sa, "rx filter sa");
     text_setting(*filter, chosen, "bssid", "Count only frames of this BSSID (mp_arx_filter_bssid)", "MAC", "BSSID",
                  mp_arx_filter_bssid, "rx filter bssid");
-    on_parse(filter->add_subcommand("print", "Read the three filter addresses back (mp_arx_filter_print)"), chosen,
-             "rx filter print", Needs::board, [] {
-                 return [](DevContext& dev) {
-                     std::vector<char> da(18, '\0'), sa(18, '\0'), bssid(18, '\0');
-                     Result result{mp_arx_filter_print(&dev, da.data(), sa.data(), bssid.data()), {}};
-                     for (auto [name, text] : {std::pair{"da", &da}, std::pair{"sa", &sa},
-                                               std::pair{"bssid", &bssid}}) {
-                         if (result.status == MPDLL_OK && (*text)[0] != '\0') {
-                             result.values.push_back({name, std::string(text->data())});
-                         }
-                     }
-                     return result;
-                 };
-             });
+    on_parse(
+        filter->add_subcommand("print", "Read the three filter addresses back (mp_arx_filter_print)"), chosen,
+        "rx filter print", Needs::board, [] {
+            return [](DevContext& dev) {
+                std::vector<char> da(18, '\0'), sa(18, '\0'), bssid(18, '\0');
+                Result result{mp_arx_filter_print(&dev, da.data(), sa.data(), bssid.data()), {}};
+                for (auto [name, text] : {std::pair{"da", &da}, std::pair{"sa", &sa}, std::pair{"bssid", &bssid}}) {
+                    if (result.status == MPDLL_OK && (*text)[0] != '\0') {
+                        result.values.push_back({name, std::string(text->data())});
+                    }
+                }
+                return result;
+            };
+        });
 }
 
 void add_receive(CLI::App& app, std::optional<Operation>& chosen) {
@@ -205,8 +206,8 @@ void add_receive(CLI::App& app, std::optional<Operation>& chosen) {
 void add_power_tracking(CLI::App& app, std::optional<Operation>& chosen) {
     CLI::App* pwrtrk = group_command(app, "pwrtrk", "Thermal power tracking");
     auto on_thermal = storage<std::int32_t>();
-    CLI::App* on = pwrtrk->add_subcommand(
-        "on", "Start tracking; THERMAL from 7 to 29 is sent as the reference (PowerTrackingOn)");
+    CLI::App* on =
+        pwrtrk->add_subcommand("on", "Start tracking; THERMAL from 7 to 29 is sent as the reference (PowerTrackingOn)");
     on->add_option("THERMAL", *on_thermal, "Thermal reference value; other values start plain tracking");
     on_parse(on, chosen, "pwrtrk on", Needs::board, [on_thermal] {
         return [thermal = *on_thermal](DevContext& dev) { return status_only(PowerTrackingOn(&dev, thermal)); };
@@ -248,9 +249,8 @@ void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
     set->add_option("NAME", set_args->first, "Parameter name")->required();
     set->add_option("VALUE", set_args->second, "New value")->required();
     on_parse(set, chosen, "flash set", Needs::board, [set_args] {
-        return [a = *set_args](DevContext& dev) {
-            return status_only(FlashSet(&dev, a.first.c_str(), a.second.c_str()));
-        };
+        return
+            [a = *set_args](DevContext& dev) { return status_only(FlashSet(&dev, a.first.c_str(), a.second.c_str())); };
     });
 
     CLI::App* reg = group_command(app, "reg", "RF registers");
@@ -318,8 +318,8 @@ void add_queries(CLI::App& app, std::optional<Operation>& chosen) {
                  return [](DevContext& dev) {
                      std::int32_t tx_ok = unset, tx_fail = unset, rx_ok = unset, crc_error = unset;
                      const std::int32_t status = mp_query(&dev, &tx_ok, &tx_fail, &rx_ok, &crc_error);
-                     return with_numbers(status,
-                                         {{"txOk", tx_ok}, {"txFail", tx_fail}, {"rxOk", rx_ok}, {"crcError", crc_error}});
+                     return with_numbers(
+                         status, {{"txOk", tx_ok}, {"txFail", tx_fail}, {"rxOk", rx_ok}, {"crcError", crc_error}});
                  };
              });
     on_parse(app.add_subcommand("ther", "Read the thermal meter (mp_ther)"), chosen, "ther", Needs::board, [] {
@@ -354,13 +354,13 @@ void add_settings(CLI::App& app, std::optional<Operation>& chosen) {
     CLI::App* power = app.add_subcommand(
         "power", "Set the transmit power: two numbers for paths A and B (mp_txpower), or one text (mp_txpower_a)");
     power->add_option("VALUES", *power_args, "PATH_A PATH_B, or a single power text such as addbyrate")
-        ->required()->expected(1, 2);
+        ->required()
+        ->expected(1, 2);
     on_parse(power, chosen, "power", Needs::board, [power_args] {
         const std::vector<std::string>& values = *power_args;
         if (values.size() == 1) {
-            return std::function<Result(DevContext&)>([text = values[0]](DevContext& dev) {
-                return status_only(mp_txpower_a(&dev, text.c_str()));
-            });
+            return std::function<Result(DevContext&)>(
+                [text = values[0]](DevContext& dev) { return status_only(mp_txpower_a(&dev, text.c_str())); });
         }
         std::int32_t numbers[2] = {};
         for (int i = 0; i < 2; ++i) {
@@ -378,9 +378,8 @@ void add_settings(CLI::App& app, std::optional<Operation>& chosen) {
                 throw CLI::ValidationError("VALUES", "not a whole number: " + values[i]);
             }
         }
-        return std::function<Result(DevContext&)>([a = numbers[0], b = numbers[1]](DevContext& dev) {
-            return status_only(mp_txpower(&dev, a, b));
-        });
+        return std::function<Result(DevContext&)>(
+            [a = numbers[0], b = numbers[1]](DevContext& dev) { return status_only(mp_txpower(&dev, a, b)); });
     });
     auto xcap_value = storage<std::int32_t>();
     CLI::App* xcap = app.add_subcommand("xcap", "Set the crystal capacitance trim (mp_phypara)");

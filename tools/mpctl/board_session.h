@@ -29,7 +29,7 @@ struct SessionStep {
 };
 
 class BoardSession {
-public:
+  public:
     // auto_enter: run EnterMP before the first operation that needs the
     // test mode (not for an entry operation itself).
     BoardSession(const ConnectionOptions& options, bool auto_enter);
@@ -50,7 +50,7 @@ public:
     // The last exchange of the library, read with GetBuffer.
     Exchange last_exchange() const;
 
-private:
+  private:
     const ConnectionOptions& options_;
     std::unique_ptr<DevContext> dev_;
     bool auto_enter_;

@@ -29,15 +29,12 @@ inline CLI::App* group_command(CLI::App& parent, const std::string& name, const 
 // Makes the subcommand choose an operation when it is parsed; make_run is
 // called then, so it can copy the parsed arguments into the operation.
 template <typename MakeRun>
-void on_parse(CLI::App* command, std::optional<Operation>& chosen, std::string name, Needs needs,
-              MakeRun make_run) {
+void on_parse(CLI::App* command, std::optional<Operation>& chosen, std::string name, Needs needs, MakeRun make_run) {
     command->callback([&chosen, name = std::move(name), needs, make_run] {
         chosen = Operation{name, needs, make_run()};
     });
 }
 
-inline Result status_only(std::int32_t status) {
-    return Result{status, {}};
-}
+inline Result status_only(std::int32_t status) { return Result{status, {}}; }
 
 }  // namespace mpctl

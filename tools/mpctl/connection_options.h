@@ -12,10 +12,10 @@
 namespace mpctl {
 
 struct ConnectionOptions {
-    std::string telnet;      // HOST[:PORT]
+    std::string telnet;  // HOST[:PORT]
     std::string user = "root";
     std::string password;
-    std::string serial;      // device path
+    std::string serial;  // device path
     std::uint32_t baud = 115200;
     int data_bits = 8;
     std::string parity = "none";
@@ -24,7 +24,7 @@ struct ConnectionOptions {
     // The serial read interval time-out in ms; none: reads return what the
     // port holds at once.
     std::optional<std::uint32_t> read_interval;
-    std::string udp;         // IPv4 address; the board listens on port 9034
+    std::string udp;  // IPv4 address; the board listens on port 9034
     std::string prompt = "# ";
     std::string first_command;
     std::string if_name = "wlan0";

@@ -42,11 +42,13 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
         std::int32_t count = -1;
     };
     auto decode_args = storage<DecodeArgs>();
-    CLI::App* decode = power->add_subcommand(
-        "decode", "Seven hexadecimal table texts to ten tables of numbers (DecPowerIndex)");
-    decode->add_option("TEXTS", decode_args->texts,
-                       "hexPlain1 hexPlain2 hexBaseA hexBaseB hexDiff1 hexDiff2 hexDiff3, two digits per entry")
-        ->required()->expected(7);
+    CLI::App* decode =
+        power->add_subcommand("decode", "Seven hexadecimal table texts to ten tables of numbers (DecPowerIndex)");
+    decode
+        ->add_option("TEXTS", decode_args->texts,
+                     "hexPlain1 hexPlain2 hexBaseA hexBaseB hexDiff1 hexDiff2 hexDiff3, two digits per entry")
+        ->required()
+        ->expected(7);
     decode->add_option("--count", decode_args->count, "Entries per table (default: from the longest text)");
     on_parse(decode, chosen, "convert power-index decode", Needs::nothing, [decode_args] {
         PowerIndexTexts texts{};
@@ -69,12 +71,14 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
     });
 
     auto encode_args = storage<std::vector<std::string>>();
-    CLI::App* encode = power->add_subcommand(
-        "encode", "Ten tables of numbers to the seven hexadecimal table texts (HexPowerIndex)");
-    encode->add_option("TABLES", *encode_args,
-                       "plain1 plain2 baseA baseB group1A group1B group2A group2B group3A group3B, "
-                       "each a comma-separated list of the same length")
-        ->required()->expected(10);
+    CLI::App* encode =
+        power->add_subcommand("encode", "Ten tables of numbers to the seven hexadecimal table texts (HexPowerIndex)");
+    encode
+        ->add_option("TABLES", *encode_args,
+                     "plain1 plain2 baseA baseB group1A group1B group2A group2B group3A group3B, "
+                     "each a comma-separated list of the same length")
+        ->required()
+        ->expected(10);
     on_parse(encode, chosen, "convert power-index encode", Needs::nothing, [encode_args] {
         std::string error;
         PowerIndexTables tables = parse_tables(*encode_args, error);
@@ -130,7 +134,8 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
     });
 
     auto number = storage<std::string>();
-    CLI::App* digit = power->add_subcommand("digit", "A difference from -8 to 7 to its hexadecimal digit (DiffDec2Hex)");
+    CLI::App* digit =
+        power->add_subcommand("digit", "A difference from -8 to 7 to its hexadecimal digit (DiffDec2Hex)");
     digit->add_option("DIFFERENCE", *number, "Decimal difference")->required();
     on_parse(digit, chosen, "convert power-index digit", Needs::nothing, [number] {
         return [text = *number](DevContext&) {
@@ -146,8 +151,8 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
         bool raw = false;
     };
     auto command_args = storage<CommandArgs>();
-    CLI::App* command = convert.add_subcommand(
-        "command", "A command catalogue entry with --if and --tool put in (mp_command_c2s)");
+    CLI::App* command =
+        convert.add_subcommand("command", "A command catalogue entry with --if and --tool put in (mp_command_c2s)");
     command->add_option("ID", command_args->id, "Catalogue identifier: 0 to 33, 100, 101")->required();
     command->add_flag("--raw", command_args->raw, "The catalogue text without the names put in");
     on_parse(command, chosen, "convert command", Needs::nothing, [command_args] {
@@ -178,9 +183,10 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
     CLI::App* substitute = convert.add_subcommand(
         "template", "Put --if and --tool in place of wlan0 and iwpriv in a command text (mp_command_s2s)");
     substitute->add_option("TEXT", *template_text, "Command text, e.g. \"ifconfig wlan0 down\"")
-        ->required()->check(CLI::Validator(
-            [](std::string& text) { return text.size() > 2047 ? std::string("longer than 2047 characters") : ""; },
-            "", "length"));
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string& text) { return text.size() > 2047 ? std::string("longer than 2047 characters") : ""; }, "",
+            "length"));
     on_parse(substitute, chosen, "convert template", Needs::nothing, [template_text] {
         return [text = *template_text](DevContext& dev) {
             std::vector<char> out(2048 + 1, '\0');

@@ -36,8 +36,8 @@ PowerIndexTables decode_tables(const PowerIndexTexts& texts, std::int32_t count)
         table.assign(static_cast<std::size_t>(count), 0);
     }
     DecPowerIndex(count, texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str(), texts[4].c_str(),
-                  texts[5].c_str(), texts[6].c_str(), t[0].data(), t[1].data(), t[2].data(), t[3].data(),
-                  t[4].data(), t[5].data(), t[6].data(), t[7].data(), t[8].data(), t[9].data());
+                  texts[5].c_str(), texts[6].c_str(), t[0].data(), t[1].data(), t[2].data(), t[3].data(), t[4].data(),
+                  t[5].data(), t[6].data(), t[7].data(), t[8].data(), t[9].data());
     return t;
 }
 
@@ -84,8 +84,8 @@ PowerIndexTables parse_tables(const std::vector<std::string>& lists, std::string
     for (std::size_t e = 0; e < t[0].size(); ++e) {
         for (std::size_t i = 0; i < 4; ++i) {
             if (t[i][e] < 0 || t[i][e] > 255) {
-                error = std::string(table_names[i]) + " entry " + std::to_string(e) + " is " +
-                        std::to_string(t[i][e]) + ", outside 0 to 255";
+                error = std::string(table_names[i]) + " entry " + std::to_string(e) + " is " + std::to_string(t[i][e]) +
+                        ", outside 0 to 255";
                 return t;
             }
         }

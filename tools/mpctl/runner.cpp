@@ -19,12 +19,12 @@ enum class Outcome { passed, failed, usage };
 
 // Runs one operation in the session and appends the reports of the session
 // steps it needed and of the operation itself.
-Outcome execute(BoardSession& session, const Operation& operation, int line, const std::string& text,
-                bool verbose, std::vector<StepReport>& reports) {
+Outcome execute(BoardSession& session, const Operation& operation, int line, const std::string& text, bool verbose,
+                std::vector<StepReport>& reports) {
     for (SessionStep& step : session.prepare(operation.needs)) {
         const bool failed = step.result.status != MPDLL_OK;
-        StepReport report{0, step.name, failed ? StepState::failed : StepState::passed, step.result,
-                          step.duration_ms, {}};
+        StepReport report{0,           step.name,        failed ? StepState::failed : StepState::passed,
+                          step.result, step.duration_ms, {}};
         if (verbose && step.name == "enter") {
             report.exchange = session.last_exchange();
         }
@@ -39,8 +39,12 @@ Outcome execute(BoardSession& session, const Operation& operation, int line, con
     }
     Stopwatch watch;
     Result result = operation.run(session.record());
-    StepReport report{line, text, result.status == MPDLL_OK ? StepState::passed : StepState::failed,
-                      std::move(result), watch.elapsed_ms(), {}};
+    StepReport report{line,
+                      text,
+                      result.status == MPDLL_OK ? StepState::passed : StepState::failed,
+                      std::move(result),
+                      watch.elapsed_ms(),
+                      {}};
     if (verbose && operation.needs != Needs::nothing) {
         report.exchange = session.last_exchange();
     }
@@ -60,7 +64,7 @@ int usage_failure(const BoardSession& session) {
 
 // A progress line on the terminal while a plan runs.
 class Progress {
-public:
+  public:
     explicit Progress(bool enabled) : enabled_(enabled) {}
     ~Progress() { clear(); }
     void show(std::size_t index, std::size_t total, const std::string& text) {
@@ -74,7 +78,7 @@ public:
         }
     }
 
-private:
+  private:
     bool enabled_;
 };
 
@@ -128,8 +132,8 @@ int run_plan(const std::vector<PlanStep>& plan, const std::string& plan_name, co
             progress.clear();
             for (std::size_t r = before; r < reports.size(); ++r) {
                 if (reports[r].exchange) {
-                    std::cout << (reports[r].line > 0 ? std::to_string(reports[r].line) : "-") << " "
-                              << reports[r].text << "\n";
+                    std::cout << (reports[r].line > 0 ? std::to_string(reports[r].line) : "-") << " " << reports[r].text
+                              << "\n";
                     print_exchange(std::cout, *reports[r].exchange);
                 }
             }
@@ -140,8 +144,8 @@ int run_plan(const std::vector<PlanStep>& plan, const std::string& plan_name, co
         }
     }
     progress.clear();
-    const bool all_passed = std::none_of(reports.begin(), reports.end(),
-                                         [](const StepReport& r) { return r.state != StepState::passed; });
+    const bool all_passed =
+        std::none_of(reports.begin(), reports.end(), [](const StepReport& r) { return r.state != StepState::passed; });
     if (output.json) {
         print_json(reports, plan_name);
     } else {

@@ -25,9 +25,7 @@ std::string status_meaning(std::int32_t status) {
     return "unknown status";
 }
 
-std::string status_text(std::int32_t status) {
-    return std::to_string(status) + ": " + status_meaning(status);
-}
+std::string status_text(std::int32_t status) { return std::to_string(status) + ": " + status_meaning(status); }
 
 std::string status_list() {
     constexpr std::size_t kNumberWidth = 8;  // "  -30000"

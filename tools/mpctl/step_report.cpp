@@ -60,9 +60,12 @@ Json json_value(const Value& value) {
 
 const char* state_word(StepState state) {
     switch (state) {
-    case StepState::passed: return "passed";
-    case StepState::failed: return "failed";
-    default: return "not run";
+        case StepState::passed:
+            return "passed";
+        case StepState::failed:
+            return "failed";
+        default:
+            return "not run";
     }
 }
 

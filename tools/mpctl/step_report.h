@@ -18,8 +18,8 @@ namespace mpctl {
 enum class StepState { passed, failed, not_run };
 
 struct StepReport {
-    int line = 0;          // plan line number; 0 for a session step or a single command
-    std::string text;      // the operation as written
+    int line = 0;      // plan line number; 0 for a session step or a single command
+    std::string text;  // the operation as written
     StepState state = StepState::passed;
     Result result;
     std::int64_t duration_ms = 0;

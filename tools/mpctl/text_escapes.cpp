@@ -13,11 +13,25 @@ std::string unescape(std::string_view text) {
             continue;
         }
         switch (text[i + 1]) {
-        case 'r': out += '\r'; ++i; break;
-        case 'n': out += '\n'; ++i; break;
-        case 't': out += '\t'; ++i; break;
-        case '\\': out += '\\'; ++i; break;
-        default: out += '\\'; break;
+            case 'r':
+                out += '\r';
+                ++i;
+                break;
+            case 'n':
+                out += '\n';
+                ++i;
+                break;
+            case 't':
+                out += '\t';
+                ++i;
+                break;
+            case '\\':
+                out += '\\';
+                ++i;
+                break;
+            default:
+                out += '\\';
+                break;
         }
     }
     return out;
@@ -27,18 +41,26 @@ std::string printable(std::string_view text) {
     std::string out;
     for (unsigned char c : text) {
         switch (c) {
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
-        default:
-            if (c < 0x20 || c > 0x7e) {
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "\\x%02X", c);
-                out += hex;
-            } else {
-                out += static_cast<char>(c);
-            }
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                if (c < 0x20 || c > 0x7e) {
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, "\\x%02X", c);
+                    out += hex;
+                } else {
+                    out += static_cast<char>(c);
+                }
         }
     }
     return out;

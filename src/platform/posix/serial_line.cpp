@@ -36,11 +36,20 @@ bool find_speed(std::uint32_t bitsPerSecond, speed_t* speed) {
 
 bool character_size(std::uint8_t byteSize, tcflag_t* size) {
     switch (byteSize) {
-        case 5: *size = CS5; return true;
-        case 6: *size = CS6; return true;
-        case 7: *size = CS7; return true;
-        case 8: *size = CS8; return true;
-        default: return false;
+        case 5:
+            *size = CS5;
+            return true;
+        case 6:
+            *size = CS6;
+            return true;
+        case 7:
+            *size = CS7;
+            return true;
+        case 8:
+            *size = CS8;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -50,13 +59,18 @@ constexpr std::uint32_t kRtsHandshake = 2;
 
 tcflag_t parity_flags(std::uint8_t parity) {
     switch (parity) {
-        case kParityOdd: return PARENB | PARODD;
-        case kParityEven: return PARENB;
+        case kParityOdd:
+            return PARENB | PARODD;
+        case kParityEven:
+            return PARENB;
 #ifdef CMSPAR
-        case kParityMark: return PARENB | PARODD | CMSPAR;
-        case kParitySpace: return PARENB | CMSPAR;
+        case kParityMark:
+            return PARENB | PARODD | CMSPAR;
+        case kParitySpace:
+            return PARENB | CMSPAR;
 #endif
-        default: return 0;
+        default:
+            return 0;
     }
 }
 

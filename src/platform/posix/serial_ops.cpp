@@ -120,10 +120,11 @@ std::uint64_t deadline_after(std::uint64_t totalMs) { return totalMs == 0 ? 0 : 
 int read(MpHandle h, char* data, int capacity, int withinMs) {
     const int fd = fd_of(h);
     const MpCommTimeouts t = serial_port_table::get(fd);
-    const bool immediate = t.ReadIntervalTimeout == UINT32_MAX && t.ReadTotalTimeoutMultiplier == 0 &&
-                           t.ReadTotalTimeoutConstant == 0;
-    const std::uint64_t total = static_cast<std::uint64_t>(t.ReadTotalTimeoutMultiplier) * static_cast<std::uint64_t>(capacity) +
-                                t.ReadTotalTimeoutConstant;
+    const bool immediate =
+        t.ReadIntervalTimeout == UINT32_MAX && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+    const std::uint64_t total =
+        static_cast<std::uint64_t>(t.ReadTotalTimeoutMultiplier) * static_cast<std::uint64_t>(capacity) +
+        t.ReadTotalTimeoutConstant;
     const std::uint64_t bound = withinMs > 0 ? static_cast<std::uint64_t>(withinMs) : 0;
     const std::uint64_t deadline = (total == 0 || bound < total) ? monotonic_ms() + bound : deadline_after(total);
     int got = 0;
@@ -158,9 +159,9 @@ void drain_until(int fd, std::uint64_t deadline) {
 int write(MpHandle h, const char* data, int length) {
     const int fd = fd_of(h);
     const MpCommTimeouts t = serial_port_table::get(fd);
-    const std::uint64_t deadline = deadline_after(
-        static_cast<std::uint64_t>(t.WriteTotalTimeoutMultiplier) * static_cast<std::uint64_t>(length) +
-        t.WriteTotalTimeoutConstant);
+    const std::uint64_t deadline =
+        deadline_after(static_cast<std::uint64_t>(t.WriteTotalTimeoutMultiplier) * static_cast<std::uint64_t>(length) +
+                       t.WriteTotalTimeoutConstant);
     int put = 0;
     while (put < length) {
         ssize_t n = ::write(fd, data + put, static_cast<size_t>(length - put));
@@ -184,7 +185,8 @@ void close(MpHandle h) {
     ::close(fd);
 }
 
-constexpr SerialOps kTermios{open, set_queue_sizes, set_timeouts, set_line, purge, status, wait_input, read, write, close};
+constexpr SerialOps kTermios{open,   set_queue_sizes, set_timeouts, set_line, purge,
+                             status, wait_input,      read,         write,    close};
 
 }  // namespace
 

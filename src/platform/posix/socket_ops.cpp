@@ -180,9 +180,9 @@ void acknowledge_now(MpSocket s) {
 #endif
 }
 
-constexpr SocketOps kBsdSockets{open_tcp,      open_udp,      is_valid, close, set_timeouts, set_nonblocking,
-                                start_connect, wait_writable, wait_readable, pending, send, recv,
-                                send_to,       recv_from,     last_error, acknowledge_now};
+constexpr SocketOps kBsdSockets{
+    open_tcp,      open_udp, is_valid, close, set_timeouts, set_nonblocking, start_connect, wait_writable,
+    wait_readable, pending,  send,     recv,  send_to,      recv_from,       last_error,    acknowledge_now};
 
 }  // namespace
 

@@ -77,7 +77,8 @@ int write(MpHandle h, const char* data, int length) {
 
 void close(MpHandle h) { ::CloseHandle(h); }
 
-constexpr SerialOps kCommPort{open, set_queue_sizes, set_timeouts, set_line, purge, status, wait_input, read, write, close};
+constexpr SerialOps kCommPort{open,   set_queue_sizes, set_timeouts, set_line, purge,
+                              status, wait_input,      read,         write,    close};
 
 }  // namespace
 

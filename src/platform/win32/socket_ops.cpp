@@ -132,9 +132,9 @@ void acknowledge_now(MpSocket s) {
                nullptr);
 }
 
-constexpr SocketOps kWinsock{open_tcp, open_udp, is_valid,     close,  set_timeouts, set_nonblocking,
-                             start_connect, wait_writable, wait_readable, pending, send, recv,
-                             send_to, recv_from, last_error, acknowledge_now};
+constexpr SocketOps kWinsock{open_tcp,      open_udp,      is_valid,      close,          set_timeouts, set_nonblocking,
+                             start_connect, wait_writable, wait_readable, pending,        send,         recv,
+                             send_to,       recv_from,     last_error,    acknowledge_now};
 
 }  // namespace
 

@@ -3,8 +3,8 @@
 JOBS ?= 2
 BUILD ?= build
 CMAKE_FLAGS ?=
-# Most tests wait on a board's time-outs rather than compute: ctest runs more
-# of them at once than there are cores.
+# How many tests ctest runs at once in `make check` (most of them wait on a
+# board's time-outs rather than compute).
 TEST_JOBS ?= $(JOBS)
 VERSION := $(shell sed -n 's/^project.mpdll VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32

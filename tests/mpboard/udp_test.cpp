@@ -29,6 +29,8 @@ struct ReadCase {
     std::string data;  // the "flash read" reply that follows
 };
 
+void PrintTo(const ReadCase& c, std::ostream* out) { *out << c.name; }
+
 class TwoStepRead : public Udp, public ::testing::WithParamInterface<ReadCase> {};
 
 TEST_P(TwoStepRead, QueryRepliesOkAndFlashReadReturnsItsOutput) {

@@ -21,6 +21,9 @@ namespace mpdll::test {
 enum class Transport { telnet, udp, serial };
 
 const char* transport_name(Transport transport);
+
+// Test cases name a transport by its word, not by its bytes.
+inline void PrintTo(Transport transport, std::ostream* out) { *out << transport_name(transport); }
 std::int32_t mode_of(Transport transport);
 // MPDLL_MODE_UDP and MPDLL_MODE_TELNET their own, anything else the console.
 Transport transport_of(std::int32_t mode);

@@ -387,8 +387,8 @@ def main():
     login_fixed = get(runs, "operation/telnet/OpenDev_login", "fixed_wait_ms")
     if login_total and login_fixed is not None and login_fixed > 0.9 * login_total:
         findings.append(
-            "- `OpenDev` over telnet: %s of its %s ms are the login's fixed quiet waits (each at least two 200 ms "
-            "steps) and the 10 ms after the open; the exchanges themselves take %s ms." % (
+            "- `OpenDev` over telnet: %s of its %s ms are fixed waits (the 10 ms after the open, and a quiet wait "
+            "where the board's login needs one); the exchanges themselves take %s ms." % (
                 fmt(login_fixed, 0), fmt(login_total, 0), fmt(get(runs, "operation/telnet/OpenDev_login", "rest_ms"), 2)))
     if nagle_ratio is not None and nagle_ratio > NAGLE_RATIO_LIMIT:
         lib_cpu = get(runs, "round_trip/telnet_nagle", "lib_cpu_us")

@@ -36,29 +36,19 @@ int32_t send_word(DevContext* dev, std::uint32_t wordId) noexcept {
 
 }  // namespace
 
-MPDLL_API int32_t MPDLL_CALL mp_arx_start(DevContext* dev) MPDLL_NOEXCEPT { return send_word(dev, kArxStart); }
+// The fixed words, and the words that carry the caller's address.
+#define MPDLL_FIXED_WORD(exportName, wordId) \
+    MPDLL_API int32_t MPDLL_CALL exportName(DevContext* dev) MPDLL_NOEXCEPT { return send_word(dev, wordId); }
 
-MPDLL_API int32_t MPDLL_CALL mp_arx_stop(DevContext* dev) MPDLL_NOEXCEPT { return send_word(dev, kArxStop); }
+MPDLL_FIXED_WORD(mp_arx_start, kArxStart)
+MPDLL_FIXED_WORD(mp_arx_stop, kArxStop)
+MPDLL_FIXED_WORD(mp_arx_filter_init, kArxFilterInit)
+MPDLL_FIXED_WORD(mp_arx_filter_clean, kArxFilterClean)
+MPDLL_TEXT_EXPORT(mp_arx_filter_da, send_address_word, kArxFilterDa)
+MPDLL_TEXT_EXPORT(mp_arx_filter_sa, send_address_word, kArxFilterSa)
+MPDLL_TEXT_EXPORT(mp_arx_filter_bssid, send_address_word, kArxFilterBssid)
 
-MPDLL_API int32_t MPDLL_CALL mp_arx_filter_init(DevContext* dev) MPDLL_NOEXCEPT {
-    return send_word(dev, kArxFilterInit);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_arx_filter_clean(DevContext* dev) MPDLL_NOEXCEPT {
-    return send_word(dev, kArxFilterClean);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_arx_filter_da(DevContext* dev, const char* address) MPDLL_NOEXCEPT {
-    return send_address_word(dev, kArxFilterDa, address);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_arx_filter_sa(DevContext* dev, const char* address) MPDLL_NOEXCEPT {
-    return send_address_word(dev, kArxFilterSa, address);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_arx_filter_bssid(DevContext* dev, const char* address) MPDLL_NOEXCEPT {
-    return send_address_word(dev, kArxFilterBssid, address);
-}
+#undef MPDLL_FIXED_WORD
 
 // The report lists SA before DA; the outputs take DA, SA, BSSID. Each output
 // is 18 bytes and is written as its field is read, also when a later field

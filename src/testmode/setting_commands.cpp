@@ -29,34 +29,15 @@ MPDLL_API int32_t MPDLL_CALL mp_txpower(DevContext* dev, int32_t pathA, int32_t 
     return run_setting(dev, kMpTxpower, {pathA, pathB});
 }
 
-MPDLL_API int32_t MPDLL_CALL mp_txpower_a(DevContext* dev, const char* power) MPDLL_NOEXCEPT {
-    return run_text_setting(dev, kMpTxpowerText, power);
-}
-
 MPDLL_API int32_t MPDLL_CALL mp_phypara(DevContext* dev, int32_t xcap) MPDLL_NOEXCEPT {
     return run_setting(dev, kMpPhypara, {xcap});
 }
 
-MPDLL_API int32_t MPDLL_CALL mp_bssid(DevContext* dev, const char* bssid) MPDLL_NOEXCEPT {
-    return run_text_setting(dev, kMpBssid, bssid);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_ant_tx(DevContext* dev, const char* antenna) MPDLL_NOEXCEPT {
-    return run_text_setting(dev, kMpAntTx, antenna);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_ant_rx(DevContext* dev, const char* antenna) MPDLL_NOEXCEPT {
-    return run_text_setting(dev, kMpAntRx, antenna);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_arx(DevContext* dev, const char* word) MPDLL_NOEXCEPT {
-    return run_text_setting(dev, kMpArx, word);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_ctx(DevContext* dev, const char* word) MPDLL_NOEXCEPT {
-    return run_text_setting(dev, kMpCtx, word);
-}
-
-MPDLL_API int32_t MPDLL_CALL mp_pwrtrk(DevContext* dev, const char* word) MPDLL_NOEXCEPT {
-    return run_text_setting(dev, kMpPwrtrk, word);
-}
+// The settings that pass the caller's text as the command's one argument.
+MPDLL_TEXT_EXPORT(mp_txpower_a, run_text_setting, kMpTxpowerText)
+MPDLL_TEXT_EXPORT(mp_bssid, run_text_setting, kMpBssid)
+MPDLL_TEXT_EXPORT(mp_ant_tx, run_text_setting, kMpAntTx)
+MPDLL_TEXT_EXPORT(mp_ant_rx, run_text_setting, kMpAntRx)
+MPDLL_TEXT_EXPORT(mp_arx, run_text_setting, kMpArx)
+MPDLL_TEXT_EXPORT(mp_ctx, run_text_setting, kMpCtx)
+MPDLL_TEXT_EXPORT(mp_pwrtrk, run_text_setting, kMpPwrtrk)

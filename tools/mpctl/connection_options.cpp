@@ -3,6 +3,7 @@
 
 #include "text_escapes.h"
 
+#include <CLI/CLI.hpp>
 #include <arpa/inet.h>
 
 #include <cstring>
@@ -72,52 +73,39 @@ std::string fill_serial_line(const ConnectionOptions& options, MpDcb& dcb) {
 }  // namespace
 
 void add_connection_options(CLI::App& app, ConnectionOptions& o) {
+    // The options added here go to their own help group; the app's defaults
+    // are put back afterwards for the options its caller adds.
+    CLI::OptionDefaults& defaults = *app.option_defaults();
+    const std::string callerGroup = defaults.get_group();
+    defaults.group(group);
     app.add_option("--telnet", o.telnet, "Reach the board by telnet at HOST[:PORT] (port 23 if none)")
-        ->type_name("HOST[:PORT]")
-        ->group(group);
-    app.add_option("--user", o.user, "Telnet login user name")->capture_default_str()->group(group);
+        ->type_name("HOST[:PORT]");
+    app.add_option("--user", o.user, "Telnet login user name")->capture_default_str();
     app.add_option("--password", o.password, "Telnet login password (also from MPCTL_PASSWORD); never printed")
-        ->envname("MPCTL_PASSWORD")
-        ->group(group);
+        ->envname("MPCTL_PASSWORD");
     app.add_option("--serial", o.serial, "Reach the board through the serial console at this device path")
-        ->type_name("PORT")
-        ->group(group);
-    app.add_option("--baud", o.baud, "Serial line speed")->capture_default_str()->group(group);
-    app.add_option("--data-bits", o.data_bits, "Serial data bits")
-        ->check(CLI::Range(5, 8))
-        ->capture_default_str()
-        ->group(group);
-    app.add_option("--parity", o.parity, "Serial parity: none, odd, even, mark, space")
-        ->capture_default_str()
-        ->group(group);
-    app.add_option("--stop-bits", o.stop_bits, "Serial stop bits: 1, 1.5, 2")->capture_default_str()->group(group);
-    app.add_option("--flow", o.flow, "Serial flow control: none, rtscts, xonxoff")->capture_default_str()->group(group);
+        ->type_name("PORT");
+    app.add_option("--baud", o.baud, "Serial line speed")->capture_default_str();
+    app.add_option("--data-bits", o.data_bits, "Serial data bits")->check(CLI::Range(5, 8))->capture_default_str();
+    app.add_option("--parity", o.parity, "Serial parity: none, odd, even, mark, space")->capture_default_str();
+    app.add_option("--stop-bits", o.stop_bits, "Serial stop bits: 1, 1.5, 2")->capture_default_str();
+    app.add_option("--flow", o.flow, "Serial flow control: none, rtscts, xonxoff")->capture_default_str();
     app.add_option("--read-interval", o.read_interval,
                    "Serial reads end this many ms after the last byte (the library's default is 100); "
                    "without it they return what the port holds at once")
-        ->type_name("MS")
-        ->group(group);
+        ->type_name("MS");
     app.add_option("--udp", o.udp, "Reach the board's UDP command endpoint (port 9034) at this IPv4 address")
-        ->type_name("HOST")
-        ->group(group);
+        ->type_name("HOST");
     app.add_option("--prompt", o.prompt, "The board's shell prompt; \\r, \\n, \\t and \\\\ are escapes")
-        ->default_str("\"# \"")
-        ->group(group);
+        ->default_str("\"# \"");
     app.add_option("--first-command", o.first_command, "Command line run right after the telnet login")
-        ->type_name("LINE")
-        ->group(group);
-    app.add_option("--if", o.if_name, "The board's wireless interface name")
-        ->type_name("NAME")
-        ->capture_default_str()
-        ->group(group);
-    app.add_option("--tool", o.tool, "Path of the board's test tool, in place of iwpriv")
-        ->type_name("PATH")
-        ->group(group);
+        ->type_name("LINE");
+    app.add_option("--if", o.if_name, "The board's wireless interface name")->type_name("NAME")->capture_default_str();
+    app.add_option("--tool", o.tool, "Path of the board's test tool, in place of iwpriv")->type_name("PATH");
     app.add_option("--chip", o.chip, "Chip model (MXR4700LA changes the receive filter report word)")
-        ->type_name("MODEL")
-        ->group(group);
-    app.add_flag("--no-enter", o.no_enter, "Do not put the radio into test mode before the first operation")
-        ->group(group);
+        ->type_name("MODEL");
+    app.add_flag("--no-enter", o.no_enter, "Do not put the radio into test mode before the first operation");
+    defaults.group(callerGroup);
 }
 
 std::string fill_names(const ConnectionOptions& o, DevContext& dev) {

@@ -4,10 +4,14 @@
 
 #include <mpdll/mpdll.h>
 
-#include <CLI/CLI.hpp>
-
 #include <optional>
 #include <string>
+
+// Only the files that add options include CLI11: every file that includes
+// it pays several seconds of compile time.
+namespace CLI {
+class App;
+}
 
 namespace mpctl {
 

@@ -4,9 +4,13 @@
 
 #include "operation.h"
 
-#include <CLI/CLI.hpp>
-
 #include <optional>
+
+// Only the files that add options include CLI11: every file that includes
+// it pays several seconds of compile time.
+namespace CLI {
+class App;
+}
 
 namespace mpctl {
 

@@ -3,12 +3,12 @@
 
 #include <charconv>
 
+#include "platform/platform.h"
 #include "text/byte_order.h"
 
 namespace mpdll {
 namespace {
 
-constexpr std::uint16_t kFamilyIpv4 = 2;
 constexpr std::uint32_t kBroadcast = 0xFFFFFFFFu;
 
 // A decimal number of 1 to digits digits, no sign, no more than limit.
@@ -48,7 +48,7 @@ std::optional<MpSockAddrIn> telnet_peer(std::string_view ipText) noexcept {
     const auto address = dotted_decimal(ipText);
     if (!address || *address == kBroadcast) return std::nullopt;
     MpSockAddrIn peer{};
-    peer.family = kFamilyIpv4;
+    peer.family = platform::kFamilyIpv4;
     peer.port = network_order16(static_cast<std::uint16_t>(port));
     peer.address = network_order32(*address);
     return peer;

@@ -8,13 +8,12 @@
 namespace mpdll {
 namespace {
 constexpr std::int32_t kUdpCommandTimeoutMs = 5000;
-constexpr std::uint16_t kFamilyIpv4 = 2;
 constexpr std::uint16_t kUdpCommandPort = 9034;
 }  // namespace
 
 std::int32_t open_udp(DevContext& dev) noexcept {
     dev.cmdTimeout = kUdpCommandTimeoutMs;
-    dev.udpPeer.family = kFamilyIpv4;
+    dev.udpPeer.family = platform::kFamilyIpv4;
     dev.udpPeer.port = network_order16(kUdpCommandPort);
     const platform::SocketOps& ops = platform::sockets();
     dev.udpSocket = ops.open_udp();

@@ -17,6 +17,9 @@ namespace mpdll::platform {
 
 enum class Wait { ready, timeout, failed };
 
+// The family an MpSockAddrIn holds for IPv4 (the same number on every OS).
+inline constexpr std::uint16_t kFamilyIpv4 = 2;
+
 struct SocketOps {
     MpSocket (*open_tcp)();
     MpSocket (*open_udp)();

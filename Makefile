@@ -15,7 +15,7 @@ SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32
 WINDOWS_FLAGS ?= -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=32
 
 .PHONY: all deps native asan win32 win64 build sdk check test test-native test-asan test-python test-windows check-exports check-sdk check-layers demo bench fuzz clean
-.PHONY: fuzz-build fuzz-short tsan-build tsan faults soak reliability-report coverage
+.PHONY: fuzz-build fuzz-replay fuzz-short tsan-build tsan faults soak reliability-report coverage
 
 all: build
 
@@ -141,17 +141,21 @@ $(BUILD)/tsan/CMakeCache.txt:
 	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
 	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
 
-# The harnesses, then every committed seed and crash reproducer replayed.
+# The harnesses.
 fuzz-build: $(BUILD)/fuzz/CMakeCache.txt
 	cmake --build $(BUILD)/fuzz -j $(JOBS) --target fuzz_harnesses
+
+# Every committed seed and crash reproducer replayed through its harness.
+fuzz-replay: fuzz-build
 	ctest --test-dir $(BUILD)/fuzz/fuzz --output-on-failure --no-tests=error -j $(JOBS)
 
-# Part of `make test`: each harness for FUZZ_SHORT_SECONDS, two at a time.
-fuzz-short: fuzz-build
+# Part of `make test`: the replays, then each harness for FUZZ_SHORT_SECONDS,
+# two at a time.
+fuzz-short: fuzz-replay
 	bash scripts/reliability-fuzz.sh $(BUILD)/fuzz $(FUZZ_SHORT_SECONDS) short $(FIGURES)
 
 # Longer fuzzing: each harness for FUZZ_SECONDS (the corpus carries over).
-fuzz: fuzz-build
+fuzz: fuzz-replay
 	bash scripts/reliability-fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS) long $(FIGURES)
 
 # Several records on several threads under ThreadSanitizer.

@@ -9,16 +9,16 @@
 set -euo pipefail
 
 make_cmd=${MAKE:-make}
-logs=${BUILD:-build}/gate-logs
-mkdir -p "$logs"
+build_dir=${BUILD:-build}
+mkdir -p "$build_dir"
 
 builds_pid=
+builds_log=$build_dir/gate-builds.log
 trap '[[ -n $builds_pid ]] && kill -- -"$builds_pid" 2>/dev/null; true' EXIT
 
 # Starts `make TARGETS...` at low priority in its own process group.
 start_builds() {
-    local log=$logs/builds-$1.log
-    setsid nice -n 19 "$make_cmd" "$@" >"$log" 2>&1 &
+    setsid nice -n 19 "$make_cmd" "$@" >"$builds_log" 2>&1 &
     builds_pid=$!
 }
 
@@ -27,8 +27,8 @@ finish_builds() {
     local status=0
     wait "$builds_pid" || status=$?
     builds_pid=
-    cat "$logs"/builds-*.log
-    rm -f "$logs"/builds-*.log
+    cat "$builds_log"
+    rm -f "$builds_log"
     if ((status != 0)); then
         echo "test-gate: a build failed (make exited $status)" >&2
         exit "$status"

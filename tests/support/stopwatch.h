@@ -5,6 +5,10 @@
 
 namespace mpdll::test {
 
+// The library counts whole milliseconds, so a limit it waits out may end up
+// to one of them before a Stopwatch, started first, says it should.
+constexpr double kLibraryTickSeconds = 0.001;
+
 class Stopwatch {
   public:
     double seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }

@@ -1,15 +1,17 @@
 // SendCommand: runs one shell command line on the board over the transport
-// the record's mode selects and hands back the answer without the echo of
-// the line (and normally without the prompt).
+// the record's mode selects and hands back that line's own answer, without
+// its echo (and normally without the prompt).
 #include <algorithm>
 #include <cstring>
 #include <span>
 
+#include "connection/answer_framer.h"
 #include "connection/last_exchange.h"
-#include "connection/owed_prompts.h"
-#include "connection/prompt_search.h"
 #include "connection/response_trim.h"
+#include "connection/serial_transport.h"
+#include "connection/session_state.h"
 #include "connection/stale_input.h"
+#include "connection/telnet_transport.h"
 #include "connection/udp_exchange.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
@@ -17,58 +19,83 @@
 
 namespace {
 
-// The telnet or serial leg: send, sleep a positive wait, collect raw text.
-int32_t line_exchange(DevContext* dev, const char* command, int32_t length, char* raw, int32_t rawSize, int32_t wait) {
-    int32_t received = 0;
-    const bool telnet = dev->mode == MPDLL_MODE_TELNET;
-    int32_t status = telnet ? TelnetSnd(dev, command, length) : SerialSnd(dev, command, length);
+using namespace mpdll;
+
+// The telnet or serial exchange of one line: what already waits is dropped
+// (its prompts pay what the board owed), the line goes out, a positive wait
+// is slept, and the answer is framed by the line's own echo and the prompt
+// that ends the text. The session's knowledge is kept for the next line.
+int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
+                      int32_t wait) {
+    const bool telnet = dev.mode == MPDLL_MODE_TELNET;
+    const std::string_view prompt = field_text(dev.prompt);
+    SessionState state = session::load(dev);
+    char scratch[kResponseSize];
+    DroppedInput dropped(prompt);
+    if (telnet) {
+        discard_telnet_input(dev, state.stream, dropped, scratch);
+    } else {
+        discard_serial_input(dev.serialHandle, dropped, scratch);
+    }
+    const std::size_t owed = state.owedPrompts - std::min(state.owedPrompts, dropped.prompts());
+    std::memset(response.data(), 0, response.size());
+    last_exchange::clear();
+
+    const auto length = static_cast<int32_t>(line.size());
+    int32_t status = telnet ? TelnetSnd(&dev, line.data(), length) : SerialSnd(&dev, line.data(), length);
+    state.owedPrompts = owed;
+    if (status != MPDLL_OK) {
+        session::store(dev, state);
+        return status;
+    }
+    if (wait > 0) platform::sleep_ms(wait);
+    const bool quiet = wait == MPDLL_WAIT_QUIET;
+    AnswerFramer framer(FramingRules{line, prompt, state.boardEchoes, owed, quiet}, dropped.tail());
+    if (telnet) {
+        long long received = 0;
+        status = telnet_receive(dev, state.stream, framer, quiet, received);
+    } else {
+        int32_t received = 0;
+        status = serial_receive(dev, framer, wait, received);
+    }
+    if (status == MPDLL_OK) framer.close();
+    state.owedPrompts = framer.owed_after();
+    // Each answered line tells whether the board echoes now.
+    if (framer.complete() && line.find_first_not_of("\r\n") != std::string_view::npos)
+        state.boardEchoes = framer.echo_seen();
+    session::store(dev, state);
     if (status != MPDLL_OK) return status;
-    if (wait > 0) mpdll::platform::sleep_ms(wait);
-    return telnet ? TelnetRcv(dev, raw, rawSize, &received, wait) : SerialRcv(dev, raw, rawSize, &received, wait);
+    if (!telnet && !framer.complete()) return MPDLL_E_SERIAL_TIMEOUT;
+    last_exchange::record_received(framer.text());
+    if (!telnet) platform::serial().purge(dev.serialHandle, platform::kPurgeAll);
+    copy_text(response, framer.answer(keepPrompt));
+    return MPDLL_OK;
 }
 
 }  // namespace
 
 MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response, int32_t responseSize,
                                          int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT {
-    using namespace mpdll;
     if (!dev || !command || !response || responseSize < 1) return MPDLL_E_ARGUMENT;
-    const std::size_t size = static_cast<std::size_t>(responseSize);
+    const std::span<char> answer(response, static_cast<std::size_t>(responseSize));
     const std::string_view line(command);
     if (line.size() > INT32_MAX) return MPDLL_E_ARGUMENT;
-    char raw[kResponseSize];
-
-    // What already waits belongs to an earlier exchange: a late answer, whose
-    // prompt the board then no longer owes.
-    const std::string_view prompt = field_text(dev->prompt);
-    std::size_t owed = owed_prompts::of(*dev);
-    if (dev->mode == MPDLL_MODE_TELNET) owed -= std::min(owed, discard_stream_input(dev->telnetSocket, raw, prompt));
-    if (dev->mode == MPDLL_MODE_SERIAL && owed > 0)
-        owed -= std::min(owed, discard_serial_input(dev->serialHandle, raw, prompt));
-    if (dev->mode == MPDLL_MODE_UDP) discard_datagrams(dev->udpSocket, raw);
-    if (dev->mode == MPDLL_MODE_TELNET || dev->mode == MPDLL_MODE_SERIAL) owed_prompts::set(*dev, owed);
-
-    std::memset(raw, 0, sizeof raw);
-    std::memset(response, 0, size);
-    last_exchange::clear();
 
     switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return udp_exchange(*dev, line, std::span<char>(response, size), raw);
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL: {
-            const int32_t rawSize = dev->mode == MPDLL_MODE_TELNET ? static_cast<int32_t>(std::min(size, kResponseSize))
-                                                                   : static_cast<int32_t>(kResponseSize);
-            const int32_t status = line_exchange(dev, command, static_cast<int32_t>(line.size()), raw, rawSize, wait);
-            if (status != MPDLL_OK) return status;
-            // A late answer to an earlier line, up to its prompt, comes first.
-            std::string_view received = text_within(raw, sizeof raw);
-            received.remove_prefix(after_prompts(received, prompt, owed));
-            const std::string_view answer = trim_response(received, line, prompt, keeps_prompt(keepPrompt));
-            copy_text(std::span<char>(response, size), answer);
-            return MPDLL_OK;
+        case MPDLL_MODE_UDP: {
+            // What already waits belongs to an earlier exchange.
+            char scratch[kResponseSize];
+            discard_datagrams(dev->udpSocket, scratch);
+            std::memset(response, 0, answer.size());
+            last_exchange::clear();
+            return udp_exchange(*dev, line, answer, scratch);
         }
+        case MPDLL_MODE_TELNET:
+        case MPDLL_MODE_SERIAL:
+            return line_exchange(*dev, line, answer, keeps_prompt(keepPrompt), wait);
         default:
+            std::memset(response, 0, answer.size());
+            last_exchange::clear();
             return MPDLL_E_MODE;
     }
 }

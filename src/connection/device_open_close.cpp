@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "connection/owed_prompts.h"
+#include "connection/session_state.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 
@@ -52,11 +52,19 @@ std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept {
     return MPDLL_OK;
 }
 
+std::int32_t open_line_connection(DevContext& dev, std::int32_t (*open)(DevContext&) noexcept) noexcept {
+    session::begin(dev);
+    const std::int32_t status = open(dev);
+    if (status != MPDLL_OK) session::end(dev);
+    return status;
+}
+
 void close_connection(DevContext& dev, std::uint32_t mode) noexcept {
     if (!(dev.openFlags & mode)) return;
     if (mode == MPDLL_MODE_UDP) close_udp(dev);
     if (mode == MPDLL_MODE_TELNET) close_socket(dev.telnetSocket);
     if (mode == MPDLL_MODE_SERIAL) close_serial(dev);
+    if (mode != MPDLL_MODE_UDP) session::end(dev);
     dev.openFlags &= ~mode;
 }
 
@@ -64,17 +72,16 @@ void close_connection(DevContext& dev, std::uint32_t mode) noexcept {
 
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
     if (!dev) return MPDLL_E_ARGUMENT;
-    mpdll::owed_prompts::forget(*dev);
     switch (dev->mode) {
         case MPDLL_MODE_UDP:
             mpdll::close_connection(*dev, MPDLL_MODE_UDP);
             return mpdll::open_udp(*dev);
         case MPDLL_MODE_TELNET:
             mpdll::close_connection(*dev, MPDLL_MODE_TELNET);
-            return mpdll::open_telnet(*dev);
+            return mpdll::open_line_connection(*dev, mpdll::open_telnet);
         case MPDLL_MODE_SERIAL:
             mpdll::close_connection(*dev, MPDLL_MODE_SERIAL);
-            return mpdll::open_serial(*dev);
+            return mpdll::open_line_connection(*dev, mpdll::open_serial);
         default:
             dev->openFlags = 0;
             return MPDLL_E_OPEN_MODE;
@@ -86,6 +93,5 @@ MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOE
     for (const std::uint32_t mode : {MPDLL_MODE_UDP, MPDLL_MODE_TELNET, MPDLL_MODE_SERIAL})
         if (which & mode) mpdll::close_connection(*dev, static_cast<std::uint32_t>(mode));
     dev->mode = static_cast<int32_t>(static_cast<std::uint32_t>(dev->mode) & ~which);
-    mpdll::owed_prompts::forget(*dev);
     return MPDLL_OK;
 }

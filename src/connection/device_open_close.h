@@ -10,6 +10,10 @@ std::int32_t open_udp(DevContext& dev) noexcept;
 std::int32_t open_telnet(DevContext& dev) noexcept;
 std::int32_t open_serial(DevContext& dev) noexcept;
 
+// Opens a telnet or serial connection with open; what the library learns
+// about it (session_state.h) starts afresh and is dropped when it fails.
+std::int32_t open_line_connection(DevContext& dev, std::int32_t (*open)(DevContext&) noexcept) noexcept;
+
 // The last step of every open: marks `mode` open in dev.openFlags, gives the
 // connection a moment to settle and returns MPDLL_OK.
 std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept;

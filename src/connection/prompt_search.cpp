@@ -90,10 +90,16 @@ std::uint64_t PromptCounter::end_of(std::size_t n) const noexcept {
     return ends_[(n - 1) % kRemembered];
 }
 
-std::size_t after_prompts(std::string_view text, std::string_view prompt, std::size_t n) noexcept {
-    PromptCounter counter(prompt);
-    counter.feed(text);
-    return static_cast<std::size_t>(counter.end_of(std::min(n, counter.count())));
+PromptFinder::PromptFinder(std::string_view prompt) noexcept
+    : prompt_(prompt.substr(0, kFieldSize)), variantLength_(line_end_variant(prompt_, variant_).size()) {}
+
+PromptAt PromptFinder::next(std::string_view text, std::size_t from) const noexcept {
+    if (prompt_.empty() || from > text.size()) return {std::string_view::npos, std::string_view::npos};
+    const std::size_t plain = text.find(prompt_, from);
+    const std::size_t other = text.find(std::string_view(variant_.data(), variantLength_), from);
+    const std::size_t start = std::min(plain, other);
+    if (start == std::string_view::npos) return {start, start};
+    return {start, start + prompt_.size()};
 }
 
 std::int32_t prompt_offset(std::string_view text, std::string_view prompt) noexcept {

@@ -16,6 +16,24 @@ std::int32_t prompt_offset(std::string_view text, std::string_view prompt) noexc
 // prompt never ends a text.
 bool ends_with_prompt(std::string_view text, std::string_view prompt) noexcept;
 
+// One prompt in a text: where it starts and where it ends.
+struct PromptAt {
+    std::size_t start = 0, end = 0;
+};
+// Finds prompts (either line-end order) left to right, each once.
+class PromptFinder {
+  public:
+    explicit PromptFinder(std::string_view prompt) noexcept;
+    // The first prompt that starts at or after from; start npos when none
+    // (and always for an empty prompt).
+    PromptAt next(std::string_view text, std::size_t from) const noexcept;
+
+  private:
+    std::string_view prompt_;
+    std::array<char, kFieldSize + 1> variant_{};
+    std::size_t variantLength_ = 0;
+};
+
 // Counts the prompts in text that arrives chunk by chunk, also a prompt
 // split across two chunks. Positions are offsets in all the text fed so
 // far. An empty prompt is never counted.
@@ -40,9 +58,5 @@ class PromptCounter {
     std::size_t count_ = 0;
     std::array<std::uint64_t, kRemembered> ends_{};
 };
-
-// The offset just past the n-th prompt in text, or past its last one when it
-// holds fewer; 0 when it holds none or n is 0.
-std::size_t after_prompts(std::string_view text, std::string_view prompt, std::size_t n) noexcept;
 
 }  // namespace mpdll

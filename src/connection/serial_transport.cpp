@@ -1,5 +1,5 @@
 // Serial transport: SerialSnd writes one line, SerialRcv collects the
-// board's output until the prompt shows up or 5000 ms pass. While the input
+// board's output until the prompt ends what it sent or 5000 ms pass. While the input
 // queue is empty the receive waits on the port instead of spinning, and no
 // read outlasts the time left, however the console drips its bytes.
 #include <algorithm>
@@ -8,8 +8,7 @@
 #include <span>
 
 #include "connection/last_exchange.h"
-#include "connection/owed_prompts.h"
-#include "connection/prompt_collector.h"
+#include "connection/serial_transport.h"
 #include "connection/serial_timeouts.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
@@ -90,38 +89,31 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
     return MPDLL_OK;
 }
 
-// buffer is not cleared: the text already in it stays and the answer is
-// appended (SendCommand passes it cleared). receivedLength, when given, gets
-// the count of bytes read from the port by this call, however it ends.
-MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
-                                       int32_t wait) MPDLL_NOEXCEPT {
-    using namespace mpdll;
-    if (!dev || !buffer || bufferSize < 1) return MPDLL_E_ARGUMENT;
-    int32_t readCount = 0;
-    int32_t& received = receivedLength ? *receivedLength : readCount;
-    received = 0;
-    char chunk[kResponseSize] = {};
+namespace mpdll {
+
+std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait,
+                            std::int32_t& received) noexcept {
+    char chunk[kResponseSize];  // only the bytes of each read are ever read
     if (wait > 0) platform::sleep_ms(wait);
     const std::uint64_t start = platform::monotonic_ms();
     const bool quietWait = wait == MPDLL_WAIT_QUIET;
-    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt),
-                              wait, quietWait ? 0 : owed_prompts::of(*dev));
-    const MpHandle handle = dev->serialHandle;
-
-    auto finish = [&](const SerialOps& port) {
-        if (!quietWait) owed_prompts::set(*dev, 0);
-        last_exchange::record_received(collector.text());
-        port.purge(handle, platform::kPurgeAll);
-        return MPDLL_OK;
-    };
-
+    const MpHandle handle = dev.serialHandle;
     std::uint64_t spent = 0;
+    std::uint64_t lastDataMs = start;
     while (spent <= kReceiveLimitMs) {
         const SerialOps& port = platform::serial();
         std::uint32_t in = 0, out = 0;
         if (!port.status(handle, &in, &out)) return MPDLL_E_SERIAL_TIMEOUT;
         if (in == 0) {
-            port.wait_input(handle, time_left(start) + 1);
+            const std::uint64_t quietMs = platform::monotonic_ms() - lastDataMs;
+            if (framer.idle_at_prompt_owing() && quietMs >= kIdlePromptMs) {
+                framer.take_idle_prompt();
+                return MPDLL_OK;
+            }
+            int waitMs = time_left(start) + 1;
+            if (framer.idle_at_prompt_owing())
+                waitMs = std::min(waitMs, static_cast<int>(kIdlePromptMs - quietMs) + 1);
+            port.wait_input(handle, waitMs);
         } else {
             if (quietWait && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
             const int got = port.read(handle, chunk, static_cast<int>(sizeof chunk - 1), time_left(start));
@@ -130,16 +122,38 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
                 return MPDLL_E_TRANSPORT;
             }
             received = static_cast<int32_t>(std::min<std::int64_t>(std::int64_t{received} + got, INT32_MAX));
-            const std::string_view text = received_text(chunk, static_cast<std::size_t>(got));
-            if (quietWait) {
-                collector.replace(text);
-                return finish(port);
-            }
-            if (collector.append(text)) return finish(port);
-            std::memset(chunk, 0, static_cast<std::size_t>(got));
+            if (got > 0) lastDataMs = platform::monotonic_ms();
+            if (framer.add(without_nul_bytes(chunk, static_cast<std::size_t>(got)))) return MPDLL_OK;
         }
         spent = platform::monotonic_ms() - start;
     }
-    if (!quietWait) owed_prompts::set(*dev, collector.owed_after());
-    return MPDLL_E_SERIAL_TIMEOUT;
+    return MPDLL_OK;
+}
+
+}  // namespace mpdll
+
+// buffer is not cleared: the text already in it stays and the answer is
+// appended (SendCommand passes it cleared); with the quiet wait the burst
+// replaces it. receivedLength, when given, gets the count of bytes read from
+// the port by this call, however it ends.
+MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
+                                       int32_t wait) MPDLL_NOEXCEPT {
+    using namespace mpdll;
+    if (!dev || !buffer || bufferSize < 1) return MPDLL_E_ARGUMENT;
+    int32_t readCount = 0;
+    int32_t& received = receivedLength ? *receivedLength : readCount;
+    received = 0;
+    const std::span<char> out(buffer, static_cast<std::size_t>(bufferSize));
+    const bool quietWait = wait == MPDLL_WAIT_QUIET;
+    const std::string_view held = quietWait ? std::string_view{} : text_within(buffer, out.size() - 1);
+    AnswerFramer framer(FramingRules{{}, field_text(dev->prompt), false, 0, quietWait}, held);
+    const std::int32_t status = serial_receive(*dev, framer, wait, received);
+    if (status != MPDLL_OK) return status;
+    // What came is appended to what the buffer held (replaces it with the
+    // quiet wait), as far as it fits.
+    copy_text(out.subspan(held.size()), framer.text());
+    if (!framer.complete()) return MPDLL_E_SERIAL_TIMEOUT;
+    last_exchange::record_received(text_within(buffer, out.size()));
+    platform::serial().purge(dev->serialHandle, platform::kPurgeAll);
+    return MPDLL_OK;
 }

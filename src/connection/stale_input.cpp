@@ -1,9 +1,11 @@
-// Discarding what already waits on a socket before a command goes out.
+// Dropping what already waits before a line goes out.
 #include "connection/stale_input.h"
 
 #include <algorithm>
+#include <cstring>
 
-#include "connection/prompt_collector.h"
+#include "connection/answer_framer.h"
+#include "connection/telnet_transport.h"
 #include "platform/platform.h"
 
 namespace mpdll {
@@ -16,20 +18,34 @@ bool readable_within(MpSocket socket, int waitMs) {
 }
 }  // namespace
 
-std::size_t discard_stream_input(MpSocket socket, std::span<char> scratch, std::string_view prompt) noexcept {
-    PromptCounter prompts(prompt);
-    for (int reads = 0; reads < kMostReads && readable_within(socket, 0); ++reads) {
-        const platform::SocketOps& ops = platform::sockets();
-        const int got = ops.recv(socket, scratch.data(), static_cast<int>(scratch.size()));
-        if (got <= 0) break;
-        ops.acknowledge_now(socket);
-        prompts.feed(received_text(scratch.data(), static_cast<std::size_t>(got)));
-    }
-    return prompts.count();
+void DroppedInput::add(std::string_view text) noexcept {
+    prompts_.feed(text);
+    fed_ += text.size();
+    const std::size_t newest = std::min(text.size(), tail_.size());
+    const std::size_t keep = std::min(tailLength_, tail_.size() - newest);
+    std::memmove(tail_.data(), tail_.data() + tailLength_ - keep, keep);
+    std::memcpy(tail_.data() + keep, text.data() + text.size() - newest, newest);
+    tailLength_ = keep + newest;
 }
 
-std::size_t discard_serial_input(MpHandle port, std::span<char> scratch, std::string_view prompt) noexcept {
-    PromptCounter prompts(prompt);
+std::string_view DroppedInput::tail() const noexcept {
+    const std::uint64_t lastPromptEnd = prompts_.end_of(prompts_.count());
+    const std::uint64_t tailStart = fed_ - tailLength_;
+    const std::size_t skip = lastPromptEnd > tailStart ? static_cast<std::size_t>(lastPromptEnd - tailStart) : 0;
+    return {tail_.data() + skip, tailLength_ - skip};
+}
+
+void discard_telnet_input(const DevContext& dev, telnet::Stream& stream, DroppedInput& dropped,
+                          std::span<char> scratch) noexcept {
+    const ReceiveWindow window;
+    for (int reads = 0; reads < kMostReads && readable_within(dev.telnetSocket, 0); ++reads) {
+        const TelnetData got = read_telnet_data(dev, stream, scratch, false, window);
+        if (got.kind != TelnetData::Kind::data) break;
+        dropped.add(got.text);
+    }
+}
+
+void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> scratch) noexcept {
     const platform::SerialOps& ops = platform::serial();
     for (int reads = 0; reads < kMostReads; ++reads) {
         std::uint32_t queued = 0, unsent = 0;
@@ -37,9 +53,8 @@ std::size_t discard_serial_input(MpHandle port, std::span<char> scratch, std::st
         const int wanted = static_cast<int>(std::min<std::size_t>(queued, scratch.size()));
         const int got = ops.read(port, scratch.data(), wanted, 0);
         if (got <= 0) break;
-        prompts.feed(received_text(scratch.data(), static_cast<std::size_t>(got)));
+        dropped.add(without_nul_bytes(scratch.data(), static_cast<std::size_t>(got)));
     }
-    return prompts.count();
 }
 
 void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs) noexcept {

@@ -1,22 +1,49 @@
-// Discarding what already waits on a socket before a command goes out: a
-// late answer to an earlier command, a duplicated datagram or an extra
-// prompt must never be taken as the answer to the next one.
+// Dropping what already waits before a line goes out: a late answer to an
+// earlier line, a duplicated datagram or an extra prompt must never be taken
+// as the answer to the next one. What was dropped still counts: the prompts
+// in it end late answers the board owed, and its last bytes may hold the
+// first part of a prompt whose rest follows.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
+#include "connection/prompt_search.h"
+#include "connection/telnet_negotiation.h"
 #include "mpdll/mpdll.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll {
-// Reads and drops everything readable at once; scratch is the read buffer.
-// Returns how many prompts the dropped text held (the ends of late answers).
-std::size_t discard_stream_input(MpSocket socket, std::span<char> scratch, std::string_view prompt) noexcept;
+
+// The text dropped before a line: its prompts and its newest bytes after
+// the last of them.
+class DroppedInput {
+  public:
+    explicit DroppedInput(std::string_view prompt) noexcept : prompts_(prompt) {}
+    void add(std::string_view text) noexcept;
+    std::size_t prompts() const noexcept { return prompts_.count(); }
+    // At most a prompt's length of the newest bytes, none of a counted prompt.
+    std::string_view tail() const noexcept;
+
+  private:
+    PromptCounter prompts_;
+    std::array<char, kFieldSize> tail_{};
+    std::size_t tailLength_ = 0;
+    std::uint64_t fed_ = 0;
+};
+
+// Reads and drops everything readable at once on the telnet socket, through
+// the session's telnet decoder (options in it are answered); scratch is the
+// read buffer.
+void discard_telnet_input(const DevContext& dev, telnet::Stream& stream, DroppedInput& dropped,
+                          std::span<char> scratch) noexcept;
 // The same for the input queued on a serial console.
-std::size_t discard_serial_input(MpHandle port, std::span<char> scratch, std::string_view prompt) noexcept;
+void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> scratch) noexcept;
 // Drops the datagrams waiting, and those that arrive within waitMs of the
 // last one.
 void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs = 0) noexcept;
+
 }  // namespace mpdll

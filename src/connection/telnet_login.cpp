@@ -20,6 +20,7 @@
 #include "connection/last_exchange.h"
 #include "connection/login_text.h"
 #include "connection/receive_window.h"
+#include "connection/session_state.h"
 #include "connection/telnet_negotiation.h"
 #include "connection/telnet_read.h"
 #include "connection/telnet_transport.h"
@@ -114,6 +115,12 @@ std::int32_t LoginDialog::failed(Heard heard, std::string_view whenSilent) const
 }
 
 std::int32_t LoginDialog::ready(LoginText& lastHeard) noexcept {
+    // The session goes on with the login's telnet decoder and knows whether
+    // the board agreed to echo.
+    SessionState state = session::load(dev_);
+    state.stream = stream_;
+    state.boardEchoes = stream_.peer_echoes();
+    session::store(dev_, state);
     lastHeard.mask(field_text(dev_.password));
     last_exchange::record_received(lastHeard.text());
     const std::string_view command = field_text(dev_.firstCommand);

@@ -140,6 +140,10 @@ Stream::Taken Stream::take(std::string_view chunk, std::span<char> data, std::sp
             if (byte_at(all, sequence.start + 1) == kIac) put_data(all.substr(sequence.start, 1));
             if (!sequence.answered) return;
             taken.negotiated = true;
+            if (sequence.length == 3 && byte_at(all, sequence.start + 2) == kEcho) {
+                const unsigned char command = byte_at(all, sequence.start + 1);
+                if (command == kWill || command == kWont) peerEchoes_ = command == kWill;
+            }
             if (taken.replyLength + kLongestReply > reply.size()) return;
             taken.replyLength +=
                 reply_to(all.substr(sequence.start, sequence.length), reply.subspan(taken.replyLength));

@@ -30,7 +30,7 @@ struct Negotiation {
 // has no reply.
 Negotiation negotiate(std::string_view received, std::span<char> reply) noexcept;
 
-// The login's reader of the telnet byte stream, chunk by chunk: the options
+// The reader of the telnet byte stream, chunk by chunk, for the whole session: the options
 // in it are read first and answered, its data comes out with the commands
 // and NUL bytes (a CR NUL line end, line noise) left out, and a sequence
 // cut off at the end of one chunk is kept and completed by the next.
@@ -46,8 +46,12 @@ class Stream {
     // data bytes as far as it holds them, reply the replies as far as it
     // holds them whole (six bytes for every three received do for any chunk).
     Taken take(std::string_view chunk, std::span<char> data, std::span<char> reply) noexcept;
+    // The board said it echoes (WILL ECHO, which we agree to) and has not
+    // taken it back since.
+    bool peer_echoes() const noexcept { return peerEchoes_; }
 
   private:
+    bool peerEchoes_ = false;
     static constexpr std::size_t kMostCarried = 64;
     std::array<char, kMostCarried> carried_{};
     std::size_t carriedLength_ = 0;

@@ -1,15 +1,14 @@
 // Telnet transport: TelnetSnd sends one line, TelnetRcv collects the board's
-// output until the prompt shows up or the 5-6 s window ends.
+// output until the prompt ends what it sent or the 5-6 s window ends.
 #include "connection/telnet_transport.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 
 #include "connection/last_exchange.h"
-#include "connection/owed_prompts.h"
-#include "connection/prompt_collector.h"
-#include "connection/receive_window.h"
+#include "connection/session_state.h"
 #include "connection/telnet_read.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
@@ -19,6 +18,10 @@ namespace mpdll {
 namespace {
 
 constexpr std::size_t kLongestLine = kResponseSize - 2;  // the line, its CR and a terminator
+// Room for the replies to the options of one read; a flood of options
+// beyond it goes unanswered.
+constexpr std::size_t kReplyRoom = 3072;
+constexpr char kIacChar = static_cast<char>(telnet::kIac);
 
 }  // namespace
 
@@ -39,12 +42,85 @@ std::int32_t telnet_send_bytes(MpSocket socket, std::string_view bytes) noexcept
 
 std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool record) noexcept {
     if (data.size() > kLongestLine) return MPDLL_E_ARGUMENT;
-    char line[kResponseSize];  // only the line and its CR are ever read
-    std::memcpy(line, data.data(), data.size());
-    line[data.size()] = '\r';
-    const std::string_view whole(line, data.size() + 1);
-    if (record) last_exchange::record_sent(whole);
-    return telnet_send_bytes(dev.telnetSocket, whole);
+    if (record) {
+        std::array<char, kCommandSize> sent{};
+        const std::size_t shown = std::min(data.size(), sent.size() - 2);
+        std::memcpy(sent.data(), data.data(), shown);
+        sent[shown] = '\r';
+        last_exchange::record_sent(std::string_view(sent.data(), shown + 1));
+    }
+    // The line goes out in pieces of a staging area, each 0xFF doubled.
+    std::array<char, 4096> staged;
+    std::size_t length = 0;
+    for (std::size_t at = 0; at <= data.size(); ++at) {
+        const char c = at < data.size() ? data[at] : '\r';
+        staged[length++] = c;
+        if (c == kIacChar) staged[length++] = kIacChar;
+        if (length + 2 > staged.size() || at == data.size()) {
+            const std::int32_t status = telnet_send_bytes(dev.telnetSocket, std::string_view(staged.data(), length));
+            if (status != MPDLL_OK) return status;
+            length = 0;
+        }
+    }
+    return MPDLL_OK;
+}
+
+TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::span<char> area, bool settleFirst,
+                            const ReceiveWindow& window) noexcept {
+    const TelnetChunk got = read_telnet_chunk(dev.telnetSocket, area, settleFirst, window);
+    switch (got.kind) {
+        case TelnetChunk::Kind::nothing:
+            return {};
+        case TelnetChunk::Kind::closed:
+            return {TelnetData::Kind::closed};
+        case TelnetChunk::Kind::waitFailed:
+            return {TelnetData::Kind::waitFailed};
+        case TelnetChunk::Kind::readFailed:
+            return {TelnetData::Kind::readFailed};
+        case TelnetChunk::Kind::data:
+            break;
+    }
+    std::array<char, kReplyRoom> reply;
+    const telnet::Stream::Taken taken = stream.take(std::string_view(area.data(), got.length), area, reply);
+    if (taken.replyLength > 0 &&
+        telnet_send_bytes(dev.telnetSocket, std::string_view(reply.data(), taken.replyLength)) != MPDLL_OK)
+        return {TelnetData::Kind::replyFailed, {}, got.length};
+    return {TelnetData::Kind::data, std::string_view(area.data(), taken.dataLength), got.length};
+}
+
+std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
+                            long long& received) noexcept {
+    char chunk[telnet::Stream::kLongestChunk];  // only the bytes of each read are ever read
+    const ReceiveWindow window;
+    std::uint64_t lastDataMs = platform::monotonic_ms();
+    do {
+        const TelnetData got = read_telnet_data(dev, stream, std::span<char>(chunk, sizeof chunk), quiet, window);
+        received += static_cast<long long>(got.received);
+        switch (got.kind) {
+            case TelnetData::Kind::waitFailed:
+                return MPDLL_E_TRANSPORT;
+            case TelnetData::Kind::readFailed:
+            case TelnetData::Kind::replyFailed:
+                return socket_error();
+            case TelnetData::Kind::data:
+                if (!got.text.empty()) lastDataMs = platform::monotonic_ms();
+                if (framer.add(got.text)) return MPDLL_OK;
+                // Options alone: with the quiet wait the burst was only them.
+                break;
+            case TelnetData::Kind::closed:
+                // A closed connection stays readable with nothing to read:
+                // pace the loop as if waiting, until the window ends.
+                platform::sleep_ms(kPollIntervalMs);
+                break;
+            case TelnetData::Kind::nothing:
+                break;
+        }
+        if (framer.idle_at_prompt_owing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs) {
+            framer.take_idle_prompt();
+            return MPDLL_OK;
+        }
+    } while (window.open());
+    return MPDLL_OK;
 }
 
 }  // namespace mpdll
@@ -58,32 +134,16 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
                                        int32_t wait) MPDLL_NOEXCEPT {
     using namespace mpdll;
     if (!dev || !buffer || !receivedLength || bufferSize < 1) return MPDLL_E_ARGUMENT;
-    char chunk[kResponseSize];  // only the bytes of each receive are ever read
     std::memset(buffer, 0, static_cast<std::size_t>(bufferSize));
     const bool quiet = wait == MPDLL_WAIT_QUIET;
-    PromptCollector collector(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), field_text(dev->prompt),
-                              wait, quiet ? 0 : owed_prompts::of(*dev));
+    SessionState state = session::load(*dev);
+    AnswerFramer framer(FramingRules{{}, field_text(dev->prompt), false, 0, quiet});
     long long received = 0;
-    auto finish = [&] {
-        if (!quiet) owed_prompts::set(*dev, collector.owed_after());
-        last_exchange::record_received(collector.text());
-        *receivedLength = static_cast<int32_t>(std::min<long long>(received, INT32_MAX));
-        return MPDLL_OK;
-    };
-
-    const ReceiveWindow window;
-    do {
-        const TelnetChunk got =
-            read_telnet_chunk(dev->telnetSocket, std::span<char>(chunk, sizeof chunk - 1), quiet, window);
-        if (got.kind == TelnetChunk::Kind::waitFailed) return MPDLL_E_TRANSPORT;
-        if (got.kind == TelnetChunk::Kind::readFailed) return socket_error();
-        if (got.kind == TelnetChunk::Kind::data) {
-            received += static_cast<long long>(got.length);
-            if (collector.append(received_text(chunk, got.length))) return finish();
-        }
-        // A closed connection stays readable with nothing to read: pace the
-        // loop as if waiting, until the window ends.
-        if (got.kind == TelnetChunk::Kind::closed) platform::sleep_ms(kPollIntervalMs);
-    } while (window.open());
-    return finish();
+    const std::int32_t status = telnet_receive(*dev, state.stream, framer, quiet, received);
+    session::store(*dev, state);
+    if (status != MPDLL_OK) return status;
+    copy_text(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), framer.text());
+    last_exchange::record_received(framer.text());
+    *receivedLength = static_cast<int32_t>(std::min<long long>(received, INT32_MAX));
+    return MPDLL_OK;
 }

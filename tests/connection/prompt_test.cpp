@@ -1,5 +1,5 @@
-// Finding the prompt: RcvPrompt on a text, and the collector that watches
-// the received chunks of one receive.
+// Finding the prompt: RcvPrompt on a text, and the counter that watches the
+// received chunks of one receive.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "connection/prompt_collector.h"
 #include "connection/prompt_search.h"
 #include "mpdll/mpdll.h"
 
@@ -50,53 +49,6 @@ TEST(RcvPrompt, UnterminatedPromptFieldIsReadWithinItsArray) {
     EXPECT_EQ(RcvPrompt(dev.get(), std::string(49, 'p').c_str(), 0), -1);
 }
 
-TEST(PromptCollector, NulBytesInAChunkHideNeitherTextNorPrompt) {
-    std::vector<char> buffer(64, '\0');
-    mpdll::PromptCollector collector(buffer, "# ", 0);
-    char chunk[] = {'o', 'k', '\r', '\0', '\n', '\0', '\0', '#', ' '};
-    EXPECT_TRUE(collector.append(mpdll::received_text(chunk, sizeof chunk)));
-    EXPECT_EQ(collector.text(), "ok\r\n# ");
-}
-
-TEST(PromptCollector, FindsAPromptSplitAcrossChunks) {
-    std::vector<char> buffer(64, '\0');
-    mpdll::PromptCollector collector(buffer, "root@board:~# ", 0);
-    EXPECT_FALSE(collector.append("cmd\r\nresult\r\nroot@bo"));
-    EXPECT_FALSE(collector.append("ard:~"));
-    EXPECT_TRUE(collector.append("# "));
-    EXPECT_EQ(collector.text(), "cmd\r\nresult\r\nroot@board:~# ");
-}
-
-TEST(PromptCollector, KeepsWhatFitsAndStillSeesThePromptInNewerData) {
-    std::vector<char> buffer(17, '#');
-    buffer[0] = '\0';
-    mpdll::PromptCollector collector(std::span<char>(buffer.data(), 16), "end> ", 0);
-    EXPECT_FALSE(collector.append(std::string(100, 'x')));
-    EXPECT_FALSE(collector.append(std::string(100, 'y') + "en"));
-    EXPECT_TRUE(collector.append("d> "));
-    EXPECT_EQ(collector.text(), std::string(15, 'x'));
-    EXPECT_EQ(buffer[15], '\0');
-    EXPECT_EQ(buffer[16], '#') << "nothing past the buffer";
-}
-
-TEST(PromptCollector, QuietWaitTakesTheFirstChunk) {
-    std::vector<char> buffer(32, '\0');
-    mpdll::PromptCollector collector(buffer, "# ", MPDLL_WAIT_QUIET);
-    EXPECT_TRUE(collector.append("login: "));
-}
-
-TEST(PromptCollector, TextAlreadyInTheBufferCounts) {
-    std::vector<char> buffer(32, '\0');
-    std::strcpy(buffer.data(), "old# ");
-    mpdll::PromptCollector collector(buffer, "# ", 0);
-    EXPECT_TRUE(collector.append("more"));
-    EXPECT_EQ(collector.text(), "old# more");
-
-    std::strcpy(buffer.data(), "ab#");
-    mpdll::PromptCollector seam(buffer, "# ", 0);
-    EXPECT_TRUE(seam.append(" tail")) << "prompt spanning the old text and the first chunk";
-}
-
 // Counting prompts in chunked text: every prompt once, also when split
 // across chunks or written in the other line-end order, never an
 // overlapping one twice, never an empty prompt.
@@ -126,30 +78,6 @@ TEST(PromptCounter, CountsEachPromptOnceAcrossChunks) {
         EXPECT_EQ(counter.count(), c.count) << c.name;
         EXPECT_EQ(counter.end_of(1), c.firstEnd) << c.name;
     }
-}
-
-TEST(PromptCounter, SkipsTheOwedPromptsOfAText) {
-    EXPECT_EQ(mpdll::after_prompts("late\r\n# mine\r\n# ", "# ", 1), 8u);
-    EXPECT_EQ(mpdll::after_prompts("late\r\n# mine\r\n# ", "# ", 0), 0u);
-    EXPECT_EQ(mpdll::after_prompts("late\r\n# mine", "# ", 3), 8u) << "fewer than owed: past the last one";
-    EXPECT_EQ(mpdll::after_prompts("no prompt", "# ", 1), 0u);
-}
-
-// With prompts owed to earlier lines the receive passes over them and ends
-// at the next one.
-TEST(PromptCollector, PassesOverTheOwedPrompts) {
-    std::vector<char> buffer(64, '\0');
-    mpdll::PromptCollector collector(buffer, "# ", 0, 2);
-    EXPECT_FALSE(collector.append("one\r\n# "));
-    EXPECT_EQ(collector.owed_after(), 2u) << "one owed prompt left, and one for this line";
-    EXPECT_FALSE(collector.append("two\r\n#"));
-    EXPECT_TRUE(collector.append(" mine\r\n# "));
-    EXPECT_EQ(collector.owed_after(), 0u);
-
-    std::vector<char> other(64, '\0');
-    mpdll::PromptCollector stalled(other, "# ", 0, 0);
-    EXPECT_FALSE(stalled.append("no prompt yet"));
-    EXPECT_EQ(stalled.owed_after(), 1u) << "a receive that ends here leaves this line's prompt owed";
 }
 
 }  // namespace

@@ -71,7 +71,11 @@ TEST(StaleInput, DiscardStopsAtTheEndOfInputAFailureOrItsBound) {
         if (c.datagrams) {
             mpdll::discard_datagrams(7, scratch);
         } else {
-            mpdll::discard_stream_input(7, scratch, "# ");
+            DevContext dev{};
+            dev.telnetSocket = 7;
+            mpdll::telnet::Stream stream;
+            mpdll::DroppedInput dropped("# ");
+            mpdll::discard_telnet_input(dev, stream, dropped, scratch);
         }
         if (c.reads == kBounded) {
             EXPECT_GT(Peer::reads, 1) << c.name;

@@ -1,0 +1,35 @@
+// What the library knows about one open telnet or serial connection beyond
+// its record: whether the board echoes its lines (the telnet ECHO option
+// was agreed, or an echo was seen), how many prompts it still owes lines
+// whose answers did not come in time, and the telnet commands cut off at the
+// end of the last read. It begins when the connection opens and ends when
+// it closes; the record's layout belongs to the caller and has no room for
+// it, so it is kept beside the record, for any number of records.
+#pragma once
+
+#include <cstddef>
+
+#include "connection/telnet_negotiation.h"
+#include "mpdll/mpdll.h"
+
+namespace mpdll {
+
+struct SessionState {
+    bool boardEchoes = false;
+    std::size_t owedPrompts = 0;
+    telnet::Stream stream;
+};
+
+namespace session {
+// A connection of the record opens: its knowledge starts afresh. The only
+// call that may take memory.
+void begin(const DevContext& dev) noexcept;
+// The connection closes: its knowledge goes.
+void end(const DevContext& dev) noexcept;
+// The record's state (a fresh one for a record not opened by OpenDev).
+SessionState load(const DevContext& dev) noexcept;
+// Keeps state for the record while its connection is open.
+void store(const DevContext& dev, const SessionState& state) noexcept;
+}  // namespace session
+
+}  // namespace mpdll

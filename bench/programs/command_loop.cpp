@@ -17,24 +17,10 @@
 
 #include "support/latency_samples.h"
 #include "support/library_session.h"
+#include "support/process_resources.h"
 #include "support/raw_clients.h"
 
 namespace {
-
-// The peak resident size of this program's own memory (VmHWM). Not
-// getrusage's ru_maxrss: on Linux that keeps the parent's peak across
-// fork and exec (here the Python suite script's).
-long peak_rss_kib() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, status)) {
-        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
-    }
-    std::fclose(status);
-    return kib;
-}
 
 int usage(const char* program) {
     std::fprintf(stderr,
@@ -50,14 +36,14 @@ void print_result(const char* transport, long count, long failures, const mpbenc
         "{\"transport\": \"%s\", \"count\": %ld, \"failures\": %ld, \"p50_us\": %.1f, \"p99_us\": %.1f, "
         "\"cmd_per_s\": %.1f, \"cpu_us\": %.2f, \"peak_rss_kib_before\": %ld, \"peak_rss_kib\": %ld}\n",
         transport, count, failures, samples.median_us(), samples.percentile_us(0.99), samples.commands_per_second(),
-        samples.cpu_us_per_command(), rssBefore, peak_rss_kib());
+        samples.cpu_us_per_command(), rssBefore, mpbench::peak_resident_kib());
 }
 
 // Runs step count times, timing each call, then finish (before the peak
 // memory is read) and prints the result; 0 when every step succeeded.
 template <typename Step, typename Finish>
 int timed_loop(const char* transport, long count, Step step, Finish finish) {
-    const long rssBefore = peak_rss_kib();
+    const long rssBefore = mpbench::peak_resident_kib();
     mpbench::LatencySamples samples;
     samples.reserve(static_cast<std::size_t>(count));
     long failures = 0;

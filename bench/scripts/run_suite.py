@@ -19,7 +19,12 @@
 3. mpctl_serial.py: mpctl's short check on the simulator's serial console,
    with read time-outs that return what the port holds and with
    `--read-interval 100`.
-4. report.py turns both result files into the Markdown report and prints
+4. The scale run: bench_many_boards opens 1,000 telnet boards at once from
+   one process against one board host (its descriptors past 1024), runs
+   commands on all of them from a pool of threads, once with 8 threads and
+   once with 32, and reports the rate and the resident memory per open
+   board. Unpinned: the pool is meant to use every CPU.
+5. report.py turns both result files into the Markdown report and prints
    its summary.
 """
 import argparse
@@ -76,10 +81,10 @@ def load_average():
 class BoardHost:
     """bench_board_host as a child process; closes its stdin to stop it."""
 
-    def __init__(self, program, single_write):
+    def __init__(self, program, single_write, pinned=True):
         args = [program] + (["--single-write"] if single_write else [])
         self.process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
-                                        preexec_fn=on_pinned_cpu)
+                                        preexec_fn=on_pinned_cpu if pinned else None)
         words = self.process.stdout.readline().split()
         if len(words) != 6:
             raise RuntimeError("board host did not start: %r" % words)
@@ -94,8 +99,9 @@ def on_pinned_cpu():
     os.sched_setaffinity(0, {pinned_cpu()})
 
 
-def run_json(args, timeout):
-    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout, preexec_fn=on_pinned_cpu)
+def run_json(args, timeout, pinned=True):
+    result = subprocess.run(args, capture_output=True, text=True, timeout=timeout,
+                            preexec_fn=on_pinned_cpu if pinned else None)
     lines = [line for line in result.stdout.splitlines() if line.startswith("{")]
     if not lines:
         return {"error": "no result (exit %d): %s" % (result.returncode, result.stderr.strip()[-300:])}
@@ -144,6 +150,25 @@ def side_by_side(bench_dir):
     return results
 
 
+SCALE_BOARDS = 1000
+SCALE_POOLS = (8, 32)
+SCALE_ROUNDS = 50
+
+
+def many_boards(bench_dir):
+    """The scale run, one result per pool size, against one board host."""
+    host = BoardHost(os.path.join(bench_dir, "bench_board_host"), False, pinned=False)
+    results = {"boards": SCALE_BOARDS, "rounds": SCALE_ROUNDS}
+    try:
+        for threads in SCALE_POOLS:
+            args = [os.path.join(bench_dir, "bench_many_boards"), "--ports", str(host.telnet), "--boards",
+                    str(SCALE_BOARDS), "--threads", str(threads), "--rounds", str(SCALE_ROUNDS)]
+            results["threads_%d" % threads] = run_json(args, 600, pinned=False)
+    finally:
+        host.stop()
+    return results
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
@@ -180,6 +205,8 @@ def main():
         capture_output=True, text=True, timeout=600)
     side["mpctl_serial"] = (json.loads(mpctl_serial.stdout) if mpctl_serial.returncode == 0
                             else {"error": mpctl_serial.stderr.strip()[-300:]})
+    print("\n%d telnet boards open at once ..." % SCALE_BOARDS, flush=True)
+    side["many_boards"] = many_boards(bench_dir)
     facts["load_after"] = load_average()
     facts["suite_seconds"] = time.monotonic() - started
     side["machine"] = facts

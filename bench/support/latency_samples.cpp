@@ -23,6 +23,12 @@ void LatencySamples::add(Clock::duration elapsed, double cpuMicros) {
     cpuMicros_ += cpuMicros;
 }
 
+void LatencySamples::absorb(const LatencySamples& other) {
+    micros_.insert(micros_.end(), other.micros_.begin(), other.micros_.end());
+    totalMicros_ += other.totalMicros_;
+    cpuMicros_ += other.cpuMicros_;
+}
+
 // Nearest-rank percentile.
 double LatencySamples::percentile_us(double fraction) const {
     if (micros_.empty()) return 0;

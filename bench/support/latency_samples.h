@@ -22,6 +22,8 @@ class LatencySamples {
   public:
     void reserve(std::size_t count) { micros_.reserve(count); }
     void add(Clock::duration elapsed, double cpuMicros);
+    // Takes in the samples of another run (another thread's share of one).
+    void absorb(const LatencySamples& other);
     std::size_t count() const { return micros_.size(); }
     double percentile_us(double fraction) const;
     double median_us() const { return percentile_us(0.5); }

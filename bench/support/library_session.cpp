@@ -15,6 +15,14 @@ void copy_text(char* field, std::size_t size, const char* text) { std::snprintf(
 
 }  // namespace
 
+void fill_telnet_record(DevContext& dev, int port) {
+    dev.mode = MPDLL_MODE_TELNET;
+    std::snprintf(dev.ipText, sizeof dev.ipText, "127.0.0.1:%d", port);
+    copy_text(dev.userName, sizeof dev.userName, kUser);
+    copy_text(dev.password, sizeof dev.password, kPassword);
+    copy_text(dev.prompt, sizeof dev.prompt, kPrompt);
+}
+
 LibrarySession::LibrarySession() : dev_(std::make_unique<DevContext>()), response_(new char[kResponseSize]) {
     std::memset(dev_.get(), 0, sizeof(DevContext));
     copy_text(dev_->prompt, sizeof dev_->prompt, kPrompt);
@@ -33,11 +41,7 @@ void LibrarySession::open(int udpPort) {
 
 std::unique_ptr<LibrarySession> LibrarySession::telnet(int port) {
     std::unique_ptr<LibrarySession> session(new LibrarySession);
-    DevContext& dev = *session->dev_;
-    dev.mode = MPDLL_MODE_TELNET;
-    std::snprintf(dev.ipText, sizeof dev.ipText, "127.0.0.1:%d", port);
-    copy_text(dev.userName, sizeof dev.userName, kUser);
-    copy_text(dev.password, sizeof dev.password, kPassword);
+    fill_telnet_record(*session->dev_, port);
     session->open(0);
     return session;
 }

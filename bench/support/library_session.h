@@ -16,6 +16,10 @@ inline constexpr const char* kPrompt = "# ";
 // The command every round trip runs: a counter query, a typical test step.
 inline constexpr const char* kCommand = "iwpriv wlan0 mp_query";
 
+// Fills a zeroed record for a simulated board's telnet port on loopback:
+// mode, address, login and prompt.
+void fill_telnet_record(DevContext& dev, int port);
+
 class LibrarySession {
   public:
     static std::unique_ptr<LibrarySession> telnet(int port);

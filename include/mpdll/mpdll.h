@@ -140,7 +140,9 @@ typedef struct DevContext {
     MpSocket udpAuxSocket;      /* second UDP socket, made by OpenDev (mode 1) */
     MpSocket udpSocket;         /* UDP command socket */
     MpSockAddrIn udpPeer;       /* board's UDP endpoint; the caller sets the address. Only
-                                   datagrams from it are replies; never rewritten. */
+                                   datagrams from that address (any port) are replies; each
+                                   reply overwrites it with its sender (same address, the
+                                   reply's port). */
     MpHandle cmdMutex;          /* named mutex "MUTEX_CMD" (mode 1) */
     uint32_t reserved1;
     MpHandle cmdEvent;          /* named manual-reset event "EVENT_CMD" */
@@ -308,9 +310,12 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
  * line longer than the transport takes (telnet 16382, serial 2046
  * characters) is MPDLL_E_ARGUMENT.
  * UDP: command goes to udpPeer as one datagram (no CR; wait and keepPrompt
- * are not used); the reply is the first datagram from udpPeer's address and
- * port within 5 to 6 s, as it came. A command without a reply in its window
- * returns MPDLL_OK with an empty response and leaves a note in the received
+ * are not used); the reply is the first datagram from udpPeer's address, on
+ * any port, within 5 to 6 s, as it came, and its sender (that address, the
+ * port it came from) is written to udpPeer, so the next command goes where
+ * the board answered from. Datagrams from other addresses are dropped and
+ * the wait goes on. A command without a reply in its window returns
+ * MPDLL_OK with an empty response and leaves a note in the received
  * transcript (GetBuffer) that the reply may come late; whatever arrives
  * before the next command is dropped.
  * Returns 0; MPDLL_E_MODE for a mode other than 1, 2 and 4; MPDLL_E_ARGUMENT;

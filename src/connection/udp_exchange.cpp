@@ -1,6 +1,8 @@
-// One command over the UDP path. Only a datagram from the board's address
-// and port is its reply; any other sender's datagram is dropped and the wait
-// goes on. udpPeer stays as the caller set it.
+// One command over the UDP path. The reply is the first datagram from the
+// board's IP address, whatever port it comes from; a datagram from any other
+// address is dropped and the wait goes on. The reply's sender is written
+// back into udpPeer: the address stays the board's, the port is the one the
+// reply came from.
 #include "connection/udp_exchange.h"
 
 #include <climits>
@@ -23,9 +25,7 @@ constexpr int kDuplicateGraceMs = 1;
 constexpr std::string_view kNoReplyNote =
     "(no reply within the window; a reply may still come late and is dropped before the next command)";
 
-bool from_board(const MpSockAddrIn& sender, const MpSockAddrIn& board) {
-    return sender.address == board.address && sender.port == board.port;
-}
+bool from_board(const MpSockAddrIn& sender, const MpSockAddrIn& board) { return sender.address == board.address; }
 }  // namespace
 
 std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
@@ -49,6 +49,7 @@ std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<c
             std::memset(response.data(), 0, response.size());
             continue;
         }
+        dev.udpPeer = sender;
         last_exchange::record_received(text_within(response.data(), static_cast<std::size_t>(got)));
         discard_datagrams(dev.udpSocket, scratch, kDuplicateGraceMs);
         return MPDLL_OK;

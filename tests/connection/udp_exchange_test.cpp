@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -114,5 +115,63 @@ TEST(UdpExchange, NoReplyGivesSuccessAndAnEmptyResponseAfterTheWindow) {
     EXPECT_EQ(last_sent(), "iwpriv wlan0 mp_ctx stop");
     CloseDev(dev.get(), MPDLL_MODE_UDP);
 }
+
+// The board listens on 9034 of its address; its answer goes out of a second
+// socket, bound where the case says. That socket answers what is sent to it
+// as well.
+struct ReplySenderCase {
+    const char* name;
+    const char* boardAddress;
+    const char* replyAddress;  // nullptr: the board's own address
+    std::uint16_t replyPort;   // 0: one the system picks
+    bool taken;
+};
+void PrintTo(const ReplySenderCase& c, std::ostream* os) { *os << c.name; }
+
+class UdpReplySender : public ::testing::TestWithParam<ReplySenderCase> {};
+
+TEST_P(UdpReplySender, OnlyTheBoardsAddressAnswersAndUdpPeerFollowsItsPort) {
+    const ReplySenderCase& c = GetParam();
+    mpdll::test::DatagramPeer replier(c.replyAddress ? c.replyAddress : c.boardAddress, c.replyPort);
+    ASSERT_TRUE(replier.bound());
+    mpdll::test::DatagramPeer board(c.boardAddress, kBoardPort);
+    ASSERT_TRUE(board.bound());
+    const auto ok = [](const std::string& line) { return mpdll::test::DatagramReply{0, {"ok " + line}}; };
+    board.answer(ok, &replier);
+    replier.answer(ok);
+    auto dev = udp_record(c.boardAddress);
+    ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    const MpSockAddrIn opened = dev->udpPeer;
+
+    char response[64];
+    const mpdll::test::Stopwatch clock;
+    EXPECT_EQ(SendCommand(dev.get(), "iwpriv wlan0 mp_ther", response, sizeof response, 0, 0), MPDLL_OK);
+    const double elapsed = clock.seconds();
+    EXPECT_EQ(board.lines(), 1);
+    EXPECT_EQ(dev->udpPeer.address, opened.address) << "udpPeer left the board's address";
+    EXPECT_EQ(dev->udpPeer.family, opened.family);
+    if (c.taken) {
+        EXPECT_STREQ(response, "ok iwpriv wlan0 mp_ther");
+        EXPECT_LT(elapsed, 2.0) << "the answer was not taken when it came";
+        EXPECT_EQ(ntohs(dev->udpPeer.port), c.replyPort) << "udpPeer did not take the reply's port";
+        // The next command goes to the port the board answered from.
+        EXPECT_EQ(SendCommand(dev.get(), "iwpriv wlan0 mp_query", response, sizeof response, 0, 0), MPDLL_OK);
+        EXPECT_STREQ(response, "ok iwpriv wlan0 mp_query");
+        EXPECT_EQ(replier.lines(), 1);
+        EXPECT_EQ(board.lines(), 1);
+    } else {
+        EXPECT_STREQ(response, "") << "a datagram from another address was taken";
+        EXPECT_GE(elapsed, 4.9) << "the wait ended on a datagram from another address";
+        EXPECT_LT(elapsed, 6.5);
+        EXPECT_EQ(dev->udpPeer.port, opened.port) << "udpPeer took another sender's port";
+    }
+    CloseDev(dev.get(), MPDLL_MODE_UDP);
+}
+
+INSTANTIATE_TEST_SUITE_P(Senders, UdpReplySender,
+                         ::testing::Values(ReplySenderCase{"BoardsAddressPort9035", "127.0.0.174", nullptr, 9035, true},
+                                           ReplySenderCase{"OtherLoopbackAddress", "127.0.0.175", "127.0.0.2", 0,
+                                                           false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

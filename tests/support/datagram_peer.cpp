@@ -34,8 +34,9 @@ DatagramPeer::~DatagramPeer() {
     ::close(fd_);
 }
 
-void DatagramPeer::answer(std::function<DatagramReply(const std::string&)> reply) {
-    thread_ = std::thread([this, reply = std::move(reply)] {
+void DatagramPeer::answer(std::function<DatagramReply(const std::string&)> reply, const DatagramPeer* replyFrom) {
+    const int sender = replyFrom ? replyFrom->fd_ : fd_;
+    thread_ = std::thread([this, sender, reply = std::move(reply)] {
         while (!stop_) {
             pollfd entry{fd_, POLLIN, 0};
             if (::poll(&entry, 1, 20) <= 0) continue;
@@ -51,7 +52,7 @@ void DatagramPeer::answer(std::function<DatagramReply(const std::string&)> reply
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             for (const std::string& datagram : answer.datagrams)
                 if (!stop_)
-                    ::sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+                    ::sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
         }
     });
 }

@@ -1,6 +1,7 @@
 // A UDP peer on a loopback address: the board on port 9034, or another
 // sender. It answers each datagram from its own thread with the datagrams
-// the test's reply function returns, after the delay that function names.
+// the test's reply function returns, after the delay that function names,
+// from its own socket or another peer's.
 #pragma once
 
 #include <atomic>
@@ -27,8 +28,10 @@ class DatagramPeer {
 
     bool bound() const { return bound_; }
     std::uint16_t port() const { return port_; }
-    // Answers every datagram that comes in; lines() counts them.
-    void answer(std::function<DatagramReply(const std::string&)> reply);
+    // Answers every datagram that comes in; lines() counts them. With
+    // replyFrom, the answers go out of that peer's socket instead (a board
+    // that listens on one port and answers from another).
+    void answer(std::function<DatagramReply(const std::string&)> reply, const DatagramPeer* replyFrom = nullptr);
     int lines() const { return lines_; }
     // Sends text to address:port from this peer's socket.
     void send_to(const std::string& address, std::uint16_t port, const std::string& text) const;

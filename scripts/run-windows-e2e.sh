@@ -16,6 +16,7 @@ keep_pty_output="$native/tests/windows/libkeep_pty_output.so"
 work="$win64/e2e"
 udp_address=127.0.0.61
 
+[ -f "$keep_pty_output" ] || { echo "missing $keep_pty_output (built by the native build)"; exit 1; }
 rm -rf "$work" && mkdir -p "$work"
 export WINEPREFIX="$win64/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -49,7 +50,7 @@ echo "simulator: $ready"
 cp "$dll" "$work/"
 status=0
 started=$(date +%s%N)
-(cd "$work" && LD_PRELOAD="$keep_pty_output" WINEDEBUG=+debugstr timeout 170 wine "$exe" mpdll.dll "$telnet" \
+(cd "$work" && LD_PRELOAD="$keep_pty_output" WINEDEBUG=+debugstr timeout 90 wine "$exe" mpdll.dll "$telnet" \
   "$udp_address" COM5) >"$work/e2e.out" 2>"$work/debug.log" || status=$?
 cat "$work/e2e.out"
 spent_ms=$((($(date +%s%N) - started) / 1000000))

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows end-to-end program under wine64 against the board
-# simulator: the 64-bit DLL loaded by name, telnet, UDP and serial (a COM
-# port mapped to the simulator's pseudo-terminal), and the library's
-# debugger output ("Enter MP DLL", "Leave MP DLL").
+# simulator: the 64-bit DLL loaded by name, telnet, UDP and every serial
+# operation (a COM port mapped to the simulator's pseudo-terminal, with
+# tests/windows/keep_pty_output.c preloaded so that the port keeps its output
+# as a real one does), the flash value the serial run set as the board saved
+# it, and the library's debugger output ("Enter MP DLL", "Leave MP DLL").
 # Usage: run-windows-e2e.sh NATIVE_BUILD_DIR WIN64_BUILD_DIR
 set -euo pipefail
 native=$(realpath "$1")
@@ -10,9 +12,11 @@ win64=$(realpath "$2")
 board="$native/tools/mpboard/mpboard"
 exe="$win64/tests/windows/mpdll_e2e.exe"
 dll="$win64/src/mpdll.dll"
+keep_pty_output="$native/tests/windows/libkeep_pty_output.so"
 work="$win64/e2e"
 udp_address=127.0.0.61
 
+[ -f "$keep_pty_output" ] || { echo "missing $keep_pty_output (built by the native build)"; exit 1; }
 rm -rf "$work" && mkdir -p "$work"
 export WINEPREFIX="$win64/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -31,7 +35,7 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 "$board" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 --serial-link "$work/board-console" \
-  --log "$work/board.log" >"$work/board.out" 2>&1 &
+  --flash-file "$work/board-flash" --log "$work/board.log" >"$work/board.out" 2>&1 &
 board_pid=$!
 for _ in $(seq 1 100); do
   grep -q '^ready' "$work/board.out" 2>/dev/null && break
@@ -45,9 +49,12 @@ echo "simulator: $ready"
 
 cp "$dll" "$work/"
 status=0
-(cd "$work" && WINEDEBUG=+debugstr timeout 170 wine "$exe" mpdll.dll "$telnet" "$udp_address" COM5) \
-  >"$work/e2e.out" 2>"$work/debug.log" || status=$?
+started=$(date +%s%N)
+(cd "$work" && LD_PRELOAD="$keep_pty_output" WINEDEBUG=+debugstr timeout 90 wine "$exe" mpdll.dll "$telnet" \
+  "$udp_address" COM5) >"$work/e2e.out" 2>"$work/debug.log" || status=$?
 cat "$work/e2e.out"
+spent_ms=$((($(date +%s%N) - started) / 1000000))
+printf 'the wine run took %d.%03d s\n' $((spent_ms / 1000)) $((spent_ms % 1000))
 
 check_debug() {
   if grep -q "$1" "$work/debug.log"; then
@@ -59,6 +66,12 @@ check_debug() {
 }
 check_debug "Enter MP DLL"
 check_debug "Leave MP DLL"
+if grep -qx 'E2E_SERIAL_PARAM=0d0e0f' "$work/board-flash" 2>/dev/null; then
+  echo "PASS the board saved the flash value set over the serial port"
+else
+  echo "FAIL the board's flash file lacks E2E_SERIAL_PARAM=0d0e0f"
+  status=1
+fi
 if [ $status -ne 0 ]; then
   echo "windows end-to-end run failed (status $status); simulator transcript: $work/board.log"
 fi

@@ -40,6 +40,18 @@ struct Peers {
     std::string serialPort;  // "COM5", or empty to check only the failed open
 };
 
+// Copies text into a record's field, cut to fit before a terminator.
+void fill(char* field, std::size_t size, const std::string& text);
+template <std::size_t N>
+void fill(char (&field)[N], const std::string& text) {
+    fill(field, N, text);
+}
+
+// A zeroed record from the process heap with the names every board needs
+// (prompt "# ", interface wlan0); the caller sets the transport.
+DevContext* new_record();
+void free_record(DevContext* dev);
+
 // A whole board test on one open record: test mode, transmit, receive,
 // power tracking, flash, registers, chip facts.
 void board_test(const Api& api, DevContext& dev, Ledger& ledger, const std::string& transport);

@@ -1,23 +1,17 @@
-// The scenarios of the Windows end-to-end program.
+// The telnet and UDP scenarios of the Windows end-to-end program, and the
+// record helpers every scenario uses.
 #include <cstring>
 #include <string>
 
 #include "e2e.h"
 
 namespace e2e {
-namespace {
 
 void fill(char* field, std::size_t size, const std::string& text) {
     std::memset(field, 0, size);
     std::memcpy(field, text.data(), text.size() < size ? text.size() : size - 1);
 }
 
-template <std::size_t N>
-void fill(char (&field)[N], const std::string& text) {
-    fill(field, N, text);
-}
-
-// A record with the names every board needs; the caller sets the transport.
 DevContext* new_record() {
     auto* dev = static_cast<DevContext*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(DevContext)));
     fill(dev->prompt, "# ");
@@ -26,6 +20,8 @@ DevContext* new_record() {
 }
 
 void free_record(DevContext* dev) { ::HeapFree(::GetProcessHeap(), 0, dev); }
+
+namespace {
 
 bool named_object_exists(const char* name, bool mutex) {
     HANDLE h = mutex ? ::OpenMutexA(SYNCHRONIZE, FALSE, name) : ::OpenEventA(SYNCHRONIZE, FALSE, name);
@@ -109,35 +105,6 @@ void udp_session(const Api& api, const Peers& peers, Ledger& ledger) {
     ledger.check(!named_object_exists("MUTEX_CMD", true) && !named_object_exists("EVENT_CMD", false) &&
                      !named_object_exists("EVENT_CMD_DONE", false),
                  "named objects gone after CloseDev");
-    free_record(dev);
-}
-
-void serial_session(const Api& api, const Peers& peers, Ledger& ledger) {
-    DevContext* dev = new_record();
-    dev->mode = MPDLL_MODE_SERIAL;
-    dev->portName = "COM9";  // no such port in the prefix
-    ledger.check(api.OpenDev(dev) == MPDLL_E_OPEN, "serial open of a missing port fails with -30006");
-    ledger.check(dev->serialHandle == INVALID_HANDLE_VALUE, "failed serial open leaves the invalid handle");
-    if (!peers.serialPort.empty()) {
-        // The port opens and closes for real. Commands are not run over it:
-        // under this loader a COM port backed by a pseudo-terminal clears its
-        // output side by flushing the terminal, which takes back a line the
-        // simulator has not read yet, so lines are lost at random; a real
-        // port has sent the line by the time its write returns.
-        dev->portName = peers.serialPort.c_str();
-        dev->mode = MPDLL_MODE_SERIAL;
-        dev->dcb.DCBlength = sizeof(DCB);
-        dev->dcb.BaudRate = 115200;
-        dev->dcb.ByteSize = 8;
-        dev->dcb.Parity = NOPARITY;
-        dev->dcb.StopBits = ONESTOPBIT;
-        dev->dcb.fBinary = 1;
-        ledger.status(api.OpenDev(dev), "serial OpenDev " + peers.serialPort);
-        ledger.check(dev->openFlags == MPDLL_MODE_SERIAL && dev->serialHandle != INVALID_HANDLE_VALUE,
-                     "serial record open");
-        ledger.status(api.CloseDev(dev, MPDLL_MODE_SERIAL), "serial CloseDev");
-        ledger.check(dev->openFlags == 0 && dev->mode == 0, "serial record closed");
-    }
     free_record(dev);
 }
 

@@ -7,6 +7,23 @@
  *
  * The DevContext record is shared with the caller: on the 32-bit Windows build
  * its byte layout is part of the interface (16900 bytes, natural alignment).
+ *
+ * Where a literal reading of the interface would crash, lose data or report
+ * a wrong value as success, the library does the sound thing instead; each
+ * export's comment states its rule. In short:
+ * - Every export checks its pointers and sizes (MPDLL_E_ARGUMENT) and never
+ *   writes past a buffer; texts are cut to fit and terminated.
+ * - Telnet and serial answers are framed by the line's own echo, and the
+ *   prompt ends an answer only where it ends the text received (not where it
+ *   first appears): a late answer, an echo or an answer holding the prompt
+ *   text never becomes another line's answer, and a lost or late line costs
+ *   only itself (SendCommand). The answer is collected whole and then cut to
+ *   the caller's size. TelnetRcv and SerialRcv end where the prompt ends the
+ *   text.
+ * - The telnet stream is decoded for the whole session (options answered,
+ *   IAC IAC one 0xFF byte), and TelnetSnd doubles a 0xFF byte it sends.
+ * - The telnet open succeeds only with evidence of a shell (OpenDev).
+ * - A UDP reply is taken only from the board's address (any port).
  */
 #ifndef MPDLL_MPDLL_H
 #define MPDLL_MPDLL_H
@@ -230,16 +247,19 @@ MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOE
 
 /* ---- Telnet transport ----------------------------------------------------- */
 /* Sends the first `length` bytes of data and one CR on the telnet socket
- * (length up to 16382) and makes them the process-wide lastSent. Returns 0,
+ * (length up to 16382; a 0xFF byte goes out doubled, as telnet wants it)
+ * and makes them the process-wide lastSent. Returns 0,
  * MPDLL_E_ARGUMENT (NULL, negative or too long a length: nothing sent), or
  * the positive socket error of a failed send (MPDLL_E_TRANSPORT when the
  * platform gives none). */
 MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT;
 /* Clears all bufferSize bytes of buffer, then collects what the board sends
- * until the prompt (dev->prompt) ends the answer or the 5 to 6 s window
- * closes. buffer keeps what fits before a terminator; the prompt is still
- * found in a longer answer. Prompts owed by earlier lines that ended without
- * theirs are passed over first. With MPDLL_WAIT_QUIET the first burst, once
+ * until the prompt (dev->prompt) ends all the text received so far (a prompt
+ * in mid-text with more behind it does not) or the 5 to 6 s window closes.
+ * Every byte goes through the session's telnet decoder: IAC IAC is one 0xFF,
+ * options are answered as they come, no command reaches the text. buffer
+ * keeps what fits before a terminator (at most 16383 characters); the
+ * prompt is still found in a longer answer. With MPDLL_WAIT_QUIET the first burst, once
  * the line held still for 200 ms, ends the receive; any other wait value only
  * collects (TelnetRcv itself never sleeps). On 0, *receivedLength is the
  * count of bytes received and the text becomes the process-wide
@@ -282,8 +302,8 @@ MPDLL_API int32_t MPDLL_CALL TelnetReplay(const char* sequence, int32_t sequence
 MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT;
 /* Unlike TelnetRcv, buffer is not cleared: the text already in it stays and
  * the answer is appended (pass it cleared). A positive wait is slept first;
- * then the receive collects until the prompt, passing over prompts owed by
- * earlier lines, and ends within 5000 ms however the console sends. With
+ * then the receive collects until the prompt ends all the text received so
+ * far (as TelnetRcv) and ends within 5000 ms however the console sends. With
  * MPDLL_WAIT_QUIET the first burst, once the port held still, replaces the
  * buffer's text. On 0 the text becomes the process-wide lastReceived and
  * the port is purged. *receivedLength (when receivedLength is not NULL)
@@ -302,13 +322,35 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
  * responseSize bytes of response and the process-wide lastSent and
  * lastReceived, whatever follows.
  * Telnet and serial: command goes out with one CR (TelnetSnd, SerialSnd), a
- * positive wait is slept, and the receive (TelnetRcv, SerialRcv: serial
- * sleeps the wait a second time) collects the answer. A late answer to an
- * earlier line is passed over; the echo of the line (when the board echoed
- * it) and, unless the low byte of keepPrompt is 1, a prompt ending the text
- * are cut off. Telnet collects at most min(responseSize, 16384) bytes. A
- * line longer than the transport takes (telnet 16382, serial 2046
- * characters) is MPDLL_E_ARGUMENT.
+ * positive wait is slept (serial sleeps it a second time before reading),
+ * and the answer is collected and framed by the line's own echo:
+ * - The answer begins after the echo of this line when the board echoes
+ *   (known per connection: the telnet ECHO option agreed, then each answered
+ *   line tells). Whatever came before that echo (a late answer to an earlier
+ *   line, its prompt) is dropped, never taken. The echo is recognised
+ *   through what line editors do to it (wraps at the margin, escape
+ *   sequences, CR NUL); where it is not, the rules of a board without echo
+ *   apply, never another line's text.
+ * - The prompt ends the answer only where it ends all the text received so
+ *   far, after the echo: never inside the echo, never in mid-text with more
+ *   behind it (a "# " comment in an answer does not end it). It is cut off
+ *   unless the low byte of keepPrompt is 1.
+ * - A line whose receive ended without its prompt leaves it owed: the next
+ *   line passes over the prompts still owed (those in what was dropped
+ *   before it count) and ends at its own. The debt lives only as long as the
+ *   evidence: a board that sits quiet for 2 s at a prompt owes nothing more
+ *   (that prompt ends the current line's answer), and an echoing board that
+ *   never echoed a line never got it, so it owes nothing for it. So a lost
+ *   or late line costs only itself: with an echoing board the next line the
+ *   board answers gets its own answer (at most 2 s late), and no line ever
+ *   gets another line's text.
+ * The answer is collected whole (up to 16383 bytes) and only then cut to
+ * responseSize - 1 characters, so a small response gets the head of this
+ * line's own answer. A telnet receive that ends by its 5 to 6 s window
+ * without the prompt returns 0 with the part that is surely this line's
+ * (possibly nothing); a serial one is MPDLL_E_SERIAL_TIMEOUT. A line longer
+ * than the transport takes (telnet 16382, serial 2046 characters) is
+ * MPDLL_E_ARGUMENT.
  * UDP: command goes to udpPeer as one datagram (no CR; wait and keepPrompt
  * are not used); the reply is the first datagram from udpPeer's address, on
  * any port, within 5 to 6 s, as it came, and its sender (that address, the

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "connection/echo_match.h"
 #include "mpdll/mpdll.h"
 #include "support/fuzz_check.h"
 #include "support/scripted_board.h"
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Not the quiet wait: it sleeps in 200 ms steps by design.
     const std::int32_t wait = input.ConsumeBool() ? 0 : MPDLL_WAIT_NONE;
     board.forget();
-    board.set_echo(input.ConsumeBool());
+    const bool echo = input.ConsumeBool();
+    board.set_echo(echo);
     board.set_chunk_size(input.ConsumeBool() ? 16384 : input.ConsumeIntegralInRange(1, 64));
     const std::string command = [&] {
         std::string line = input.ConsumeRandomLengthString(2100);
@@ -40,6 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return line.empty() ? std::string("x") : line;
     }();
     const std::string answer = input.ConsumeRemainingBytesAsString();
+    // A board that does not echo, whose whole answer reads as the start of
+    // the line's own echo, leaves the line's answer waiting for the rest of
+    // that echo: the one case where the prompt at the end does not end it.
+    std::string heard = answer + mpdll::test::kBoardPrompt;
+    heard.erase(std::remove(heard.begin(), heard.end(), '\0'), heard.end());
+    const bool echoInProgress = mpdll::echo_at(heard, 0, command).match == mpdll::EchoMatch::partial;
+    if (operation == 0 && !echo && echoInProgress) return 0;
     board.answer_in_turn({answer});
 
     auto dev = std::make_unique<DevContext>();
@@ -63,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                            : SerialRcv(dev.get(), buffer.data(), bufferSize, &received, wait);
         FUZZ_CHECK(status == MPDLL_OK);
         // Both receives store the count of bytes this call took from the board.
-        const std::size_t most = command.size() + 2 + answer.size() + std::strlen(mpdll::test::kBoardPrompt);
+        // (Over telnet every 0xFF byte of the board's output comes doubled.)
+        const std::size_t most = 2 * (command.size() + 2 + answer.size()) + std::strlen(mpdll::test::kBoardPrompt);
         FUZZ_CHECK(received >= 0 && static_cast<std::size_t>(received) <= most);
     }
     FUZZ_CHECK(buffer.terminated());

@@ -16,7 +16,7 @@ std::string_view without_nul_bytes(char* chunk, std::size_t length) noexcept {
 AnswerFramer::AnswerFramer(const FramingRules& rules, std::string_view before) noexcept
     : rules_(rules), finder_(rules.prompt), overflowPrompts_(rules.prompt) {
     base_ = std::min(before.size(), kFieldSize);
-    std::memcpy(text_.data(), before.data() + before.size() - base_, base_);
+    if (base_ > 0) std::memcpy(text_.data(), before.data() + before.size() - base_, base_);
     length_ = base_;
     answerStart_ = answerEnd_ = base_;
 }

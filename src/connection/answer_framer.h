@@ -98,7 +98,6 @@ class AnswerFramer {
     bool complete_ = false;
     bool satisfied_ = false;  // the prompt rule ended the answer
     bool echo_ = false;
-    std::size_t echoEnd_ = 0;
     std::size_t counted_ = 0;  // prompts after the echo (or, without one, all)
     std::size_t needed_ = 1;   // prompts that end this answer, owed ones included
     std::size_t answerStart_ = 0, answerEnd_ = 0;

@@ -27,6 +27,7 @@ struct BoardState {
     bool echo = true;
     int chunkSize = kWholeAnswer;
     std::string partialLine;
+    bool iacPending = false;  // telnet: the last byte taken was an IAC
     // Telnet and serial bytes waiting to be read, as the board wrote them.
     std::deque<std::string> writes;
     std::deque<std::string> datagrams;  // UDP replies waiting to be read
@@ -38,10 +39,26 @@ BoardState& state() {
     return board;
 }
 
+constexpr char kIac = static_cast<char>(0xff);
+
+// What a telnet server sends for output: each 0xFF data byte doubled.
+std::string telnet_escaped(std::string text) {
+    for (std::size_t at = text.find(kIac); at != std::string::npos; at = text.find(kIac, at + 2))
+        text.insert(at, 1, kIac);
+    return text;
+}
+
 // The shell's reply to the bytes of one write: an answer per completed line.
-void take_line_bytes(const char* data, int length) {
+// Over telnet a doubled 0xFF is one data byte, and 0xFF bytes in the answer
+// go out doubled.
+void take_line_bytes(const char* data, int length, bool telnet) {
     BoardState& board = state();
     for (int i = 0; i < length; ++i) {
+        if (telnet && data[i] == kIac && !board.iacPending) {
+            board.iacPending = true;
+            continue;
+        }
+        board.iacPending = false;
         if (data[i] != '\r') {
             board.partialLine.push_back(data[i]);
             continue;
@@ -57,7 +74,7 @@ void take_line_bytes(const char* data, int length) {
         } else {
             answer += "\r\n";
         }
-        board.writes.push_back(std::move(answer));
+        board.writes.push_back(telnet ? telnet_escaped(std::move(answer)) : std::move(answer));
         board.writes.push_back(board.prompt);
         board.partialLine.clear();
     }
@@ -141,7 +158,7 @@ const platform::SocketOps kSocketOps{
     .pending = pending,
     .send =
         [](MpSocket, const char* data, int length) {
-            take_line_bytes(data, length);
+            take_line_bytes(data, length, true);
             return length;
         },
     // The library only reads after a ready wait.
@@ -178,7 +195,7 @@ const platform::SerialOps kSerialOps{
     .read = [](MpHandle, char* data, int capacity, int /*withinMs*/) { return hand_out(data, capacity); },
     .write =
         [](MpHandle, const char* data, int length) {
-            take_line_bytes(data, length);
+            take_line_bytes(data, length, false);
             return length;
         },
     .close = [](MpHandle) {},

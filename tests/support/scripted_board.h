@@ -4,7 +4,8 @@
 // tables in place of the platform's, answers each line through a responder
 // and records every line sent.
 //
-// Telnet and serial: a line ends at its CR; the board answers with the echo
+// Telnet and serial: a line ends at its CR (over telnet a doubled 0xFF is
+// one byte, and 0xFF bytes the board writes go out doubled); the board answers with the echo
 // of the line (when echo is on), CR LF and the responder's output as one
 // write, then the prompt as a write of its own. A read never joins two
 // writes and hands out at most the chunk size, so the prompt always arrives

@@ -1,29 +1,48 @@
-// Opening the serial port: queue sizes, port time-outs and the caller's line
-// settings, then a purge of both sides.
+// Opening the serial port: the port itself, queue sizes and port time-outs
+// (their failures are not reported), the caller's line settings, then a
+// purge of both sides. When the port cannot be opened or does not take the
+// line settings, the open fails and says why in the trace.
 #include <algorithm>
 
 #include "connection/device_open_close.h"
+#include "connection/open_trace.h"
 #include "connection/serial_timeouts.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
 
 namespace mpdll {
 namespace {
 constexpr std::uint32_t kSmallestQueue = 16384;
+constexpr std::size_t kLongestNameShown = 64;
+
+std::int32_t serial_open_failed(DevContext& dev, const OpenTrace& trace, std::string_view why, int error) {
+    dev.serialHandle = platform::kInvalidHandle;
+    dev.openFlags &= ~static_cast<std::uint32_t>(MPDLL_MODE_SERIAL);
+    return trace.fail(why, error);
+}
 }  // namespace
 
 // The Windows backend puts the device-namespace prefix before names longer
 // than four characters; POSIX takes portName as a device path.
 std::int32_t open_serial(DevContext& dev) noexcept {
+    OpenTrace trace("");
+    trace.step("serial port");
     const platform::SerialOps& port = platform::serial();
     dev.serialHandle = port.open(dev.portName);
     if (dev.serialHandle == platform::kInvalidHandle) {
-        dev.openFlags &= ~static_cast<std::uint32_t>(MPDLL_MODE_SERIAL);
-        return MPDLL_E_OPEN;
+        FixedText<128> why;
+        why.append("the port \"").append(text_within(dev.portName, kLongestNameShown)).append("\" could not be opened");
+        return serial_open_failed(dev, trace, why.view(), port.last_error());
     }
     port.set_queue_sizes(dev.serialHandle, std::max(dev.inQueueSize, kSmallestQueue),
                          std::max(dev.outQueueSize, kSmallestQueue));
     port.set_timeouts(dev.serialHandle, port_timeouts(dev));
-    port.set_line(dev.serialHandle, dev.dcb);
+    trace.step("line settings");
+    if (!port.set_line(dev.serialHandle, dev.dcb)) {
+        const int error = port.last_error();
+        port.close(dev.serialHandle);
+        return serial_open_failed(dev, trace, "the port does not take the line settings in dcb", error);
+    }
     port.purge(dev.serialHandle, platform::kPurgeAll);
     return finish_open(dev, MPDLL_MODE_SERIAL);
 }

@@ -182,6 +182,7 @@ const platform::SerialOps kSerialOps{
             return length;
         },
     .close = [](MpHandle) {},
+    .last_error = [] { return 0; },
 };
 
 }  // namespace

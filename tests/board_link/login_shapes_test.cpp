@@ -80,19 +80,54 @@ const std::vector<LoginShape> kShapes = {
     {"standard", standard, "# ", kPassword.c_str(), MPDLL_OK, 0, 1.5, Then::shellAnswers, kNameAndPassword},
     {"together", [](auto& o) { o.login = mpboard::LoginStyle::together; }, "# ", kPassword.c_str(), MPDLL_OK, 0, 1.5,
      Then::shellAnswers, kNameAndPassword},
-    {"empty_reasks", [](auto& o) { o.login = mpboard::LoginStyle::empty_reasks; }, "# ", kPassword.c_str(), MPDLL_OK,
-     0, 1.5, Then::shellAnswers, kNameAndPassword},
-    {"none", [](auto& o) { o.login = mpboard::LoginStyle::none; }, "# ", kPassword.c_str(), MPDLL_OK, 0, 1.5,
-     Then::shellAnswers, {}},
-    {"username_question", [](auto& o) { o.user_question = "Username: "; }, "# ", kPassword.c_str(), MPDLL_OK, 0, 1.5,
-     Then::shellAnswers, {{"Username: ", "root"}, kGoodPassword}},
-    {"user_name_in_capitals_without_a_blank", [](auto& o) { o.user_question = "USER NAME:"; }, "# ",
-     kPassword.c_str(), MPDLL_OK, 0, 1.5, Then::shellAnswers, {{"USER NAME:", "root"}, kGoodPassword}},
-    {"password_only", [](auto& o) { o.login = mpboard::LoginStyle::password_only; }, "# ", kPassword.c_str(),
-     MPDLL_OK, 0, 1.5, Then::shellAnswers, {kGoodPassword}},
+    {"empty_reasks", [](auto& o) { o.login = mpboard::LoginStyle::empty_reasks; }, "# ", kPassword.c_str(), MPDLL_OK, 0,
+     1.5, Then::shellAnswers, kNameAndPassword},
+    {"none",
+     [](auto& o) { o.login = mpboard::LoginStyle::none; },
+     "# ",
+     kPassword.c_str(),
+     MPDLL_OK,
+     0,
+     1.5,
+     Then::shellAnswers,
+     {}},
+    {"username_question",
+     [](auto& o) { o.user_question = "Username: "; },
+     "# ",
+     kPassword.c_str(),
+     MPDLL_OK,
+     0,
+     1.5,
+     Then::shellAnswers,
+     {{"Username: ", "root"}, kGoodPassword}},
+    {"user_name_in_capitals_without_a_blank",
+     [](auto& o) { o.user_question = "USER NAME:"; },
+     "# ",
+     kPassword.c_str(),
+     MPDLL_OK,
+     0,
+     1.5,
+     Then::shellAnswers,
+     {{"USER NAME:", "root"}, kGoodPassword}},
+    {"password_only",
+     [](auto& o) { o.login = mpboard::LoginStyle::password_only; },
+     "# ",
+     kPassword.c_str(),
+     MPDLL_OK,
+     0,
+     1.5,
+     Then::shellAnswers,
+     {kGoodPassword}},
     // Refused, then asked for the password again: refused at once.
-    {"password_only_refused", [](auto& o) { o.login = mpboard::LoginStyle::password_only; }, "# ", kWrong.c_str(),
-     MPDLL_E_OPEN, 0.3, 1.5, Then::nothing, {kWrongPassword}},
+    {"password_only_refused",
+     [](auto& o) { o.login = mpboard::LoginStyle::password_only; },
+     "# ",
+     kWrong.c_str(),
+     MPDLL_E_OPEN,
+     0.3,
+     1.5,
+     Then::nothing,
+     {kWrongPassword}},
     // The name alone logs in; the warning names the password, the password
     // is still never typed.
     {"no_password_with_warning",
@@ -100,13 +135,17 @@ const std::vector<LoginShape> kShapes = {
          o.login = mpboard::LoginStyle::no_password;
          o.login_notice = kNoPasswordWarning;
      },
-     "# ", kPassword.c_str(), MPDLL_OK, 0, 1.5, Then::shellAnswers, {kName}},
-    {"wrong_password_asked_again",
-     [](auto& o) { o.wrong_password_asks_again = true; }, "# ", kWrong.c_str(), MPDLL_E_OPEN, 0.3, 1.5, Then::nothing,
-     kNameAndWrongPassword},
-    {"wrong_password_asked_again_empty_prompt",
-     [](auto& o) { o.wrong_password_asks_again = true; }, "", kWrong.c_str(), MPDLL_E_OPEN, 0.3, 1.5, Then::nothing,
-     kNameAndWrongPassword},
+     "# ",
+     kPassword.c_str(),
+     MPDLL_OK,
+     0,
+     1.5,
+     Then::shellAnswers,
+     {kName}},
+    {"wrong_password_asked_again", [](auto& o) { o.wrong_password_asks_again = true; }, "# ", kWrong.c_str(),
+     MPDLL_E_OPEN, 0.3, 1.5, Then::nothing, kNameAndWrongPassword},
+    {"wrong_password_asked_again_empty_prompt", [](auto& o) { o.wrong_password_asks_again = true; }, "", kWrong.c_str(),
+     MPDLL_E_OPEN, 0.3, 1.5, Then::nothing, kNameAndWrongPassword},
     // Notices about failed logins, then the prompt after a pause.
     {"pam_notices_then_a_pause",
      [](auto& o) {
@@ -141,7 +180,12 @@ const std::vector<LoginShape> kShapes = {
          o.password_question = "\x1b[1mPassword:\x1b[0m ";
          o.prompt = "\x1b[1;32mroot@board\x1b[0m# ";
      },
-     "# ", kPassword.c_str(), MPDLL_OK, 0, 1.5, Then::shellReached,
+     "# ",
+     kPassword.c_str(),
+     MPDLL_OK,
+     0,
+     1.5,
+     Then::shellReached,
      {{"\x1b[1mlogin:\x1b[0m ", "root"}, {"\x1b[1mPassword:\x1b[0m ", kPassword}}},
     {"banner_of_20_kib_with_questions_inside", [](auto& o) { o.banner = large_banner(); }, "# ", kPassword.c_str(),
      MPDLL_OK, 0, 1.5, Then::shellAnswers, kNameAndPassword},
@@ -192,7 +236,13 @@ const std::vector<LoginShape> kShapes = {
          o.login = mpboard::LoginStyle::none;
          o.banner = "Last login: Sat Mar  1 08:00:00 2025 on ttyS0\r\n";
      },
-     "# ", kPassword.c_str(), MPDLL_OK, 0, 1.5, Then::shellAnswers, {}},
+     "# ",
+     kPassword.c_str(),
+     MPDLL_OK,
+     0,
+     1.5,
+     Then::shellAnswers,
+     {}},
 };
 
 // True when text holds three characters in a row of secret.
@@ -231,6 +281,7 @@ class LoginShapes : public ::testing::TestWithParam<LoginShape> {
         const std::int32_t status = OpenDev(dev.get());
         const double took = clock.seconds();
         const std::string trace = ::testing::internal::GetCapturedStderr();
+        RecordProperty("open_ms", static_cast<int>(took * 1000));
         EXPECT_EQ(status, shape.status) << trace;
         EXPECT_GE(took, shape.atLeastSeconds - mpdll::test::kLibraryTickSeconds);
         EXPECT_LE(took, shape.atMostSeconds + slackSeconds);
@@ -243,15 +294,17 @@ class LoginShapes : public ::testing::TestWithParam<LoginShape> {
 
         char sent[2048] = {}, received[16384] = {};
         GetBuffer(dev.get(), sent, sizeof sent, received, sizeof received);
-        for (const auto& [where, text] : {std::pair{"lastSent", std::string(sent)},
-                                          std::pair{"lastReceived", std::string(received)},
-                                          std::pair{"the trace", trace}})
-            EXPECT_FALSE(holds_piece_of(text, shape.password)) << "a piece of the password in " << where << ": " << text;
+        for (const auto& [where, text] :
+             {std::pair{"lastSent", std::string(sent)}, std::pair{"lastReceived", std::string(received)},
+              std::pair{"the trace", trace}})
+            EXPECT_FALSE(holds_piece_of(text, shape.password))
+                << "a piece of the password in " << where << ": " << text;
         EXPECT_EQ(std::string(received).find("Password"), std::string::npos)
             << "lastReceived is what the board said after the last login line: " << received;
 
         if (shape.status != MPDLL_OK) return;
-        EXPECT_TRUE(link.board().commands().empty()) << "a login line reached the shell: " << link.board().commands()[0];
+        EXPECT_TRUE(link.board().commands().empty())
+            << "a login line reached the shell: " << link.board().commands()[0];
         if (shape.then == Then::shellAnswers) {
             char answer[256] = {};
             EXPECT_EQ(SendCommand(dev.get(), "flash get THER", answer, sizeof answer, 0, 0), MPDLL_OK);
@@ -282,12 +335,9 @@ TEST_P(LoadedLoginShapes, OpenSucceedsOnlyWithAShell) {
     open_checked(1.0);
 }
 
-const char* const kDecidedByAPause[] = {"pam_notices_then_a_pause",
-                                        "pam_notices_empty_prompt",
-                                        "refusal_line_then_quiet",
-                                        "wrong_password_asked_again_empty_prompt",
-                                        "empty_prompt_echo_before_password",
-                                        "split_echo_and_password",
+const char* const kDecidedByAPause[] = {"pam_notices_then_a_pause",          "pam_notices_empty_prompt",
+                                        "refusal_line_then_quiet",           "wrong_password_asked_again_empty_prompt",
+                                        "empty_prompt_echo_before_password", "split_echo_and_password",
                                         "banner_with_prompt_characters"};
 
 std::vector<LoginShape> decided_by_a_pause() {

@@ -30,8 +30,8 @@ const EndingCase kEndings[] = {
     {"coloured login question", "\x1b[1;33mlogin:\x1b[0m ", "# ", LoginEnding::user},
     {"password question", "root\r\nPassword: ", "# ", LoginEnding::password},
     {"password question in capitals", "PASSWORD:\t", "# ", LoginEnding::password},
-    {"password question after a banner with login: inside",
-     "Say login: and Password: when asked\r\nPassword: ", "# ", LoginEnding::password},
+    {"password question after a banner with login: inside", "Say login: and Password: when asked\r\nPassword: ", "# ",
+     LoginEnding::password},
     {"prompt after the notices",
      "Last failed login: Sat Mar  1 07:58:12 UTC 2025 from 10.0.0.9 on pts/0\r\n"
      "There was 1 failed login attempt since the last successful login.\r\n# ",

@@ -203,42 +203,42 @@ TEST_P(LoginDialogs, AskAnswerAndRecord) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, LoginDialogs,
-    ::testing::Values(
-        DialogCase{"username_question",
-                   [](Options& o) { o.user_question = "Username: "; },
-                   "Username: ",
-                   {{"root\r", "root\r\nPassword: "}, {"root\r", "\r\n" + kGreeting + "# "}},
-                   {{"Username: ", "root"}, {"Password: ", "root"}}},
-        DialogCase{"password_only",
-                   [](Options& o) { o.login = LoginStyle::password_only; },
-                   "Password: ",
-                   {{"nope\r", "\r\nLogin incorrect\r\nPassword: "}, {"root\r", "\r\n" + kGreeting + "# "}},
-                   {{"Password: ", "nope"}, {"Password: ", "root"}}},
-        DialogCase{"no_password_with_a_notice",
-                   [](Options& o) {
-                       o.login = LoginStyle::no_password;
-                       o.login_notice = "no root password: use passwd\n";
-                   },
-                   "login: ",
-                   {{"root\r", "root\r\n" + kGreeting + "no root password: use passwd\r\n# "}},
-                   {{"login: ", "root"}}},
-        DialogCase{"echoed_password_asked_again",
-                   [](Options& o) {
-                       o.echo_password = true;
-                       o.wrong_password_asks_again = true;
-                   },
-                   "login: ",
-                   {{"root\r", "root\r\nPassword: "}, {"nope\r", "nope\r\nPassword: "}},
-                   {{"login: ", "root"}, {"Password: ", "nope"}}},
-        DialogCase{"own_questions_and_refusal",
-                   [](Options& o) {
-                       o.user_question = "User: ";
-                       o.password_question = "Secret: ";
-                       o.refusal = "Access denied";
-                   },
-                   "User: ",
-                   {{"root\r", "root\r\nSecret: "}, {"nope\r", "\r\nAccess denied\r\nUser: "}},
-                   {{"User: ", "root"}, {"Secret: ", "nope"}}}),
+    ::testing::Values(DialogCase{"username_question",
+                                 [](Options& o) { o.user_question = "Username: "; },
+                                 "Username: ",
+                                 {{"root\r", "root\r\nPassword: "}, {"root\r", "\r\n" + kGreeting + "# "}},
+                                 {{"Username: ", "root"}, {"Password: ", "root"}}},
+                      DialogCase{
+                          "password_only",
+                          [](Options& o) { o.login = LoginStyle::password_only; },
+                          "Password: ",
+                          {{"nope\r", "\r\nLogin incorrect\r\nPassword: "}, {"root\r", "\r\n" + kGreeting + "# "}},
+                          {{"Password: ", "nope"}, {"Password: ", "root"}}},
+                      DialogCase{"no_password_with_a_notice",
+                                 [](Options& o) {
+                                     o.login = LoginStyle::no_password;
+                                     o.login_notice = "no root password: use passwd\n";
+                                 },
+                                 "login: ",
+                                 {{"root\r", "root\r\n" + kGreeting + "no root password: use passwd\r\n# "}},
+                                 {{"login: ", "root"}}},
+                      DialogCase{"echoed_password_asked_again",
+                                 [](Options& o) {
+                                     o.echo_password = true;
+                                     o.wrong_password_asks_again = true;
+                                 },
+                                 "login: ",
+                                 {{"root\r", "root\r\nPassword: "}, {"nope\r", "nope\r\nPassword: "}},
+                                 {{"login: ", "root"}, {"Password: ", "nope"}}},
+                      DialogCase{"own_questions_and_refusal",
+                                 [](Options& o) {
+                                     o.user_question = "User: ";
+                                     o.password_question = "Secret: ";
+                                     o.refusal = "Access denied";
+                                 },
+                                 "User: ",
+                                 {{"root\r", "root\r\nSecret: "}, {"nope\r", "\r\nAccess denied\r\nUser: "}},
+                                 {{"User: ", "root"}, {"Secret: ", "nope"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The pauses: the notice stays on screen before the prompt, the refusal

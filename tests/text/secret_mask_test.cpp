@@ -57,7 +57,8 @@ TEST(SecretMask, ACutThroughThePasswordKeepsNoPieceOfIt) {
         std::vector<std::string> bytes;
         for (char c : stream) bytes.emplace_back(1, c);
         EXPECT_EQ(kept_and_shown(bytes, kSecret, kTraceRoom), expected) << "byte by byte, cut " << into;
-        EXPECT_EQ(kept_and_shown({before, kSecret, after}, kSecret, kTraceRoom), expected) << "three chunks, cut " << into;
+        EXPECT_EQ(kept_and_shown({before, kSecret, after}, kSecret, kTraceRoom), expected)
+            << "three chunks, cut " << into;
     }
 }
 
@@ -84,8 +85,8 @@ TEST(SecretMask, AnyWayTheTextArrivesShowsWhatMaskingTheWholeWouldShow) {
     // Streams of password pieces, whole passwords and filler, cut into
     // chunks of random sizes, kept in areas small and large.
     std::mt19937 random(20250301);
-    const std::vector<std::string> parts = {kSecret, kSecret.substr(0, 5), kSecret.substr(7), "Password: ",
-                                            "\r\n",  "x",                  std::string(40, '-')};
+    const std::vector<std::string> parts = {kSecret, kSecret.substr(0, 5), kSecret.substr(7), "Password: ", "\r\n",
+                                            "x",     std::string(40, '-')};
     for (int round = 0; round < 400; ++round) {
         std::string stream;
         const int count = std::uniform_int_distribution<int>(1, 30)(random);

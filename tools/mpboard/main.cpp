@@ -24,12 +24,10 @@ int main(int argc, char** argv) {
     app.add_flag("--serial-login", o.serial_login, "ask for a login on the serial console too");
     app.add_option("--user", o.user, "login name")->capture_default_str();
     app.add_option("--password", o.password, "login password")->capture_default_str();
-    std::map<std::string, mpboard::LoginStyle> styles{{"standard", mpboard::LoginStyle::standard},
-                                                      {"together", mpboard::LoginStyle::together},
-                                                      {"empty-reasks", mpboard::LoginStyle::empty_reasks},
-                                                      {"none", mpboard::LoginStyle::none},
-                                                      {"password-only", mpboard::LoginStyle::password_only},
-                                                      {"no-password", mpboard::LoginStyle::no_password}};
+    std::map<std::string, mpboard::LoginStyle> styles{
+        {"standard", mpboard::LoginStyle::standard},           {"together", mpboard::LoginStyle::together},
+        {"empty-reasks", mpboard::LoginStyle::empty_reasks},   {"none", mpboard::LoginStyle::none},
+        {"password-only", mpboard::LoginStyle::password_only}, {"no-password", mpboard::LoginStyle::no_password}};
     app.add_option("--login", o.login,
                    "login style: standard (login prompt after the negotiation; empty name asks for a password), "
                    "together (negotiation and login prompt in one write), empty-reasks (together; empty name "

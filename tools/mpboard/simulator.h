@@ -72,8 +72,8 @@ struct Options {
     bool login_cr_nul = false;         // it ends its lines with telnet's bare CR (CR NUL), written with what follows
     std::string user_question = "login: ";
     std::string password_question = "Password: ";
-    bool echo_password = false;              // the terminal echoes the password as it is typed
-    bool wrong_password_asks_again = false;  // a wrong password gets the password question again, no refusal text
+    bool echo_password = false;               // the terminal echoes the password as it is typed
+    bool wrong_password_asks_again = false;   // a wrong password gets the password question again, no refusal text
     std::string refusal = "Login incorrect";  // the line a wrong password gets
     int refusal_pause_ms = 0;                 // pause between that line and the next question
     std::string login_notice;                 // after a good login, before the shell (notices, warnings)

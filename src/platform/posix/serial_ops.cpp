@@ -203,8 +203,8 @@ void close(MpHandle h) {
 
 int last_error() { return lastPortError; }
 
-constexpr SerialOps kTermios{open,       set_queue_sizes, set_timeouts, set_line, purge, status,
-                             wait_input, read,            write,        close,    last_error};
+constexpr SerialOps kTermios{open, set_queue_sizes, set_timeouts, set_line,  purge, status, wait_input,
+                             read, write,           close,        last_error};
 
 }  // namespace
 

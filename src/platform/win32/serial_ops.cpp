@@ -33,7 +33,7 @@ MpHandle open(const char* portName) {
     std::copy(prefix.begin(), prefix.end(), path.begin());
     std::memcpy(path.data() + prefix.size(), portName, length);
     const MpHandle port = ::CreateFileA(path.data(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
     return port == INVALID_HANDLE_VALUE ? open_failed(::GetLastError()) : port;
 }
 
@@ -91,8 +91,8 @@ void close(MpHandle h) { ::CloseHandle(h); }
 
 int last_error() { return lastPortError; }
 
-constexpr SerialOps kCommPort{open,       set_queue_sizes, set_timeouts, set_line, purge, status,
-                              wait_input, read,            write,        close,    last_error};
+constexpr SerialOps kCommPort{open, set_queue_sizes, set_timeouts, set_line,  purge, status, wait_input,
+                              read, write,           close,        last_error};
 
 }  // namespace
 

@@ -71,24 +71,4 @@ INSTANTIATE_TEST_SUITE_P(Texts, LoginEndings, ::testing::ValuesIn(kEndings), [](
     return name;
 });
 
-TEST(LoginText, AQuestionAfterMoreThanItsRoomIsStillRead) {
-    LoginText text("secret");
-    for (int i = 0; i < 40; ++i) text.append(std::string(1000, 'x') + "\r\n");
-    text.append("login: ");
-    EXPECT_EQ(text.ending("# "), LoginEnding::user);
-    EXPECT_EQ(text.text().size(), 16383u);
-}
-
-TEST(LoginText, ShowingMasksThePasswordAlsoWhereTheCutWentThroughIt) {
-    const std::string password = "Qz7-Kv9.Wx2_Lm4+Rt6";
-    LoginText text(password);
-    text.append(password + "\r\n");
-    text.append(std::string(16383 + 12 - 21 - 23, '='));  // the newest 16383 bytes start 12 characters into it
-    text.append(password + "\r\n# ");
-    text.mask_for_showing();
-    const std::string shown(text.text());
-    EXPECT_EQ(shown.substr(0, 9), "*******\r\n");
-    EXPECT_EQ(shown.substr(shown.size() - 23), std::string(19, '*') + "\r\n# ");
-}
-
 }  // namespace

@@ -241,35 +241,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  {{"User: ", "root"}, {"Secret: ", "nope"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The pauses: the notice stays on screen before the prompt, the refusal
-// line before the next question.
-TEST(Login, NoticeAndRefusalPauses) {
-    Options o = quick_options();
-    o.login_notice = "There were 2 failed login attempts since the last successful login.\n";
-    o.login_notice_delay_ms = 300;
-    o.refusal_pause_ms = 300;
-    Simulator board(o);
-    board.start();
-    TelnetClient client(board.telnet_port());
-    client.read_until(kOpening);
-    client.send(negotiation_answer());
-    client.read_until("login: ");
-    client.send("root\r");
-    client.read_until("Password: ");
-    client.send("nope\r");
-    client.read_until("Login incorrect\r\n");
-    const mpdll::test::Stopwatch refused;
-    EXPECT_EQ(client.read_until("login: "), "login: ");
-    EXPECT_GE(refused.milliseconds(), 290);
-    client.send("root\r");
-    client.read_until("Password: ");
-    client.send("root\r");
-    client.read_until("login.\r\n");
-    const mpdll::test::Stopwatch noticed;
-    EXPECT_EQ(client.read_until("# "), "# ");
-    EXPECT_GE(noticed.milliseconds(), 290);
-}
-
 TEST(Login, TerminalTypeAndUnknownOptionsAreAnsweredAndStripped) {
     Options o = quick_options();
     o.login = LoginStyle::none;

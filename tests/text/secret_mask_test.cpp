@@ -3,7 +3,6 @@
 // however the text arrived, and showing it masks the rest.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <random>
 #include <span>
 #include <string>
@@ -42,25 +41,6 @@ std::string kept_and_shown(const std::vector<std::string>& pieces, const std::st
 
 constexpr std::size_t kTraceRoom = 96;
 const std::string kSecret = "Qz7-Kv9.Wx2_Lm4+Rt6";
-
-TEST(SecretMask, ACutThroughThePasswordKeepsNoPieceOfIt) {
-    // The password echoed, then so much text that the newest 96 bytes start
-    // `into` characters into it: fed whole, as one chunk per byte (a board
-    // echoing as it is typed), and with the password arriving after the
-    // text already filled the area.
-    for (std::size_t into = 1; into < kSecret.size(); ++into) {
-        const std::string after(kTraceRoom - (kSecret.size() - into), '.');
-        const std::string before(200, '=');
-        const std::string stream = before + kSecret + after;
-        const std::string expected = std::string(kSecret.size() - into, '*') + after;
-        EXPECT_EQ(kept_and_shown({stream}, kSecret, kTraceRoom), expected) << "one chunk, cut " << into;
-        std::vector<std::string> bytes;
-        for (char c : stream) bytes.emplace_back(1, c);
-        EXPECT_EQ(kept_and_shown(bytes, kSecret, kTraceRoom), expected) << "byte by byte, cut " << into;
-        EXPECT_EQ(kept_and_shown({before, kSecret, after}, kSecret, kTraceRoom), expected)
-            << "three chunks, cut " << into;
-    }
-}
 
 TEST(SecretMask, ShownTextMasksWholeAndUnfinishedPasswords) {
     struct Case {
@@ -102,18 +82,6 @@ TEST(SecretMask, AnyWayTheTextArrivesShowsWhatMaskingTheWholeWouldShow) {
             ASSERT_EQ(kept_and_shown(pieces, kSecret, room), masked_then_cut(stream, kSecret, room))
                 << "round " << round << ", room " << room << ", stream " << stream;
     }
-}
-
-TEST(SecretMask, KeepsTheNewestBytesWithinTheArea) {
-    std::array<char, 8> area{};
-    std::size_t length = append_keeping_newest(area, 0, "abc", "");
-    EXPECT_EQ(std::string(area.data(), length), "abc");
-    length = append_keeping_newest(area, length, "defgh", "");
-    EXPECT_EQ(std::string(area.data(), length), "abcdefgh");
-    length = append_keeping_newest(area, length, "ij", "");
-    EXPECT_EQ(std::string(area.data(), length), "cdefghij");
-    length = append_keeping_newest(area, length, "0123456789", "");
-    EXPECT_EQ(std::string(area.data(), length), "23456789");
 }
 
 }  // namespace

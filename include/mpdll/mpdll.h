@@ -229,7 +229,8 @@ MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) 
  * connection first, so opening again never leaks it. A failed OpenDev leaves
  * the record closed for its mode: the bit clear in openFlags and the handles
  * at the platform's invalid value (sockets -1 / INVALID_SOCKET, serialHandle
- * -1 / INVALID_HANDLE_VALUE). A success sets the mode's bit in openFlags.
+ * -1 / INVALID_HANDLE_VALUE, named objects NULL). A success sets the mode's
+ * bit in openFlags.
  * Any other mode: MPDLL_E_OPEN_MODE, and openFlags is set to 0 without
  * closing anything the record held open. NULL dev: MPDLL_E_ARGUMENT. */
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT;

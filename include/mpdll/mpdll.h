@@ -207,32 +207,50 @@ MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) 
 /* OpenDev opens the connection `mode` names.
  * UDP (1): makes the two UDP sockets and the named objects, sets cmdTimeout
  * to 5000 and udpPeer's family and port (9034; the address stays the
- * caller's). Nothing is sent and it never fails.
+ * caller's). Nothing is sent. MPDLL_E_OPEN when a socket or a named object
+ * cannot be made; what was made is closed again.
  * Serial (4): opens portName, raises the queue sizes to 16384, applies the
- * time-outs and dcb (their failures are not reported) and purges the port;
- * MPDLL_E_OPEN when the port cannot be opened.
+ * time-outs and dcb (their failures are not reported as failures: line
+ * settings the port does not take are noted in the debug text, and the port
+ * keeps its own) and purges the port; MPDLL_E_OPEN when the port cannot be
+ * opened.
  * Telnet (2): connects within 5 s, answers the option negotiation, logs in
- * (the user name and the password each followed by one CR) and runs
- * firstCommand. It returns 0 only with
- * evidence of a shell: the prompt ended what the board said, or the board
- * asked for no login and fell silent, or (with an empty prompt) it answered
- * the password without refusing. A refusal, a board that hangs up, says not
- * one byte, negotiates for more than 10 s or answers neither question nor
- * password within 5 to 6 s fails with MPDLL_E_OPEN. Every MPDLL_E_OPEN says
- * why in the debug text (the step, what was heard last, the time spent):
- * the debugger output on Windows, standard error on POSIX while the
- * environment variable MPDLL_TRACE is set (and not "0"). The open clears the
+ * and runs firstCommand. The login answers only what ends the text the
+ * board has said: a user question ("login:" or "username:", any case,
+ * blanks and colours after it) gets the user name, a password question
+ * ("password:", the same way) the password, each followed by one CR; the
+ * password goes only in answer to a password question, so a board that
+ * asks for the password alone, or for the user name alone, is logged in
+ * too. It returns 0 only with evidence of a shell: the prompt ended what
+ * the board said (whatever notices came before it), or the board said
+ * nothing but blanks and fell silent, or (with an empty prompt) it fell
+ * silent without a question or answered the password with a burst that
+ * neither asks again nor refuses. Refused, MPDLL_E_OPEN: a question asked
+ * again after its answer, or a last line saying "incorrect", "denied" or
+ * "failed" (not a notice about earlier failed logins) the board then stays
+ * quiet after for 400 ms. A board that hangs up, says not one byte,
+ * negotiates for more than 10 s, falls silent after text that ends with
+ * neither a question nor the prompt, or answers neither question nor
+ * password within 5 to 6 s fails with MPDLL_E_OPEN too. The open clears the
  * process-wide lastSent and lastReceived (GetBuffer); after it lastSent
- * holds the user name line and lastReceived what the board said after the
- * last login line, never the password. firstCommand goes through
- * SendCommand with a CR of its own, so the board gets it followed by two
- * CRs, and the transcript then holds its exchange instead; a failed
- * firstCommand is MPDLL_E_OPEN.
+ * holds the user name line (empty when no user name was asked) and
+ * lastReceived what the board said after the last login line (its newest
+ * 16383 bytes). firstCommand goes through SendCommand with a CR of its
+ * own, so the board gets it followed by two CRs, and the transcript then
+ * holds its exchange instead; a failed firstCommand is MPDLL_E_OPEN.
+ * Every MPDLL_E_OPEN of every mode says why in the debug text (the step,
+ * the reason with the operating system's error number where there is one,
+ * what the board said last, the time spent): the debugger output on
+ * Windows, standard error on POSIX while the environment variable
+ * MPDLL_TRACE is set (and not "0"). The password is masked ('*') in
+ * lastSent, lastReceived and that text before any of them is cut to size,
+ * also a piece of it at a cut or at the end.
  * OpenDev on a record whose connection of that mode is still open closes that
  * connection first, so opening again never leaks it. A failed OpenDev leaves
  * the record closed for its mode: the bit clear in openFlags and the handles
  * at the platform's invalid value (sockets -1 / INVALID_SOCKET, serialHandle
- * -1 / INVALID_HANDLE_VALUE). A success sets the mode's bit in openFlags.
+ * -1 / INVALID_HANDLE_VALUE, named objects NULL). A success sets the mode's
+ * bit in openFlags.
  * Any other mode: MPDLL_E_OPEN_MODE, and openFlags is set to 0 without
  * closing anything the record held open. NULL dev: MPDLL_E_ARGUMENT. */
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT;

@@ -33,11 +33,7 @@ void close_named(MpHandle& object) {
 
 void close_udp(DevContext& dev) {
     dev.udpStop = 1;
-    close_socket(dev.udpSocket);
-    close_socket(dev.udpAuxSocket);
-    close_named(dev.cmdDoneEvent);
-    close_named(dev.cmdEvent);
-    close_named(dev.cmdMutex);
+    release_udp_handles(dev);
 }
 
 void close_serial(DevContext& dev) {
@@ -45,6 +41,14 @@ void close_serial(DevContext& dev) {
     dev.serialHandle = platform::kInvalidHandle;
 }
 }  // namespace
+
+void release_udp_handles(DevContext& dev) noexcept {
+    close_socket(dev.udpSocket);
+    close_socket(dev.udpAuxSocket);
+    close_named(dev.cmdDoneEvent);
+    close_named(dev.cmdEvent);
+    close_named(dev.cmdMutex);
+}
 
 std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept {
     dev.openFlags |= static_cast<std::uint32_t>(mode);

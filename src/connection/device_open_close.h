@@ -18,6 +18,10 @@ std::int32_t open_line_connection(DevContext& dev, std::int32_t (*open)(DevConte
 // connection a moment to settle and returns MPDLL_OK.
 std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept;
 
+// Closes whichever of the UDP sockets and named objects the record holds
+// and puts the invalid value (named objects: nullptr) in their place.
+void release_udp_handles(DevContext& dev) noexcept;
+
 // Closes the connection of `mode` when its bit is set in dev.openFlags, puts
 // the platform's invalid value into the handles it closed and clears the
 // bit; dev.mode is left alone.

@@ -1,7 +1,8 @@
-// What the board has said during one phase of the telnet login, as data
-// (the negotiation and NUL bytes already left out), and the questions the
-// login asks of it: is the board asking for the login, for the password,
-// has the shell prompt ended what it said.
+// What the board has said since the login's last line (the negotiation and
+// NUL bytes already left out), and how it ends: with the shell prompt, a
+// question for the user name or the password, a refusal, or none of them.
+// Only the end counts: a prompt or a question inside a banner, an echo or a
+// notice does not.
 #pragma once
 
 #include <array>
@@ -11,29 +12,31 @@
 
 namespace mpdll {
 
+enum class LoginEnding {
+    nothing,   // none of those below (yet)
+    prompt,    // the shell prompt: logged in, whatever notices came before
+    user,      // "login:" or "username:", any case, blanks and colours after it allowed
+    password,  // "password:", the same way
+    refusal,   // the last line says "incorrect", "denied" or "failed" (not a notice about earlier logins)
+};
+
 class LoginText {
   public:
+    // secret: the password; a cut through it never leaves a piece of it.
+    explicit LoginText(std::string_view secret) noexcept : secret_(secret) {}
+
     // When the text grows past its room, the oldest part goes.
     void append(std::string_view data) noexcept;
-    // Overwrites every occurrence of secret with '*'.
-    void mask(std::string_view secret) noexcept;
+    void clear() noexcept { length_ = 0; }
     std::string_view text() const noexcept { return {text_.data(), length_}; }
-
-    // A "LOGIN" in the normal form that is not part of "LASTLOGIN" (as in
-    // "Last login: ..."): the login question, or after the password the
-    // login asked again, a refusal.
-    bool asks_for_login() const noexcept;
-    // "PASS" in the normal form.
-    bool asks_for_password() const noexcept;
-    // The text ends with the prompt: the shell is ready. A prompt inside a
-    // banner or the middle of a burst does not count, nor an empty prompt.
-    bool ends_with_prompt(std::string_view prompt) const noexcept;
+    // How the text ends; an empty prompt never ends it.
+    LoginEnding ending(std::string_view prompt) const noexcept;
+    // Masks the password in the text, which is then only shown.
+    void mask_for_showing() noexcept;
 
   private:
-    // The normal form of the text in the caller's work area.
-    std::string_view normal(std::array<char, kResponseSize>& work) const noexcept;
-
-    std::array<char, kResponseSize> text_{};
+    std::string_view secret_;
+    std::array<char, kResponseSize - 1> text_{};
     std::size_t length_ = 0;
 };
 

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "text/bounded_text.h"
+#include "text/secret_mask.h"
 
 namespace mpdll {
 namespace {
@@ -38,18 +39,21 @@ void append_escaped(TextComposer& out, std::string_view text) {
 OpenTrace::OpenTrace(std::string_view password) noexcept : password_(password), startMs_(platform::monotonic_ms()) {}
 
 void OpenTrace::heard(std::string_view data) noexcept {
-    if (data.size() >= kKept) {
-        std::memcpy(tail_.data(), data.data() + data.size() - kKept, kKept);
-        tailLength_ = kKept;
-        return;
-    }
-    const std::size_t keep = std::min(tailLength_, kKept - data.size());
-    std::memmove(tail_.data(), tail_.data() + tailLength_ - keep, keep);
-    std::memcpy(tail_.data() + keep, data.data(), data.size());
-    tailLength_ = keep + data.size();
+    tailLength_ = append_keeping_newest(tail_, tailLength_, data, password_);
 }
 
-std::int32_t OpenTrace::fail(std::string_view why) const noexcept {
+void OpenTrace::note(std::string_view what, int systemError) const noexcept {
+    FixedText<512> text;
+    text.append("mpdll: open at ").append(step_).append(" after ");
+    text.append_decimal(
+        static_cast<std::int32_t>(std::min<std::uint64_t>(platform::monotonic_ms() - startMs_, INT32_MAX)));
+    text.append(" ms: ").append(what);
+    if (systemError != 0) text.append(" (system error ").append_decimal(systemError).append(")");
+    text.append("; going on\n");
+    platform::debug_text(text.c_str());
+}
+
+std::int32_t OpenTrace::fail(std::string_view why, int systemError) const noexcept {
     std::array<char, kKept> shown = tail_;
     mask_secret(std::span<char>(shown.data(), tailLength_), password_);
     const std::string_view tail(shown.data(), tailLength_);
@@ -57,7 +61,9 @@ std::int32_t OpenTrace::fail(std::string_view why) const noexcept {
     text.append("mpdll: open failed at ").append(step_).append(" after ");
     text.append_decimal(
         static_cast<std::int32_t>(std::min<std::uint64_t>(platform::monotonic_ms() - startMs_, INT32_MAX)));
-    text.append(" ms: ").append(why).append("; last heard \"");
+    text.append(" ms: ").append(why);
+    if (systemError != 0) text.append(" (system error ").append_decimal(systemError).append(")");
+    text.append("; last heard \"");
     append_escaped(text, tail);
     text.append("\"\n");
     platform::debug_text(text.c_str());

@@ -22,7 +22,7 @@ bool connect_socket(DevContext& dev, MpSocket socket, const OpenTrace& trace) {
     const platform::SocketOps& ops = platform::sockets();
     if (!ops.set_timeouts(socket, socket_timeout(dev.sendTimeout), socket_timeout(dev.recvTimeout)) ||
         !ops.set_nonblocking(socket, true)) {
-        trace.fail("the socket options could not be set");
+        trace.fail("the socket options could not be set", ops.last_error());
         return false;
     }
     const auto peer = telnet_peer(field_text(dev.ipText));
@@ -33,12 +33,17 @@ bool connect_socket(DevContext& dev, MpSocket socket, const OpenTrace& trace) {
     dev.telnetPeer = *peer;
     dev.telnetSocket = socket;
     ops.start_connect(socket, dev.telnetPeer);
-    if (ops.wait_writable(socket, kConnectTimeoutMs) != platform::Wait::ready) {
-        trace.fail("the board did not take the connection (refused, unreachable, or no answer within 5 s)");
+    const platform::Wait connected = ops.wait_writable(socket, kConnectTimeoutMs);
+    if (connected == platform::Wait::timeout) {
+        trace.fail("the board did not take the connection within 5 s");
+        return false;
+    }
+    if (connected == platform::Wait::failed) {
+        trace.fail("the board did not take the connection (refused or unreachable)", ops.last_error());
         return false;
     }
     if (!ops.set_nonblocking(socket, false)) {
-        trace.fail("the socket could not be made blocking");
+        trace.fail("the socket could not be made blocking", ops.last_error());
         return false;
     }
     return true;
@@ -51,7 +56,7 @@ std::int32_t open_telnet(DevContext& dev) noexcept {
     const MpSocket socket = platform::sockets().open_tcp();
     if (!platform::sockets().is_valid(socket)) {
         dev.telnetSocket = platform::kInvalidSocket;
-        return trace.fail("no socket could be made");
+        return trace.fail("no socket could be made", platform::sockets().last_error());
     }
     if (!connect_socket(dev, socket, trace) || telnet_login(dev, trace) != MPDLL_OK) {
         platform::sockets().close(socket);

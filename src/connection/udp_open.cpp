@@ -1,26 +1,69 @@
 // Opening the UDP path: two datagram sockets and the named objects for the
-// caller's UDP side. Nothing goes to the board, and this never fails. And
-// DevTimeout, which stores the UDP command time-out for the caller's UDP side.
+// caller's UDP side. Nothing goes to the board. When a socket or a named
+// object cannot be made, the open fails, says why in the trace and closes
+// what it made. And DevTimeout, which stores the UDP command time-out for
+// the caller's UDP side.
+#include <initializer_list>
+#include <string_view>
+
 #include "connection/device_open_close.h"
+#include "connection/open_trace.h"
 #include "platform/platform.h"
+#include "text/bounded_text.h"
 #include "text/byte_order.h"
 
 namespace mpdll {
 namespace {
 constexpr std::int32_t kUdpCommandTimeoutMs = 5000;
 constexpr std::uint16_t kUdpCommandPort = 9034;
+
+std::int32_t udp_open_failed(DevContext& dev, const OpenTrace& trace, std::string_view why, int error) {
+    release_udp_handles(dev);
+    return trace.fail(why, error);
+}
+
+// The named objects, in the order they are made.
+struct NamedObject {
+    MpHandle DevContext::*handle;
+    const char* name;
+    bool event;
+    bool manualReset;
+};
+constexpr NamedObject kNamedObjects[] = {
+    {&DevContext::cmdMutex, "MUTEX_CMD", false, false},
+    {&DevContext::cmdEvent, "EVENT_CMD", true, true},
+    {&DevContext::cmdDoneEvent, "EVENT_CMD_DONE", true, false},
+};
 }  // namespace
 
 std::int32_t open_udp(DevContext& dev) noexcept {
+    OpenTrace trace("");
     dev.cmdTimeout = kUdpCommandTimeoutMs;
     dev.udpPeer.family = platform::kFamilyIpv4;
     dev.udpPeer.port = network_order16(kUdpCommandPort);
+    dev.udpSocket = dev.udpAuxSocket = platform::kInvalidSocket;
+    dev.cmdMutex = dev.cmdEvent = dev.cmdDoneEvent = nullptr;
+
+    trace.step("UDP socket");
     const platform::SocketOps& ops = platform::sockets();
-    dev.udpSocket = ops.open_udp();
-    dev.udpAuxSocket = ops.open_udp();
-    dev.cmdMutex = platform::create_named_mutex("MUTEX_CMD");
-    dev.cmdEvent = platform::create_named_event("EVENT_CMD", true);
-    dev.cmdDoneEvent = platform::create_named_event("EVENT_CMD_DONE", false);
+    for (MpSocket* socket : {&dev.udpSocket, &dev.udpAuxSocket}) {
+        *socket = ops.open_udp();
+        if (!ops.is_valid(*socket)) {
+            *socket = platform::kInvalidSocket;
+            return udp_open_failed(dev, trace, "no datagram socket could be made", ops.last_error());
+        }
+    }
+    trace.step("named objects");
+    for (const NamedObject& object : kNamedObjects) {
+        MpHandle& handle = dev.*object.handle;
+        handle = object.event ? platform::create_named_event(object.name, object.manualReset)
+                              : platform::create_named_mutex(object.name);
+        if (!handle) {
+            FixedText<64> why;
+            why.append(object.name).append(" could not be made");
+            return udp_open_failed(dev, trace, why.view(), platform::named_object_error());
+        }
+    }
     return finish_open(dev, MPDLL_MODE_UDP);
 }
 

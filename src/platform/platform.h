@@ -3,7 +3,9 @@
 // Each backend (posix/, win32/) fills the same operation tables; the rest of
 // the library calls only these. OS handles stay opaque (MpSocket, MpHandle)
 // and OS errors are translated here once: a failed socket call reports the
-// platform's socket error number through SocketOps::last_error.
+// platform's socket error number through SocketOps::last_error, a failed
+// serial open or line setting through SerialOps::last_error, a failed named
+// object through named_object_error.
 //
 // Tests may swap the socket or serial table (use_socket_ops/use_serial_ops)
 // to inject failures while still talking to real loopback peers.
@@ -68,6 +70,9 @@ struct SerialOps {
     // the write short; -1 on failure.
     int (*write)(MpHandle h, const char* data, int length);
     void (*close)(MpHandle h);
+    // The platform's error number of the last failed open or set_line on
+    // this thread (positive).
+    int (*last_error)();
 };
 
 inline const MpHandle kInvalidHandle = reinterpret_cast<MpHandle>(static_cast<std::intptr_t>(-1));
@@ -84,10 +89,13 @@ void use_serial_ops(const SerialOps* ops);
 bool socket_layer_start();
 void socket_layer_stop();
 
-// Named synchronisation objects in the platform's shared namespace.
+// Named synchronisation objects in the platform's shared namespace; a
+// failed create returns nullptr and named_object_error tells why (the
+// platform's error number of the last failed create on this thread).
 MpHandle create_named_mutex(const char* name);
 MpHandle create_named_event(const char* name, bool manualReset);
 void close_named(MpHandle h);
+int named_object_error();
 
 std::uint64_t monotonic_ms();
 void sleep_ms(int ms);

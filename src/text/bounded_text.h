@@ -24,15 +24,6 @@ std::string_view field_text(const char (&field)[N]) noexcept {
     return text_within(field, N);
 }
 
-// Overwrites every occurrence of secret in text with '*' (a password a board
-// echoed must not reach a log).
-inline void mask_secret(std::span<char> text, std::string_view secret) noexcept {
-    if (secret.empty()) return;
-    const std::string_view view(text.data(), text.size());
-    for (std::size_t at = view.find(secret); at != std::string_view::npos; at = view.find(secret, at + 1))
-        std::memset(text.data() + at, '*', secret.size());
-}
-
 // A text written into a buffer it does not own, at most out.size() - 1
 // characters and a terminator. What does not fit is cut, and the cut is
 // remembered, so a line that lost its end can be refused instead of sent.

@@ -1,9 +1,19 @@
 // Why an open failed, in the library's debug text: on POSIX it goes to
-// standard error while MPDLL_TRACE is set, with the step, what was heard
-// last (escaped, the password masked) and the time spent.
+// standard error while MPDLL_TRACE is set, with the step, the operating
+// system's error number, what was heard last (escaped, the password masked
+// also where the cut went through it) and the time spent; for every
+// transport. And lastReceived, cut to its 16 KiB, never keeps a piece of
+// the password either.
+#include <dirent.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +21,11 @@
 
 #include "connection/open_trace.h"
 #include "mpdll/mpdll.h"
+#include "platform/native_ops.h"
+#include "platform/platform.h"
 #include "support/loopback_peer.h"
+#include "support/pseudo_terminal.h"
+#include "support/swapped_platform_ops.h"
 
 namespace connection_test {
 namespace {
@@ -79,6 +93,236 @@ TEST_F(TraceOn, AFailedTelnetOpenSaysWhy) {
               std::string::npos)
         << said;
     EXPECT_EQ(said.find("s3cret"), std::string::npos);
+}
+
+const std::string kPassword = "Qz7-Kv9.Wx2_Lm4+Rt6";
+
+// True when text holds three characters in a row of the password.
+bool holds_piece_of_password(const std::string& text) {
+    for (std::size_t at = 0; at + 3 <= kPassword.size(); ++at)
+        if (text.find(kPassword.substr(at, 3)) != std::string::npos) return true;
+    return false;
+}
+
+DevContext telnet_record(const std::string& address) {
+    DevContext dev;
+    std::memset(&dev, 0, sizeof dev);
+    dev.mode = MPDLL_MODE_TELNET;
+    std::memcpy(dev.ipText, address.data(), address.size());
+    std::memcpy(dev.prompt, "# ", 2);
+    std::memcpy(dev.userName, "root", 4);
+    std::memcpy(dev.password, kPassword.data(), kPassword.size());
+    return dev;
+}
+
+// Logs in up to the password, then lets `after` play the board's answer.
+void asks_for_the_password(PeerLink& link) {
+    link.write("board login: ");
+    link.read_until("\r");
+    link.write("root\r\nPassword: ");
+    link.read_until("\r");
+}
+
+// A board that echoes the password and refuses it: the trace keeps the
+// newest 96 bytes, and however many of the password's characters fall
+// behind its cut, none of them shows.
+TEST_F(TraceOn, APasswordTheTraceCutsThroughNeverShows) {
+    constexpr std::size_t kTraceKeeps = 96;
+    const std::string refusal = "\r\nLogin incorrect\r\nboard login: ";
+    for (const std::size_t kept : {1u, 2u, 3u, 10u, 16u, 18u}) {
+        const std::string filler(kTraceKeeps - kept - refusal.size(), '.');
+        ScriptedPeer peer([&](PeerLink& link) {
+            asks_for_the_password(link);
+            link.write(kPassword + filler + refusal);
+            link.sees_close(3000);
+        });
+        DevContext dev = telnet_record(peer.address());
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(OpenDev(&dev), MPDLL_E_OPEN);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("last heard \"" + std::string(kept, '*') + filler), std::string::npos)
+            << kept << " kept: " << said;
+        EXPECT_FALSE(holds_piece_of_password(said)) << said;
+    }
+}
+
+// The echo of the password stops short and the board hangs up: the part
+// that came is masked too.
+TEST_F(TraceOn, AnEchoCutShortByTheBoardNeverShows) {
+    ScriptedPeer peer([&](PeerLink& link) {
+        asks_for_the_password(link);
+        link.write(kPassword.substr(0, 11));
+        link.close();
+    });
+    DevContext dev = telnet_record(peer.address());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(OpenDev(&dev), MPDLL_E_OPEN);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("the board closed the connection; last heard \"board login: root\\r\\nPassword: ***********\""),
+              std::string::npos)
+        << said;
+}
+
+// After a good login lastReceived holds the newest 16383 bytes the board
+// said after the password: an echoed password its cut goes through leaves
+// only asterisks.
+TEST(LoginRecord, ACutThroughThePasswordInLastReceivedLeavesNoPieceOfIt) {
+    constexpr std::size_t kReceivedKeeps = 16383;
+    for (const std::size_t kept : {1u, 3u, 16u, 18u}) {
+        const std::string filler(kReceivedKeeps - kept - 2 - 2, '=');
+        ScriptedPeer peer([&](PeerLink& link) {
+            asks_for_the_password(link);
+            link.write(kPassword + "\r\n" + filler + "# ");
+            link.sees_close(3000);
+        });
+        DevContext dev = telnet_record(peer.address());
+        ASSERT_EQ(OpenDev(&dev), MPDLL_OK);
+        std::vector<char> sent(2048), received(16384);
+        GetBuffer(&dev, sent.data(), static_cast<std::int32_t>(sent.size()), received.data(),
+                  static_cast<std::int32_t>(received.size()));
+        const std::string text(received.data());
+        EXPECT_EQ(text.size(), kReceivedKeeps);
+        EXPECT_EQ(text.substr(0, kept + 2), std::string(kept, '*') + "\r\n") << kept << " kept";
+        EXPECT_FALSE(holds_piece_of_password(text)) << text.substr(0, 40);
+        CloseDev(&dev, MPDLL_MODE_TELNET);
+    }
+}
+
+// The descriptors this process holds.
+int open_descriptors() {
+    int count = 0;
+    DIR* listing = ::opendir("/proc/self/fd");
+    while (listing && ::readdir(listing)) ++count;
+    if (listing) ::closedir(listing);
+    return count;
+}
+
+// Leaves the process exactly `free` descriptors (the lowest free numbers)
+// until the guard goes, so that the next call that needs one more fails.
+std::shared_ptr<void> only_descriptors_left(int free) {
+    rlimit before{};
+    ::getrlimit(RLIMIT_NOFILE, &before);
+    int seen = 0, fd = 0;
+    for (; seen < free; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) ++seen;
+    rlimit tight = before;
+    tight.rlim_cur = static_cast<rlim_t>(fd);
+    ::setrlimit(RLIMIT_NOFILE, &tight);
+    return std::shared_ptr<void>(nullptr, [before](void*) { ::setrlimit(RLIMIT_NOFILE, &before); });
+}
+
+struct FailedOpen {
+    const char* name;
+    // Sets the record up; what it returns lives until the open has ended.
+    std::function<std::shared_ptr<void>(DevContext&)> arrange;
+    const char* step;
+    std::string why;  // with the system error
+};
+
+void PrintTo(const FailedOpen& c, std::ostream* out) { *out << c.name; }
+
+std::string system_error(int number) { return " (system error " + std::to_string(number) + ")"; }
+
+std::shared_ptr<void> serial_port(DevContext& dev, const char* path) {
+    dev.mode = MPDLL_MODE_SERIAL;
+    dev.portName = path;
+    dev.dcb.BaudRate = 115200;
+    dev.dcb.ByteSize = 8;
+    return nullptr;
+}
+
+// A socket table whose UDP sockets fail from the n-th on (counted from 1).
+struct FailingUdpSockets {
+    static inline int madeSoFar = 0, failFrom = 1;
+    static inline mpdll::platform::SocketOps ops{};
+    static std::shared_ptr<void> from(DevContext& dev, int nth) {
+        dev.mode = MPDLL_MODE_UDP;
+        madeSoFar = 0;
+        failFrom = nth;
+        ops = mpdll::platform::native_socket_ops();
+        ops.open_udp = [] {
+            if (++madeSoFar < failFrom) return mpdll::platform::native_socket_ops().open_udp();
+            return static_cast<MpSocket>(-1);
+        };
+        ops.last_error = [] { return EMFILE; };
+        return std::make_shared<mpdll::test::SwappedPlatformOps>(ops);
+    }
+};
+
+const FailedOpen kFailedOpens[] = {
+    {"serial_device_missing", [](DevContext& dev) { return serial_port(dev, "/nonexistent/mpdll-console"); },
+     "serial port", "the port \"/nonexistent/mpdll-console\" could not be opened" + system_error(ENOENT)},
+    {"serial_device_no_terminal", [](DevContext& dev) { return serial_port(dev, "/dev/null"); }, "serial port",
+     "the port \"/dev/null\" could not be opened" + system_error(ENOTTY)},
+    {"serial_no_port_named", [](DevContext& dev) { return serial_port(dev, nullptr); }, "serial port",
+     "the port \"\" could not be opened" + system_error(ENOENT)},
+    {"udp_first_socket", [](DevContext& dev) { return FailingUdpSockets::from(dev, 1); }, "UDP socket",
+     "no datagram socket could be made" + system_error(EMFILE)},
+    {"udp_second_socket", [](DevContext& dev) { return FailingUdpSockets::from(dev, 2); }, "UDP socket",
+     "no datagram socket could be made" + system_error(EMFILE)},
+    // Room for the two sockets only: the first named object finds none.
+    {"udp_named_objects",
+     [](DevContext& dev) {
+         dev.mode = MPDLL_MODE_UDP;
+         return only_descriptors_left(2);
+     },
+     "named objects", "MUTEX_CMD could not be made" + system_error(EMFILE)},
+};
+
+class FailedOpens : public ::testing::TestWithParam<FailedOpen> {
+  protected:
+    void SetUp() override { ::setenv("MPDLL_TRACE", "1", 1); }
+    void TearDown() override { ::unsetenv("MPDLL_TRACE"); }
+};
+
+// Every failed serial and UDP open says why, with the operating system's
+// error number, and leaves the record closed and no descriptor behind.
+TEST_P(FailedOpens, SayWhyAndLeaveNothingOpen) {
+    const FailedOpen& c = GetParam();
+    auto dev = std::make_unique<DevContext>();
+    std::memset(dev.get(), 0, sizeof(DevContext));
+    ::testing::internal::CaptureStderr();
+    std::shared_ptr<void> arranged = c.arrange(*dev);
+    const int descriptors = open_descriptors();
+    const std::int32_t status = OpenDev(dev.get());
+    EXPECT_EQ(open_descriptors(), descriptors) << "the failed open left a descriptor open";
+    arranged.reset();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, MPDLL_E_OPEN);
+    EXPECT_EQ(said.rfind("mpdll: open failed at " + std::string(c.step) + " after ", 0), 0u) << said;
+    EXPECT_TRUE(said.ends_with(" ms: " + c.why + "; last heard \"\"\n")) << said;
+    EXPECT_EQ(dev->openFlags, 0u);
+    if (dev->mode == MPDLL_MODE_SERIAL) {
+        EXPECT_EQ(dev->serialHandle, mpdll::platform::kInvalidHandle);
+    } else {
+        EXPECT_EQ(dev->udpSocket, mpdll::platform::kInvalidSocket);
+        EXPECT_EQ(dev->udpAuxSocket, mpdll::platform::kInvalidSocket);
+        EXPECT_EQ(dev->cmdMutex, nullptr);
+        EXPECT_EQ(dev->cmdEvent, nullptr);
+        EXPECT_EQ(dev->cmdDoneEvent, nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SerialAndUdp, FailedOpens, ::testing::ValuesIn(kFailedOpens),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Line settings the port does not take leave the port with its own: the
+// open goes on and the debug text says so.
+TEST_F(FailedOpens, LineSettingsThePortDoesNotTakeAreNotedAndTheOpenGoesOn) {
+    auto dev = std::make_unique<DevContext>();
+    std::memset(dev.get(), 0, sizeof(DevContext));
+    ::testing::internal::CaptureStderr();
+    auto console = std::make_shared<mpdll::test::PseudoTerminal>();
+    serial_port(*dev, console->path().c_str());
+    dev->dcb.BaudRate = 12345;  // no terminal runs at that speed
+    EXPECT_EQ(OpenDev(dev.get()), MPDLL_OK);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("mpdll: open at line settings after "), std::string::npos) << said;
+    EXPECT_NE(said.find("does not take the line settings in dcb and keeps its own" + system_error(EINVAL) +
+                        "; going on"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(CloseDev(dev.get(), MPDLL_MODE_SERIAL), MPDLL_OK);
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ const platform::SerialOps kLoggingPort{
     .read = [](MpHandle, char*, int, int) { return 0; },
     .write = [](MpHandle, const char*, int length) { return length; },
     .close = [](MpHandle) { ++PortLog::closes; },
+    .last_error = [] { return 0; },
 };
 
 class SerialOpen : public testing::Test {

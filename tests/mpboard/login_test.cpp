@@ -1,5 +1,9 @@
 // Telnet opening and the login program: negotiation, login styles, wrong
 // passwords after the fail delay, and the login faults.
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "board_clients.h"
@@ -157,6 +161,85 @@ TEST(Login, NoLoginPromptWaitsForALine) {
     client.send("\r");
     EXPECT_EQ(client.read_until("login: "), "login: ");
 }
+
+// The login program's other shapes: what it asks, what it says to each
+// answer, and the answers it records (the password among them).
+struct DialogStep {
+    std::string typed;  // sent first, when not empty
+    std::string heard;  // then read up to and with its end
+};
+
+struct DialogCase {
+    const char* name;
+    std::function<void(Options&)> shape;
+    std::string firstQuestion;
+    std::vector<DialogStep> steps;
+    std::vector<LoginAnswer> answers;
+};
+void PrintTo(const DialogCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string kGreeting =
+    "\r\nmpboard: simulated board, interface wlan0\r\nLast login: Sat Mar  1 08:00:00 2025 on ttyS0\r\n";
+
+class LoginDialogs : public ::testing::TestWithParam<DialogCase> {};
+
+TEST_P(LoginDialogs, AskAnswerAndRecord) {
+    const DialogCase& c = GetParam();
+    Options o = quick_options();
+    c.shape(o);
+    Simulator board(o);
+    board.start();
+    TelnetClient client(board.telnet_port());
+    client.read_until(kOpening);
+    client.send(negotiation_answer());
+    EXPECT_EQ(client.read_until(c.firstQuestion), c.firstQuestion);
+    for (const DialogStep& step : c.steps) {
+        if (!step.typed.empty()) client.send(step.typed);
+        EXPECT_EQ(client.read_until(step.heard.substr(step.heard.size() - 2)), step.heard) << "after " << step.typed;
+    }
+    EXPECT_EQ(board.login_answers(), c.answers);
+    EXPECT_TRUE(board.commands().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, LoginDialogs,
+    ::testing::Values(DialogCase{"username_question",
+                                 [](Options& o) { o.user_question = "Username: "; },
+                                 "Username: ",
+                                 {{"root\r", "root\r\nPassword: "}, {"root\r", "\r\n" + kGreeting + "# "}},
+                                 {{"Username: ", "root"}, {"Password: ", "root"}}},
+                      DialogCase{
+                          "password_only",
+                          [](Options& o) { o.login = LoginStyle::password_only; },
+                          "Password: ",
+                          {{"nope\r", "\r\nLogin incorrect\r\nPassword: "}, {"root\r", "\r\n" + kGreeting + "# "}},
+                          {{"Password: ", "nope"}, {"Password: ", "root"}}},
+                      DialogCase{"no_password_with_a_notice",
+                                 [](Options& o) {
+                                     o.login = LoginStyle::no_password;
+                                     o.login_notice = "no root password: use passwd\n";
+                                 },
+                                 "login: ",
+                                 {{"root\r", "root\r\n" + kGreeting + "no root password: use passwd\r\n# "}},
+                                 {{"login: ", "root"}}},
+                      DialogCase{"echoed_password_asked_again",
+                                 [](Options& o) {
+                                     o.echo_password = true;
+                                     o.wrong_password_asks_again = true;
+                                 },
+                                 "login: ",
+                                 {{"root\r", "root\r\nPassword: "}, {"nope\r", "nope\r\nPassword: "}},
+                                 {{"login: ", "root"}, {"Password: ", "nope"}}},
+                      DialogCase{"own_questions_and_refusal",
+                                 [](Options& o) {
+                                     o.user_question = "User: ";
+                                     o.password_question = "Secret: ";
+                                     o.refusal = "Access denied";
+                                 },
+                                 "User: ",
+                                 {{"root\r", "root\r\nSecret: "}, {"nope\r", "\r\nAccess denied\r\nUser: "}},
+                                 {{"User: ", "root"}, {"Secret: ", "nope"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Login, TerminalTypeAndUnknownOptionsAreAnsweredAndStripped) {
     Options o = quick_options();

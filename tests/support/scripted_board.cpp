@@ -199,6 +199,7 @@ const platform::SerialOps kSerialOps{
             return length;
         },
     .close = [](MpHandle) {},
+    .last_error = [] { return 0; },
 };
 
 }  // namespace

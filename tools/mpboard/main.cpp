@@ -24,14 +24,15 @@ int main(int argc, char** argv) {
     app.add_flag("--serial-login", o.serial_login, "ask for a login on the serial console too");
     app.add_option("--user", o.user, "login name")->capture_default_str();
     app.add_option("--password", o.password, "login password")->capture_default_str();
-    std::map<std::string, mpboard::LoginStyle> styles{{"standard", mpboard::LoginStyle::standard},
-                                                      {"together", mpboard::LoginStyle::together},
-                                                      {"empty-reasks", mpboard::LoginStyle::empty_reasks},
-                                                      {"none", mpboard::LoginStyle::none}};
+    std::map<std::string, mpboard::LoginStyle> styles{
+        {"standard", mpboard::LoginStyle::standard},           {"together", mpboard::LoginStyle::together},
+        {"empty-reasks", mpboard::LoginStyle::empty_reasks},   {"none", mpboard::LoginStyle::none},
+        {"password-only", mpboard::LoginStyle::password_only}, {"no-password", mpboard::LoginStyle::no_password}};
     app.add_option("--login", o.login,
                    "login style: standard (login prompt after the negotiation; empty name asks for a password), "
                    "together (negotiation and login prompt in one write), empty-reasks (together; empty name "
-                   "asks again), none (no login)")
+                   "asks again), none (no login), password-only (no user question), no-password (the user "
+                   "name alone logs in)")
         ->transform(CLI::CheckedTransformer(styles, CLI::ignore_case))
         ->default_str("standard");
     app.add_option("--login-fail-delay", o.login_fail_delay_ms, "ms before \"Login incorrect\"")->capture_default_str();
@@ -46,6 +47,16 @@ int main(int argc, char** argv) {
                    "ms between the echo of the user name and \"Password: \" (a separate write)");
     app.add_flag("--login-cr-nul", o.login_cr_nul,
                  "the login program ends its lines with CR NUL, in the same write as what follows");
+    app.add_option("--user-question", o.user_question, "the login program's user question")->capture_default_str();
+    app.add_option("--password-question", o.password_question, "the login program's password question")
+        ->capture_default_str();
+    app.add_flag("--echo-password", o.echo_password, "the terminal echoes the password as it is typed");
+    app.add_flag("--wrong-password-asks-again", o.wrong_password_asks_again,
+                 "a wrong password gets the password question again, without a refusal line");
+    app.add_option("--refusal", o.refusal, "the line a wrong password gets")->capture_default_str();
+    app.add_option("--refusal-pause", o.refusal_pause_ms, "ms between the refusal line and the next question");
+    app.add_option("--login-notice", o.login_notice, "text shown after a good login, before the prompt");
+    app.add_option("--login-notice-delay", o.login_notice_delay_ms, "ms between the login notice and the prompt");
     app.add_option("--if-name", o.if_name, "wireless interface name")->capture_default_str();
     app.add_option("--tool", o.tool, "wireless tool word (as typed on the board, e.g. a path)")->capture_default_str();
     app.add_option("--chip-version", o.chip_version, "chipVersion in /proc/IF/mib_rf")->capture_default_str();

@@ -59,8 +59,8 @@ void Session::open() {
     Faults f = faults();
     if (!telnet()) {
         if (options_.serial_login) {
-            send("\r\nlogin: ");
-            phase_ = Phase::user;
+            send("\r\n");
+            ask_first_question();
         }
         return;
     }
@@ -73,7 +73,7 @@ void Session::open() {
     }
     bool login_together = options_.login == LoginStyle::together || options_.login == LoginStyle::empty_reasks;
     if (login_together && !f.no_login_prompt) {
-        send(opening + "login: ");
+        send(opening + options_.user_question);
         phase_ = Phase::user;
         return;
     }
@@ -119,7 +119,18 @@ void Session::begin_login() {
         send(options_.banner);
         if (!pause(options_.login_prompt_delay_ms)) return;
     }
-    send("login: ");
+    ask_first_question();
+}
+
+// The password alone, or the user name first.
+void Session::ask_first_question() {
+    if (options_.login == LoginStyle::password_only) {
+        user_ = options_.user;
+        send(options_.password_question);
+        phase_ = Phase::password;
+        return;
+    }
+    send(options_.user_question);
     phase_ = Phase::user;
 }
 
@@ -149,7 +160,8 @@ void Session::handle_data(const std::string& data) {
     if (phase_ == Phase::negotiating || phase_ == Phase::endless) return;
     for (const LineEvent& event : editor_.feed(data)) {
         if (phase_ == Phase::closed) return;
-        bool echoing = phase_ == Phase::user || (phase_ == Phase::shell && !faults().no_echo);
+        bool echoing = phase_ == Phase::user || (phase_ == Phase::password && options_.echo_password) ||
+                       (phase_ == Phase::shell && !faults().no_echo);
         bool flushed = false;
         switch (event.kind) {
             case LineEvent::Kind::typed:
@@ -199,33 +211,60 @@ void Session::handle_data(const std::string& data) {
 }
 
 void Session::on_user(const std::string& name, const std::string& echoed) {
+    host_.record_login_answer(options_.user_question, name);
     if (name.empty() && options_.login == LoginStyle::empty_reasks) {
-        send(echoed + "login: ");
+        send(echoed + options_.user_question);
         return;
     }
     user_ = name;
-    send(echoed + "Password: ");
-    phase_ = Phase::password;
+    if (options_.login != LoginStyle::no_password) {
+        send(echoed + options_.password_question);
+        phase_ = Phase::password;
+        return;
+    }
+    send(echoed);
+    if (name == options_.user) {
+        log_in();
+    } else if (pause(options_.login_fail_delay_ms)) {
+        refuse();
+    }
 }
 
 bool Session::on_password(const std::string& password) {
-    send(login_line_end());
+    host_.record_login_answer(options_.password_question, password);
+    send(echo_ + login_line_end());
+    echo_.clear();
     if (!faults().refuse_login && user_ == options_.user && password == options_.password) {
-        send(std::string("\r\nmpboard: simulated board, interface ") + options_.if_name + "\r\n" + kLastLogin);
-        start_shell();
+        log_in();
         return false;  // input typed after the password goes to the shell
     }
     if (!pause(options_.login_fail_delay_ms)) return true;
-    if (++failed_logins_ >= kMaxLoginFailures) {
-        send("Login incorrect" + login_line_end());
-        phase_ = telnet() ? Phase::closed : Phase::user;
-        failed_logins_ = 0;
-        if (!telnet()) send("login: ");
-        return false;
-    }
-    send("Login incorrect" + login_line_end() + "login: ");
-    phase_ = Phase::user;
+    refuse();
     return false;
+}
+
+// The greeting, the notices, then the shell.
+void Session::log_in() {
+    send(std::string("\r\nmpboard: simulated board, interface ") + options_.if_name + "\r\n" + kLastLogin +
+         with_crlf(options_.login_notice));
+    if (!pause(options_.login_notice_delay_ms)) return;
+    start_shell();
+}
+
+// A wrong login: asked again, or after the last try telnet hangs up.
+void Session::refuse() {
+    const bool lastTry = ++failed_logins_ >= kMaxLoginFailures;
+    if (lastTry) failed_logins_ = 0;
+    const std::string refusal = options_.wrong_password_asks_again ? "" : options_.refusal + login_line_end();
+    if (lastTry && telnet()) {
+        send(refusal);
+        phase_ = Phase::closed;
+    } else if (options_.wrong_password_asks_again && phase_ == Phase::password) {
+        send(options_.password_question);
+    } else {
+        send(refusal);
+        if (pause(options_.refusal_pause_ms)) ask_first_question();
+    }
 }
 
 bool Session::on_shell_line(const std::string& line) {
@@ -236,8 +275,7 @@ bool Session::on_shell_line(const std::string& line) {
         if (telnet()) {
             phase_ = Phase::closed;
         } else if (options_.serial_login) {
-            send("login: ");
-            phase_ = Phase::user;
+            ask_first_question();
         } else {
             send(options_.prompt);
         }

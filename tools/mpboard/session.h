@@ -28,12 +28,15 @@ class Session {
 
     void open();
     void begin_login();
+    void ask_first_question();
     void take(const std::string& bytes);
     void handle_data(const std::string& data);
     // echoed: what the terminal still has to write before the question.
     void on_user(const std::string& name, const std::string& echoed);
     // Each returns true when the program flushed its pending input.
     bool on_password(const std::string& password);
+    void log_in();
+    void refuse();
     bool on_shell_line(const std::string& line);
     void answer(const std::string& typed_line, const std::string& output);
     bool emit(std::string_view bytes, const Faults& faults);

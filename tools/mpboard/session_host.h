@@ -17,6 +17,7 @@ class SessionHost {
     virtual Faults faults_for(int connection) const = 0;
     virtual Board& board() = 0;
     virtual void record_command(const std::string& line) = 0;
+    virtual void record_login_answer(const std::string& question, const std::string& answer) = 0;
     virtual const StopSignal& stop() const = 0;
 };
 

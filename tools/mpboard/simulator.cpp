@@ -89,6 +89,11 @@ struct Simulator::Impl final : SessionHost {
         received.push_back(line);
     }
 
+    void record_login_answer(const std::string& question, const std::string& answer) override {
+        std::lock_guard lock(mutex);
+        login_answers.push_back({question, answer});
+    }
+
     void open_console();
     void accept_loop();
     void serve_connection(int fd, int number, std::shared_ptr<std::atomic<bool>> done);
@@ -99,10 +104,11 @@ struct Simulator::Impl final : SessionHost {
     Transcript transcript;
     std::unique_ptr<StopSignal> stop_signal;
 
-    mutable std::mutex mutex;  // guards the fault switches and the command list
+    mutable std::mutex mutex;  // guards the fault switches, the command list and the login answers
     Faults global_faults;
     std::map<int, Faults> connection_faults;
     std::vector<std::string> received;
+    std::vector<LoginAnswer> login_answers;
 
     int listen_fd = -1, console_fd = -1, console_peer_fd = -1;
     int telnet_port = -1, udp_port = -1;
@@ -246,6 +252,11 @@ std::vector<std::string> Simulator::commands() const {
 void Simulator::clear_commands() {
     std::lock_guard lock(impl_->mutex);
     impl_->received.clear();
+}
+
+std::vector<LoginAnswer> Simulator::login_answers() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->login_answers;
 }
 
 Counters Simulator::counters() const { return impl_->board_.counters(); }

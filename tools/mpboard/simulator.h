@@ -14,10 +14,12 @@ namespace mpboard {
 
 // How the board's login program behaves on telnet and serial.
 enum class LoginStyle {
-    standard,      // "login: " / "Password: "; wrong password: CR LF now, "Login incorrect" later
-    together,      // negotiation and "login: " arrive in one write
-    empty_reasks,  // an empty user name is answered with "login: " again
-    none,          // no login: the shell prompt right after the negotiation
+    standard,       // "login: " / "Password: "; wrong password: CR LF now, "Login incorrect" later
+    together,       // negotiation and "login: " arrive in one write
+    empty_reasks,   // an empty user name is answered with "login: " again
+    none,           // no login: the shell prompt right after the negotiation
+    password_only,  // only the password question, no user question
+    no_password,    // the user question only: the right name starts the shell
 };
 
 struct Faults {
@@ -68,6 +70,22 @@ struct Options {
     int login_start_delay_ms = 0;      // it starts no sooner than this long after the connection
     int password_prompt_delay_ms = 0;  // pause between the echo of the name and "Password: "
     bool login_cr_nul = false;         // it ends its lines with telnet's bare CR (CR NUL), written with what follows
+    std::string user_question = "login: ";
+    std::string password_question = "Password: ";
+    bool echo_password = false;               // the terminal echoes the password as it is typed
+    bool wrong_password_asks_again = false;   // a wrong password gets the password question again, no refusal text
+    std::string refusal = "Login incorrect";  // the line a wrong password gets
+    int refusal_pause_ms = 0;                 // pause between that line and the next question
+    std::string login_notice;                 // after a good login, before the shell (notices, warnings)
+    int login_notice_delay_ms = 0;            // pause between the notice and the prompt
+};
+
+// One answer the login program read: the question it had asked and the
+// line typed (the password too: this is the board's own record).
+struct LoginAnswer {
+    std::string question;
+    std::string answer;
+    bool operator==(const LoginAnswer&) const = default;
 };
 
 // The frames on the air that an RX test counts. At every mp_query while RX
@@ -110,6 +128,8 @@ class Simulator {
     // (login names and passwords excluded), as the shell saw it (no line end).
     std::vector<std::string> commands() const;
     void clear_commands();
+    // Every answer the login program read over any transport, in order.
+    std::vector<LoginAnswer> login_answers() const;
 
     // Board state, for tests.
     Counters counters() const;

@@ -6,6 +6,7 @@
 #include <semaphore.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -27,6 +28,8 @@ struct OpenName {
 
 std::mutex namesLock;
 std::array<OpenName, 16> openNames;
+// The error number of the last failed create on this thread.
+thread_local int lastNamedError = 0;
 
 OpenName* find(sem_t* semaphore) {
     for (OpenName& entry : openNames)
@@ -35,14 +38,20 @@ OpenName* find(sem_t* semaphore) {
 }
 
 MpHandle open_named(const char* name, unsigned initialValue) {
-    if (!name) return nullptr;
+    if (!name) {
+        lastNamedError = EINVAL;
+        return nullptr;
+    }
     std::array<char, kNameSize> path{};
     path[0] = '/';
     const std::size_t length = strnlen(name, kNameSize - 2);
     std::memcpy(path.data() + 1, name, length);
 
     sem_t* semaphore = ::sem_open(path.data(), O_CREAT, 0600, initialValue);
-    if (semaphore == SEM_FAILED) return nullptr;
+    if (semaphore == SEM_FAILED) {
+        lastNamedError = errno;
+        return nullptr;
+    }
 
     std::lock_guard lock(namesLock);
     OpenName* entry = find(semaphore);
@@ -60,6 +69,8 @@ MpHandle open_named(const char* name, unsigned initialValue) {
 MpHandle create_named_mutex(const char* name) { return open_named(name, 1); }
 
 MpHandle create_named_event(const char* name, bool) { return open_named(name, 0); }
+
+int named_object_error() { return lastNamedError; }
 
 void close_named(MpHandle h) {
     if (!h) return;

@@ -33,14 +33,24 @@ bool is_pseudo_terminal_slave(int fd) {
     return ::ttyname_r(fd, name, sizeof name) == 0 && std::strncmp(name, "/dev/pts/", 9) == 0;
 }
 
+// The error number of the last failed open or set_line on this thread,
+// kept apart from errno so that later calls cannot overwrite it.
+thread_local int lastPortError = 0;
+
+MpHandle open_failed(int error) {
+    lastPortError = error;
+    return kInvalidHandle;
+}
+
 MpHandle open(const char* portName) {
-    if (!portName || !*portName) return kInvalidHandle;
+    if (!portName || !*portName) return open_failed(ENOENT);
     int fd = ::open(portName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return kInvalidHandle;
+    if (fd < 0) return open_failed(errno);
     termios line{};
     if (!::isatty(fd) || ::tcgetattr(fd, &line) != 0) {
+        const int error = errno;  // ENOTTY for a file or device that is no terminal
         ::close(fd);
-        return kInvalidHandle;
+        return open_failed(error);
     }
     ::ioctl(fd, TIOCEXCL);  // no sharing: later opens of the port fail
     ::cfmakeraw(&line);
@@ -55,12 +65,18 @@ bool set_queue_sizes(MpHandle, std::uint32_t, std::uint32_t) { return true; }
 
 bool set_timeouts(MpHandle h, const MpCommTimeouts& timeouts) { return serial_port_table::set(fd_of(h), timeouts); }
 
+bool line_failed(int error) {
+    lastPortError = error;
+    return false;
+}
+
+// A speed or character size termios does not have is EINVAL.
 bool set_line(MpHandle h, const MpDcb& dcb) {
     int fd = fd_of(h);
     termios line{};
-    if (::tcgetattr(fd, &line) != 0) return false;
-    if (!apply_line_settings(dcb, &line)) return false;
-    return ::tcsetattr(fd, TCSANOW, &line) == 0;
+    if (::tcgetattr(fd, &line) != 0) return line_failed(errno);
+    if (!apply_line_settings(dcb, &line)) return line_failed(EINVAL);
+    return ::tcsetattr(fd, TCSANOW, &line) == 0 || line_failed(errno);
 }
 
 // Clearing the output discards what the port has not sent yet. A
@@ -185,8 +201,10 @@ void close(MpHandle h) {
     ::close(fd);
 }
 
-constexpr SerialOps kTermios{open,   set_queue_sizes, set_timeouts, set_line, purge,
-                             status, wait_input,      read,         write,    close};
+int last_error() { return lastPortError; }
+
+constexpr SerialOps kTermios{open, set_queue_sizes, set_timeouts, set_line,  purge, status, wait_input,
+                             read, write,           close,        last_error};
 
 }  // namespace
 

@@ -13,18 +13,28 @@ namespace {
 
 constexpr std::size_t kPathSize = 50;
 
+// The error of the last failed open or set_line on this thread, kept apart
+// from GetLastError so that later calls cannot overwrite it.
+thread_local int lastPortError = 0;
+
+MpHandle open_failed(DWORD error) {
+    lastPortError = static_cast<int>(error);
+    return kInvalidHandle;
+}
+
 // Names of more than four characters ("COM10") get the
 // device-namespace prefix; the whole path must fit in 50 bytes.
 MpHandle open(const char* portName) {
-    if (!portName) return kInvalidHandle;
+    if (!portName || !*portName) return open_failed(ERROR_INVALID_NAME);
     const std::size_t length = strnlen(portName, kPathSize);
     std::array<char, kPathSize> path{};
     std::string_view prefix = length > 4 ? "\\\\.\\" : "";
-    if (prefix.size() + length + 1 > path.size()) return kInvalidHandle;
+    if (prefix.size() + length + 1 > path.size()) return open_failed(ERROR_FILENAME_EXCED_RANGE);
     std::copy(prefix.begin(), prefix.end(), path.begin());
     std::memcpy(path.data() + prefix.size(), portName, length);
-    return ::CreateFileA(path.data(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+    const MpHandle port = ::CreateFileA(path.data(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    return port == INVALID_HANDLE_VALUE ? open_failed(::GetLastError()) : port;
 }
 
 bool set_queue_sizes(MpHandle h, std::uint32_t inBytes, std::uint32_t outBytes) {
@@ -38,7 +48,9 @@ bool set_timeouts(MpHandle h, const MpCommTimeouts& timeouts) {
 
 bool set_line(MpHandle h, const MpDcb& line) {
     DCB copy = line;
-    return ::SetCommState(h, &copy) != 0;
+    if (::SetCommState(h, &copy)) return true;
+    lastPortError = static_cast<int>(::GetLastError());
+    return false;
 }
 
 bool purge(MpHandle h, unsigned mask) { return ::PurgeComm(h, mask) != 0; }
@@ -77,8 +89,10 @@ int write(MpHandle h, const char* data, int length) {
 
 void close(MpHandle h) { ::CloseHandle(h); }
 
-constexpr SerialOps kCommPort{open,   set_queue_sizes, set_timeouts, set_line, purge,
-                              status, wait_input,      read,         write,    close};
+int last_error() { return lastPortError; }
+
+constexpr SerialOps kCommPort{open, set_queue_sizes, set_timeouts, set_line,  purge, status, wait_input,
+                              read, write,           close,        last_error};
 
 }  // namespace
 

@@ -4,12 +4,26 @@
 #include "platform/platform.h"
 
 namespace mpdll::platform {
+namespace {
 
-MpHandle create_named_mutex(const char* name) { return ::CreateMutexA(nullptr, FALSE, name); }
+// The error of the last failed create on this thread, kept apart from
+// GetLastError so that later calls cannot overwrite it.
+thread_local int lastNamedError = 0;
+
+MpHandle noted(MpHandle created) {
+    if (!created) lastNamedError = static_cast<int>(::GetLastError());
+    return created;
+}
+
+}  // namespace
+
+MpHandle create_named_mutex(const char* name) { return noted(::CreateMutexA(nullptr, FALSE, name)); }
 
 MpHandle create_named_event(const char* name, bool manualReset) {
-    return ::CreateEventA(nullptr, manualReset ? TRUE : FALSE, FALSE, name);
+    return noted(::CreateEventA(nullptr, manualReset ? TRUE : FALSE, FALSE, name));
 }
+
+int named_object_error() { return lastNamedError; }
 
 void close_named(MpHandle h) {
     if (h) ::CloseHandle(h);

@@ -49,10 +49,25 @@ bool AnswerFramer::close() noexcept {
     return complete_;
 }
 
+std::size_t AnswerFramer::end_before_terminal_controls() const noexcept {
+    // A line editor may put a query or a colour change behind its prompt.
+    const std::string_view all(text_.data(), length_);
+    std::size_t end = length_;
+    for (int sequences = 0; sequences < 4; ++sequences) {
+        const std::size_t from = end > kLongestControl ? end - kLongestControl : 0;
+        const std::size_t escape = all.substr(0, end).rfind('\x1b');
+        if (escape == std::string_view::npos || escape < from || escape < base_) break;
+        if (past_terminal_controls(all.substr(0, end), escape) != end) break;
+        end = escape;
+    }
+    return end;
+}
+
 bool AnswerFramer::ends_with_prompt_now() const noexcept {
-    if (!overflowed_) return mpdll::ends_with_prompt(std::string_view(text_.data() + base_, length_ - base_),
-                                                     rules_.prompt) ||
-                             mpdll::ends_with_prompt(std::string_view(text_.data(), length_), rules_.prompt);
+    if (!overflowed_) {
+        const std::size_t end = end_before_terminal_controls();
+        return mpdll::ends_with_prompt(std::string_view(text_.data(), end), rules_.prompt) && end > base_;
+    }
     const std::size_t count = overflowPrompts_.count();
     // The counter's positions start at the seam fed first.
     const std::uint64_t seam = std::min<std::size_t>(length_ - base_, kFieldSize - 1);
@@ -85,8 +100,17 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
     std::size_t start = echo_ ? echo.end : base_;
     std::size_t previousEnd = start, lastCountedEnd = start;
     PromptAt last{std::string_view::npos, 0};
+    const std::size_t textEnd = end_before_terminal_controls();
+    std::size_t lastEnd = base_;
     for (PromptAt p = finder_.next(all, 0); p.start != std::string_view::npos; p = finder_.next(all, p.end)) {
+        // A shell prints its prompt at the start of a line; the prompt's text
+        // after other text on a line ("notes# todo") is output, unless it is
+        // the very end of what came.
+        const bool atLineStart = p.start == 0 || all[p.start - 1] == '\r' || all[p.start - 1] == '\n' ||
+                                 p.start == lastEnd || p.start == base_ || (echo_ && p.start == echo.end);
+        if (!atLineStart && p.end != textEnd) continue;
         last = p;
+        lastEnd = p.end;
         if (p.end <= base_) continue;
         if (echo_ && p.end <= echo.start) {
             owedLeft = rules_.owed - std::min(rules_.owed, ++before);
@@ -100,7 +124,7 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
     // Prompts in the text beyond what is kept come after everything kept.
     const std::size_t beyond = overflowed_ ? overflowPrompts_.count() : 0;
     if (after < owedLeft && after + beyond >= owedLeft) start = length_;
-    const bool endsWithPrompt = overflowed_ ? ends_with_prompt_now() : last.end == length_ && last.end > base_;
+    const bool endsWithPrompt = overflowed_ ? ends_with_prompt_now() : last.end == textEnd && last.end > base_;
     const bool mayEndWithoutEcho = !echo_ && !echoInProgress && (fallback || !rules_.echoExpected);
 
     counted_ = after + beyond;
@@ -110,9 +134,10 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
     answerStart_ = std::min(start, length_);
     answerEnd_ = endsWithPrompt && !overflowed_ ? std::max(answerStart_, last.start) : length_;
     if (rules_.quiet || rules_.prompt.empty()) {
-        // The burst as it came, without the echo and a prompt at its end.
+        // The burst as it came, without the echo, what still belongs to
+        // earlier lines and a prompt at its end.
+        if (!startKnown_) answerStart_ = answerEnd_;
         startKnown_ = true;
-        answerStart_ = std::min(echo_ ? echo.end : base_, answerEnd_);
         satisfied_ = rules_.prompt.empty() ? anyData_ : endsWithPrompt && counted_ >= needed_;
     } else {
         satisfied_ = endsWithPrompt && counted_ >= needed_ && (echo_ || mayEndWithoutEcho);
@@ -123,6 +148,7 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
     const bool owing = counted_ > 0 && (echo_ || !rules_.echoExpected);
     const bool echoMissing = !echo_ && !echoInProgress && rules_.echoExpected && counted_ >= needed_;
     idleCandidate_ = !complete_ && endsWithPrompt && !overflowed_ && (owing || echoMissing);
+    echoMissing_ = idleCandidate_ && echoMissing;
     idleStart_ = previousEnd;
     idleEnd_ = std::max(previousEnd, last.start == std::string_view::npos ? length_ : last.start);
 }

@@ -23,9 +23,10 @@
 
 namespace mpdll {
 
-// How long the board must sit quiet at a prompt, while it still owes earlier
-// lines theirs, before that prompt is taken as this line's: far longer than
-// a shell takes to start on the next line typed ahead.
+// How long the board must have sat quiet at a prompt when a receive window
+// ends, while it still owes earlier lines theirs, for that prompt to be taken
+// as this line's: far longer than a shell takes to start on the next line
+// typed ahead.
 inline constexpr std::uint64_t kIdlePromptMs = 2000;
 
 struct FramingRules {
@@ -51,10 +52,13 @@ class AnswerFramer {
     // (the board owes earlier lines more), or the echo of this line never
     // came from a board that echoed before: either the board is still
     // answering lines typed ahead, or the debt was wrong (a prompt lost on
-    // the line) or the board stopped echoing. Only time tells: once the
-    // board has stayed quiet at that prompt for kIdlePromptMs,
-    // take_idle_prompt() makes it this line's.
+    // the line) or the board stopped echoing. Only time tells: when the
+    // receive window ends with the board quiet at that prompt for
+    // kIdlePromptMs, take_idle_prompt() makes it this line's.
     bool idle_at_prompt_owing() const noexcept { return idleCandidate_ && !complete_; }
+    // Of those, the case where only this line's echo is missing: the board
+    // stopped echoing, which kIdlePromptMs of quiet shows within the window.
+    bool only_echo_missing() const noexcept { return echoMissing_ && !complete_; }
     // The board stayed quiet at the prompt ending the text: the answer is
     // the text before that prompt, after the one before it (or the echo).
     void take_idle_prompt() noexcept;
@@ -82,6 +86,9 @@ class AnswerFramer {
   private:
     void evaluate(bool fallback) noexcept;
     bool ends_with_prompt_now() const noexcept;
+    // The end of the text before the terminal control sequences at its end.
+    std::size_t end_before_terminal_controls() const noexcept;
+    static constexpr std::size_t kLongestControl = 32;
 
     FramingRules rules_;
     PromptFinder finder_;
@@ -104,6 +111,7 @@ class AnswerFramer {
     bool startKnown_ = false;
     bool lineReached_ = true;  // false: an echoing board never echoed this line
     bool idleCandidate_ = false;
+    bool echoMissing_ = false;
     std::size_t idleStart_ = 0;  // after the prompt before the last one, or the echo
     std::size_t idleEnd_ = 0;    // where the last prompt starts
 };

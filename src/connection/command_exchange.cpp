@@ -59,7 +59,10 @@ int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> re
         status = serial_receive(dev, framer, wait, received);
     }
     if (status == MPDLL_OK) framer.close();
-    state.owedPrompts = framer.owed_after();
+    // Line ends inside the line are lines of their own to the shell (a
+    // firstCommand that ends in CR gets two): each owes one more prompt.
+    state.owedPrompts = framer.owed_after() + static_cast<std::size_t>(std::count_if(
+                                                  line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }));
     // Each answered line tells whether the board echoes now.
     if (framer.complete() && line.find_first_not_of("\r\n") != std::string_view::npos)
         state.boardEchoes = framer.echo_seen();

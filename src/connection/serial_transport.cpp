@@ -106,13 +106,12 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
         if (!port.status(handle, &in, &out)) return MPDLL_E_SERIAL_TIMEOUT;
         if (in == 0) {
             const std::uint64_t quietMs = platform::monotonic_ms() - lastDataMs;
-            if (framer.idle_at_prompt_owing() && quietMs >= kIdlePromptMs) {
+            if (framer.only_echo_missing() && quietMs >= kIdlePromptMs) {
                 framer.take_idle_prompt();
                 return MPDLL_OK;
             }
             int waitMs = time_left(start) + 1;
-            if (framer.idle_at_prompt_owing())
-                waitMs = std::min(waitMs, static_cast<int>(kIdlePromptMs - quietMs) + 1);
+            if (framer.only_echo_missing()) waitMs = std::min(waitMs, static_cast<int>(kIdlePromptMs - quietMs) + 1);
             port.wait_input(handle, waitMs);
         } else {
             if (quietWait && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
@@ -127,6 +126,8 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
         }
         spent = platform::monotonic_ms() - start;
     }
+    if (framer.idle_at_prompt_owing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs)
+        framer.take_idle_prompt();
     return MPDLL_OK;
 }
 

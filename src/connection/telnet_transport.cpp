@@ -115,11 +115,13 @@ std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, Answe
             case TelnetData::Kind::nothing:
                 break;
         }
-        if (framer.idle_at_prompt_owing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs) {
+        if (framer.only_echo_missing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs) {
             framer.take_idle_prompt();
             return MPDLL_OK;
         }
     } while (window.open());
+    if (framer.idle_at_prompt_owing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs)
+        framer.take_idle_prompt();
     return MPDLL_OK;
 }
 

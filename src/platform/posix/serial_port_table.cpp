@@ -1,8 +1,10 @@
-// The port time-outs of each open serial port, in a small fixed table.
+// The port time-outs of each open serial port, kept per descriptor for any
+// number of ports.
 #include "platform/posix/serial_port_table.h"
 
-#include <array>
 #include <mutex>
+#include <new>
+#include <unordered_map>
 
 namespace mpdll::platform::serial_port_table {
 namespace {
@@ -10,34 +12,35 @@ namespace {
 constexpr MpCommTimeouts kDefaults{100, 0, 0, 100, 500};
 
 struct Entry {
-    int fd = -1;
     MpCommTimeouts timeouts = kDefaults;
     bool pseudoTerminal = false;
 };
 
 std::mutex tableLock;
-std::array<Entry, 32> table;
 
-// The entry of port fd; kFree finds an unused entry. A negative fd is no
-// port (the invalid and the null handle come to -2 and -1), so it finds
-// nothing, and an unused entry is never taken for a port.
-constexpr int kFree = -1;
-
-Entry* find_entry(int fd) {
-    for (Entry& entry : table)
-        if (entry.fd == fd) return &entry;
-    return nullptr;
+std::unordered_map<int, Entry>& table() {
+    static std::unordered_map<int, Entry> ports;
+    return ports;
 }
 
-Entry* find(int fd) { return fd < 0 ? nullptr : find_entry(fd); }
+// The entry of port fd. A negative fd is no port (the invalid and the null
+// handle come to -2 and -1), so it finds nothing.
+Entry* find(int fd) {
+    if (fd < 0) return nullptr;
+    const auto found = table().find(fd);
+    return found == table().end() ? nullptr : &found->second;
+}
 
 }  // namespace
 
 void remember(int fd, bool pseudoTerminal) {
     std::lock_guard lock(tableLock);
-    Entry* entry = find(fd);
-    if (!entry) entry = find_entry(kFree);
-    if (entry) *entry = Entry{fd, kDefaults, pseudoTerminal};
+    if (fd < 0) return;
+    try {
+        table()[fd] = Entry{kDefaults, pseudoTerminal};
+    } catch (const std::bad_alloc&) {
+        // Without memory the port runs with the default time-outs.
+    }
 }
 
 bool set(int fd, const MpCommTimeouts& timeouts) {
@@ -62,7 +65,7 @@ bool is_pseudo_terminal(int fd) {
 
 void forget(int fd) {
     std::lock_guard lock(tableLock);
-    if (Entry* entry = find(fd)) *entry = Entry{};
+    table().erase(fd);
 }
 
 }  // namespace mpdll::platform::serial_port_table

@@ -50,17 +50,7 @@ bool AnswerFramer::close() noexcept {
 }
 
 std::size_t AnswerFramer::end_before_terminal_controls() const noexcept {
-    // A line editor may put a query or a colour change behind its prompt.
-    const std::string_view all(text_.data(), length_);
-    std::size_t end = length_;
-    for (int sequences = 0; sequences < 4; ++sequences) {
-        const std::size_t from = end > kLongestControl ? end - kLongestControl : 0;
-        const std::size_t escape = all.substr(0, end).rfind('\x1b');
-        if (escape == std::string_view::npos || escape < from || escape < base_) break;
-        if (past_terminal_controls(all.substr(0, end), escape) != end) break;
-        end = escape;
-    }
-    return end;
+    return std::max(base_, end_before_trailing_controls(std::string_view(text_.data(), length_)));
 }
 
 bool AnswerFramer::ends_with_prompt_now() const noexcept {

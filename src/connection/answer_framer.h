@@ -88,7 +88,6 @@ class AnswerFramer {
     bool ends_with_prompt_now() const noexcept;
     // The end of the text before the terminal control sequences at its end.
     std::size_t end_before_terminal_controls() const noexcept;
-    static constexpr std::size_t kLongestControl = 32;
 
     FramingRules rules_;
     PromptFinder finder_;

@@ -58,6 +58,18 @@ std::size_t past_terminal_controls(std::string_view text, std::size_t at) noexce
     return at;
 }
 
+std::size_t end_before_trailing_controls(std::string_view text) noexcept {
+    constexpr std::size_t kLongestSequence = 32;
+    std::size_t end = text.size();
+    for (int sequences = 0; sequences < 4; ++sequences) {
+        const std::size_t escape = text.substr(0, end).rfind(kEscape);
+        if (escape == std::string_view::npos || end - escape > kLongestSequence) break;
+        if (escape_length(text.substr(0, end), escape) != end - escape) break;
+        end = escape;
+    }
+    return end;
+}
+
 EchoAt echo_at(std::string_view text, std::size_t at, std::string_view line) noexcept {
     std::size_t want = first_typed(line, 0);
     if (want >= line.size()) return {};

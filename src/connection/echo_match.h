@@ -37,4 +37,8 @@ EchoAt first_echo(std::string_view text, std::size_t from, std::string_view line
 // escape sequence.
 std::size_t past_terminal_controls(std::string_view text, std::size_t at) noexcept;
 
+// The end of text before the terminal control sequences at its very end (a
+// line editor may put a cursor query or a colour change behind its prompt).
+std::size_t end_before_trailing_controls(std::string_view text) noexcept;
+
 }  // namespace mpdll

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <span>
 
+#include "connection/echo_match.h"
 #include "connection/prompt_search.h"
 #include "text/secret_mask.h"
 #include "text/text_characters.h"
@@ -68,7 +69,7 @@ void LoginText::append(std::string_view data) noexcept {
 }
 
 LoginEnding LoginText::ending(std::string_view prompt) const noexcept {
-    if (ends_with_prompt(text(), prompt)) return LoginEnding::prompt;
+    if (ends_with_prompt(text().substr(0, end_before_trailing_controls(text())), prompt)) return LoginEnding::prompt;
     const std::string_view end = text().substr(length_ - std::min(length_, kEndLookedAt));
     Plain work;
     const std::string_view plain = plain_upper(end, work);

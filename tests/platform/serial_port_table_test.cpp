@@ -14,7 +14,6 @@ namespace table = mpdll::platform::serial_port_table;
 
 constexpr MpCommTimeouts kDefaults{100, 0, 0, 100, 500};
 constexpr MpCommTimeouts kOwn{7, 8, 9, 10, 11};
-constexpr int kCapacity = 32;
 constexpr int kFirstFd = 900000;  // far above any descriptor this process holds
 
 bool same(const MpCommTimeouts& a, const MpCommTimeouts& b) {
@@ -83,22 +82,19 @@ TEST(SerialPortTable, OnlyRememberedPortsTakeTimeouts) {
     }
 }
 
-TEST(SerialPortTable, AFullTableRemembersNoMoreUntilAPortCloses) {
-    for (int i = 0; i < kCapacity; ++i) table::remember(kFirstFd + i, false);
-    const int extra = kFirstFd + kCapacity;
-    table::remember(extra, true);
-    EXPECT_FALSE(table::set(extra, kOwn));
-    EXPECT_FALSE(table::is_pseudo_terminal(extra));
-    for (int i = 0; i < kCapacity; ++i) ASSERT_TRUE(table::set(kFirstFd + i, kOwn)) << i;
-
+// Any number of ports keep their own time-outs and pty mark (a station
+// with many consoles), and a port forgotten keeps nothing.
+TEST(SerialPortTable, EveryOpenPortKeepsItsOwnSettings) {
+    constexpr int kPorts = 200;
+    for (int i = 0; i < kPorts; ++i) table::remember(kFirstFd + i, i % 2 == 0);
+    for (int i = 0; i < kPorts; ++i) {
+        ASSERT_TRUE(table::set(kFirstFd + i, kOwn)) << i;
+        EXPECT_EQ(table::is_pseudo_terminal(kFirstFd + i), i % 2 == 0) << i;
+    }
     table::forget(kFirstFd + 5);
-    table::remember(extra, true);
-    EXPECT_TRUE(table::set(extra, kOwn));
-    EXPECT_TRUE(table::is_pseudo_terminal(extra));
     EXPECT_FALSE(table::set(kFirstFd + 5, kOwn));
-
-    table::forget(extra);
-    for (int i = 0; i < kCapacity; ++i) table::forget(kFirstFd + i);
+    EXPECT_FALSE(table::is_pseudo_terminal(kFirstFd + 6 - 1));
+    for (int i = 0; i < kPorts; ++i) table::forget(kFirstFd + i);
     EXPECT_FALSE(table::set(kFirstFd, kOwn));
 }
 

@@ -18,6 +18,7 @@ from .library import LibraryNotFound
 from .results import (BoardNames, Exchange, FilterAddresses, PacketCounters, PowerIndexTables, PowerIndexTexts,
                       RxCounters)
 from .simulator import BoardSimulator
+from .strict_checks import REFUSALS
 
 __all__ = [
     "Board", "BoardSimulator", "DevContext", "LibraryNotFound",
@@ -27,5 +28,5 @@ __all__ = [
     "MpdllError", "ModeError", "CommandIdError", "TransportError", "SerialTimeoutError", "ReplyError",
     "OpenModeError", "OpenError", "ArgumentError", "SocketError", "BoardNotOpen", "status_meaning",
     "RxCounters", "PacketCounters", "FilterAddresses", "BoardNames", "Exchange", "PowerIndexTables",
-    "PowerIndexTexts",
+    "PowerIndexTexts", "REFUSALS",
 ]

@@ -92,12 +92,12 @@ NUL_TEXTS = [
 @pytest.fixture(scope="module")
 def open_board(shared_simulator):
     with shared_simulator.telnet() as board:
+        board.flash_set("SSID", "before")
         yield board
 
 
 @pytest.mark.parametrize("action", NUL_TEXTS)
 def test_a_text_holding_a_nul_is_refused_before_anything_is_sent(open_board, action):
-    open_board.flash_set("SSID", "before")
     sent = len(open_board.transcript)
     with pytest.raises(ValueError, match="NUL"):
         action(open_board)

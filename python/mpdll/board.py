@@ -273,9 +273,10 @@ class Board:
         return exchange
 
     def _board_call(self, export, *arguments, judge=False):
-        if not self._open:
-            raise errors.BoardNotOpen(f"{export} needs an open board: {self!r}")
-        return self._run(export, *arguments, judge=judge)
+        with self._call_lock:
+            if not self._open:
+                raise errors.BoardNotOpen(f"{export} needs an open board: {self!r}")
+            return self._run(export, *arguments, judge=judge)
 
     def _setting(self, export, *arguments):
         """A command that changes the board: a strict board judges its answer."""

@@ -11,9 +11,10 @@ import csv
 import json
 import os
 import re
+import socket
 import xml.etree.ElementTree as ElementTree
 
-from .board_record import ERROR, FAIL, timestamp
+from .board_record import ERROR, FAIL
 
 CSV_COLUMNS = ("station", "serial_number", "board", "board_verdict", "step", "attempts", "measurement", "value",
                "unit", "low", "high", "limit", "verdict", "error")
@@ -54,12 +55,14 @@ def _seconds(start, end):
 
 
 def junit(run):
-    """The run as a JUnit XML tree."""
+    """The run as a JUnit XML tree (suite timestamps in local time, to the
+    second, as JUnit readers expect them)."""
     root = ElementTree.Element("testsuites", name=run.station, time=_seconds(run.started, run.ended))
     _counts(root, [step for record in run.boards for step in record.steps])
+    host = socket.gethostname()
     for record in run.boards:
         suite = ElementTree.SubElement(root, "testsuite", name=f"{run.station}.{record.serial_number}",
-                                       timestamp=timestamp(record.started),
+                                       hostname=host, timestamp=f"{record.started.astimezone():%Y-%m-%dT%H:%M:%S}",
                                        time=_seconds(record.started, record.ended))
         _counts(suite, record.steps)
         properties = ElementTree.SubElement(suite, "properties")

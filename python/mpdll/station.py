@@ -26,6 +26,7 @@ fully in parallel and their steps list no exchanges.
 """
 import concurrent.futures
 import contextlib
+import datetime
 import sys
 from dataclasses import dataclass
 from typing import List, Optional
@@ -53,6 +54,7 @@ class BoardTest:
         self._running = None  # the step running now
         self._attempt = None  # and its attempt
         self._loose = None  # the step of what happens outside steps
+        self._first_exchange = len(board.transcript)  # what the transcript held before is not this test's
         self._covered = []  # transcript ranges the steps' attempts took
         self._recorded_errors = []
 
@@ -141,7 +143,8 @@ class BoardTest:
         covered = set()
         for start, end in self._covered:
             covered.update(range(start, end))
-        loose = [exchange for index, exchange in enumerate(self.board.transcript) if index not in covered]
+        loose = [exchange for index, exchange in enumerate(self.board.transcript)
+                 if index >= self._first_exchange and index not in covered]
         if loose:
             self._loose_attempt().exchanges = loose
         if self._loose is not None:
@@ -156,8 +159,8 @@ class StationRun:
     """The records of one run of a station over its boards."""
 
     station: str
-    started: object
-    ended: object
+    started: datetime.datetime
+    ended: datetime.datetime
     boards: List[BoardRecord]
     directory: Optional[str] = None  # where the run's files are, when written
 

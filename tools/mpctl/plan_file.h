@@ -2,6 +2,7 @@
 // Blank lines and lines starting with # are skipped; a # word outside quotes
 // starts a comment. Words are separated by blanks; "..." and '...' quote,
 // and a backslash outside single quotes takes the next character as it is.
+// A word `expect` starts the limits of a query (as --expect does).
 #pragma once
 
 #include "operation.h"
@@ -23,8 +24,8 @@ struct PlanStep {
 // Splits one line into words; nullopt with error set on an unclosed quote.
 std::optional<std::vector<std::string>> split_words(std::string_view line, std::string& error);
 
-// Reads and checks the whole plan before anything runs. On a fault, error is
-// "NAME:LINE: what is wrong" and the result is empty.
-std::vector<PlanStep> read_plan(std::istream& in, const std::string& name, std::string& error);
+// Reads and checks the whole plan before anything runs. Every faulty line
+// adds "NAME:LINE: what is wrong" to errors; the result then is empty.
+std::vector<PlanStep> read_plan(std::istream& in, const std::string& name, std::vector<std::string>& errors);
 
 }  // namespace mpctl

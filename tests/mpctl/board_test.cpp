@@ -1,72 +1,16 @@
 // mpctl against the board simulator over telnet, UDP and the serial console:
 // what it prints, its exit codes, one session per plan, failing steps.
-#include "mpctl_process.h"
-
-#include "support/board_under_test.h"
+#include "mpctl_board.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace mpctl_test {
 namespace {
 
-using Json = nlohmann::json;
-
-const char* const password = "pw-Secret9";
-
-std::string source_path(const std::string& relative) { return MPDLL_SOURCE_DIR "/" + relative; }
-
-// A board of its own per test, serving every transport.
-class MpctlBoard : public ::testing::Test {
-  protected:
-    void start(mpboard::Faults faults = {}) {
-        mpboard::Options options;
-        options.password = password;
-        options.faults = faults;
-        session_ = std::make_unique<mpdll::test::SimulatedBoard>(options);
-        board_ = &session_->board();
-    }
-
-    std::vector<std::string> telnet() const {
-        return {"--telnet", "127.0.0.1:" + std::to_string(board_->telnet_port()), "--password", password};
-    }
-    std::vector<std::string> udp() const { return {"--udp", session_->udp_address()}; }
-    std::vector<std::string> serial() const { return {"--serial", board_->serial_path()}; }
-
-    static std::vector<std::string> with(std::vector<std::string> connection, const std::vector<std::string>& rest) {
-        connection.insert(connection.end(), rest.begin(), rest.end());
-        return connection;
-    }
-
-    std::size_t times_sent(const std::string& line) const {
-        const auto commands = board_->commands();
-        return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), line));
-    }
-
-    std::unique_ptr<mpdll::test::SimulatedBoard> session_;
-    mpboard::Simulator* board_ = nullptr;  // session_'s board
-};
-
-// mpctl's JSON output; null when it is not one JSON document.
-Json json_of(const ProcessResult& run) {
-    Json json = Json::parse(run.out, nullptr, /*allow_exceptions=*/false);
-    EXPECT_FALSE(json.is_discarded()) << "not JSON: " << run.out << run.err;
-    return json.is_discarded() ? Json() : json;
-}
-
-Json* find_step(Json& json, const std::string& text) {
-    for (Json& step : json["steps"]) {
-        if (step["step"] == text) {
-            return &step;
-        }
-    }
-    return nullptr;
-}
+const char* const password = board_password;
 
 TEST_F(MpctlBoard, EveryConnectionReadsTheCountersAfterEnteringTestMode) {
     start();

@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t composed_line_limit = 2047;  // the library's command line, without its terminator
 constexpr std::size_t telnet_line_limit = 16382;
 constexpr std::size_t serial_line_limit = 2046;
-constexpr std::size_t datagram_limit = 65507;  // the most one UDP datagram carries
+constexpr std::size_t datagram_limit = 65507;    // the most one UDP datagram carries
 constexpr std::int32_t default_rate_code = 135;  // what mp_rate_s2i gives for an unknown name
 
 std::string upper_cased(std::string text) {
@@ -34,7 +34,8 @@ std::size_t line_length(const BoardLine& line, const ConnectionOptions& connecti
     std::size_t length = line.line.size();
     if (line.board_names) {
         length = length - std::string_view("iwpriv").size() + (connection.tool.empty() ? 6 : connection.tool.size());
-        length = length - std::string_view("wlan0").size() + (connection.if_name.empty() ? 5 : connection.if_name.size());
+        length =
+            length - std::string_view("wlan0").size() + (connection.if_name.empty() ? 5 : connection.if_name.size());
     }
     return length;
 }
@@ -97,7 +98,8 @@ std::vector<std::string> argument_problems(const Operation& operation, const Con
     }
     for (const std::string& rate : operation.texts.rates) {
         if (!known_rate(rate)) {
-            problems.push_back("unknown rate \"" + rate + "\" (--strict): give 1M to 54M, MCS0 to MCS15 or their codes");
+            problems.push_back("unknown rate \"" + rate +
+                               "\" (--strict): give 1M to 54M, MCS0 to MCS15 or their codes");
         }
     }
     for (const std::string& channel : operation.texts.channels) {

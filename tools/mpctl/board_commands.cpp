@@ -159,12 +159,12 @@ void add_transmit(CLI::App& app, std::optional<Operation>& chosen) {
         ArgumentTexts texts = tool_line("--antenna", "mp_ant_tx ", args->antenna);
         texts.rates = {args->rate};
         texts.channels = {args->channel};
-        return Prepared{[a = *args](DevContext& dev) {
-                            return status_only(TxStart(&dev, transmit_mode(a.mode), a.bw40, a.short_gi,
-                                                       a.channel.c_str(), a.rate.c_str(), a.antenna.c_str(), a.power_a,
-                                                       a.power_b, a.count, a.time));
-                        },
-                        std::move(texts)};
+        return Prepared{
+            [a = *args](DevContext& dev) {
+                return status_only(TxStart(&dev, transmit_mode(a.mode), a.bw40, a.short_gi, a.channel.c_str(),
+                                           a.rate.c_str(), a.antenna.c_str(), a.power_a, a.power_b, a.count, a.time));
+            },
+            std::move(texts)};
     });
     plain_call(*tx, chosen, "stop", "Stop transmitting (TxStop)", TxStop, "tx stop");
     text_setting(*tx, chosen, "word", "Send one mp_ctx sub-command word (mp_ctx)", "WORD",
@@ -219,22 +219,21 @@ void add_receive(CLI::App& app, std::optional<Operation>& chosen) {
     on_setting(start, chosen, "rx start", [args] {
         const Args& a = *args;
         ArgumentTexts texts = tool_line("--antenna", "mp_ant_rx ", a.antenna);
-        for (auto [option, word, mac] : {std::tuple{"--da", "mp_arx filter_DA=", a.da},
-                                         std::tuple{"--sa", "mp_arx filter_SA=", a.sa},
-                                         std::tuple{"--bssid", "mp_arx filter_BSSID=", a.bssid}}) {
+        for (auto [option, word, mac] :
+             {std::tuple{"--da", "mp_arx filter_DA=", a.da}, std::tuple{"--sa", "mp_arx filter_SA=", a.sa},
+              std::tuple{"--bssid", "mp_arx filter_BSSID=", a.bssid}}) {
             texts.lines.push_back(tool_line(option, word, mac).lines.front());
         }
         texts.channels = {a.channel};
-        return Prepared{[a](DevContext& dev) {
-                            if (a.da.empty() && a.sa.empty() && a.bssid.empty()) {
-                                return status_only(
-                                    RxStart(&dev, a.bw40, a.short_gi, a.channel.c_str(), a.antenna.c_str()));
-                            }
-                            return status_only(RxStartWithFilter(&dev, a.bw40, a.short_gi, a.channel.c_str(),
-                                                                 a.antenna.c_str(), a.da.c_str(), a.sa.c_str(),
-                                                                 a.bssid.c_str()));
-                        },
-                        std::move(texts)};
+        return Prepared{
+            [a](DevContext& dev) {
+                if (a.da.empty() && a.sa.empty() && a.bssid.empty()) {
+                    return status_only(RxStart(&dev, a.bw40, a.short_gi, a.channel.c_str(), a.antenna.c_str()));
+                }
+                return status_only(RxStartWithFilter(&dev, a.bw40, a.short_gi, a.channel.c_str(), a.antenna.c_str(),
+                                                     a.da.c_str(), a.sa.c_str(), a.bssid.c_str()));
+            },
+            std::move(texts)};
     });
     on_query(rx->add_subcommand("query", "Read the received and CRC error counts (RxQuery)"), chosen, "rx query",
              {"rxOk", "crcError"}, [] {
@@ -302,8 +301,9 @@ void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
     set->add_option("VALUE", set_args->second, "New value")->required();
     on_setting(set, chosen, "flash set", [set_args] {
         const auto& [name, value] = *set_args;
-        return Prepared{[name, value](DevContext& dev) { return status_only(FlashSet(&dev, name.c_str(), value.c_str())); },
-                        {{BoardLine{"VALUE", "flash set " + name + " " + value, false, false}}, {}, {}}};
+        return Prepared{
+            [name, value](DevContext& dev) { return status_only(FlashSet(&dev, name.c_str(), value.c_str())); },
+            {{BoardLine{"VALUE", "flash set " + name + " " + value, false, false}}, {}, {}}};
     });
 
     CLI::App* reg = group_command(app, "reg", "RF registers");
@@ -393,10 +393,14 @@ void add_queries(CLI::App& app, std::optional<Operation>& chosen) {
 
 void add_settings(CLI::App& app, std::optional<Operation>& chosen) {
     text_setting(app, chosen, "rate", "Set the transmit rate (mp_rate)", "NAME", "Rate name or code (54M, MCS7, 108)",
-                 mp_rate, "rate", [](const std::string& rate) { return ArgumentTexts{{}, {rate}, {}}; });
+                 mp_rate, "rate", [](const std::string& rate) {
+                     return ArgumentTexts{{}, {rate}, {}};
+                 });
     text_setting(app, chosen, "channel", "Set the channel (mp_channel)", "CHANNEL",
                  "Channel number or centre frequency (6, 2437MHz)", mp_channel, "channel",
-                 [](const std::string& channel) { return ArgumentTexts{{}, {}, {channel}}; });
+                 [](const std::string& channel) {
+                     return ArgumentTexts{{}, {}, {channel}};
+                 });
     auto bandwidth_args = storage<std::pair<std::int32_t, std::int32_t>>();
     CLI::App* bandwidth = app.add_subcommand("bandwidth", "Set bandwidth and guard interval (mp_bandwidth)");
     bandwidth->add_option("BW40", bandwidth_args->first, "40 MHz setting (0 or 1)")->required();
@@ -445,9 +449,11 @@ void add_settings(CLI::App& app, std::optional<Operation>& chosen) {
     text_setting(app, chosen, "bssid", "Set the BSSID (mp_bssid)", "MAC", "BSSID", mp_bssid, "bssid",
                  [](const std::string& mac) { return tool_line("MAC", "mp_bssid ", mac); });
     text_setting(app, chosen, "ant-tx", "Set the transmit antenna (mp_ant_tx)", "ANTENNA", "Antenna selection",
-                 mp_ant_tx, "ant-tx", [](const std::string& antenna) { return tool_line("ANTENNA", "mp_ant_tx ", antenna); });
+                 mp_ant_tx, "ant-tx",
+                 [](const std::string& antenna) { return tool_line("ANTENNA", "mp_ant_tx ", antenna); });
     text_setting(app, chosen, "ant-rx", "Set the receive antenna (mp_ant_rx)", "ANTENNA", "Antenna selection",
-                 mp_ant_rx, "ant-rx", [](const std::string& antenna) { return tool_line("ANTENNA", "mp_ant_rx ", antenna); });
+                 mp_ant_rx, "ant-rx",
+                 [](const std::string& antenna) { return tool_line("ANTENNA", "mp_ant_rx ", antenna); });
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ std::vector<StepReport> run_on_board(const std::vector<PlanStep>& plan, const Bo
         monitor.step_started(index, i, step);
         const std::size_t before = reports.size();
         const bool passed = run_step(session, step, settings.judging, turns, reports);
-        monitor.step_ended(index, std::vector<StepReport>(reports.begin() + static_cast<std::ptrdiff_t>(before),
-                                                          reports.end()));
+        monitor.step_ended(
+            index, std::vector<StepReport>(reports.begin() + static_cast<std::ptrdiff_t>(before), reports.end()));
         const bool session_failed = reports.back().state == StepState::not_run;
         stopped = !passed && (!settings.keep_going || session_failed);
     }

@@ -12,7 +12,7 @@ std::optional<ConnectionOptions> board_connection(const std::string& spec, const
     const std::size_t colon = spec.find(':');
     const std::string kind = spec.substr(0, colon);
     const std::string where = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
-    std::string* field = kind == "telnet" ? &options.telnet
+    std::string* field = kind == "telnet"   ? &options.telnet
                          : kind == "serial" ? &options.serial
                          : kind == "udp"    ? &options.udp
                                             : nullptr;

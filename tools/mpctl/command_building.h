@@ -83,7 +83,8 @@ void on_query(CLI::App* command, std::optional<Operation>& chosen, std::string n
     for (const std::string& value : value_names) {
         names += (names.empty() ? "" : ", ") + value;
     }
-    command->add_option("--expect", *checks, "Limits the values must keep (" + names + "): NAME>=N, NAME=LOW..HIGH, ...")
+    command
+        ->add_option("--expect", *checks, "Limits the values must keep (" + names + "): NAME>=N, NAME=LOW..HIGH, ...")
         ->type_name("CHECK ...")
         ->expected(1, -1);
     choose_on_parse(command, chosen, Operation{std::move(name), Needs::board, Kind::query, {}, {}, {}}, make, checks,

@@ -174,8 +174,8 @@ CheckOutcome evaluate(const Expectation& expectation, const std::vector<Value>& 
         outcome.why = expectation.value + " is a table, not one value";
         return outcome;
     }
-    const bool ordered = expectation.test != Test::equal && expectation.test != Test::not_equal &&
-                         expectation.test != Test::one_of;
+    const bool ordered =
+        expectation.test != Test::equal && expectation.test != Test::not_equal && expectation.test != Test::one_of;
     if (ordered && !number) {
         outcome.why = expectation.value + " is \"" + text + "\", not a number";
         return outcome;

@@ -22,7 +22,10 @@ std::size_t terminal_width() {
 }  // namespace
 
 LiveView::LiveView(std::vector<std::string> board_names, std::size_t steps, bool progress, bool exchanges)
-    : names_(std::move(board_names)), states_(names_.size()), steps_(steps), progress_(progress),
+    : names_(std::move(board_names)),
+      states_(names_.size()),
+      steps_(steps),
+      progress_(progress),
       exchanges_(exchanges) {}
 
 LiveView::~LiveView() {
@@ -33,7 +36,8 @@ LiveView::~LiveView() {
 void LiveView::step_started(std::size_t board, std::size_t index, const PlanStep& step) {
     std::lock_guard lock(mutex_);
     const std::string count = std::to_string(index + 1) + "/" + std::to_string(steps_);
-    states_[board] = names_.size() == 1 ? "[" + count + "] " + step.text : names_[board] + " " + count + " " + step.text;
+    states_[board] =
+        names_.size() == 1 ? "[" + count + "] " + step.text : names_[board] + " " + count + " " + step.text;
     redraw();
 }
 

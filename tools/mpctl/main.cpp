@@ -108,19 +108,14 @@ std::optional<std::vector<mpctl::Board>> boards_of(const Request& r, const mpctl
     return boards;
 }
 
-// The plan's steps; every faulty line is printed and ends with exit_usage.
-std::optional<std::vector<mpctl::PlanStep>> plan_of(const std::string& plan_name) {
+// The plan's steps and faulty lines; nullopt when the file cannot be read.
+std::optional<std::vector<mpctl::PlanStep>> plan_of(const std::string& plan_name,
+                                                    std::vector<mpctl::PlanFault>& faults) {
     std::ifstream file(plan_name);
     if (!file) {
-        usage("cannot read the plan " + plan_name);
         return std::nullopt;
     }
-    std::vector<std::string> errors;
-    std::vector<mpctl::PlanStep> plan = mpctl::read_plan(file, plan_name, errors);
-    for (const std::string& error : errors) {
-        usage(error);
-    }
-    return errors.empty() ? std::optional(std::move(plan)) : std::nullopt;
+    return mpctl::read_plan(file, faults);
 }
 
 }  // namespace
@@ -150,7 +145,7 @@ int main(int argc, char** argv) {
     // The library says why an open failed on standard error when asked to.
     if (r.output.verbose) ::setenv("MPDLL_TRACE", "1", 0);
 
-    mpctl::RunRequest request{{}, {}, {}, r.settings, r.output};
+    mpctl::RunRequest request{{}, {}, {}, {}, r.settings, r.output};
     request.settings.judging.verbose = r.output.verbose;
     request.settings.judging.refusals = mpctl::default_refusals();
     request.settings.judging.refusals.insert(request.settings.judging.refusals.end(), r.refusals.begin(),
@@ -162,9 +157,9 @@ int main(int argc, char** argv) {
     }
     request.boards = std::move(*boards);
     if (run->parsed()) {
-        std::optional<std::vector<mpctl::PlanStep>> plan = plan_of(r.plan_name);
+        std::optional<std::vector<mpctl::PlanStep>> plan = plan_of(r.plan_name, request.plan_faults);
         if (!plan) {
-            return mpctl::exit_usage;
+            return usage("cannot read the plan " + r.plan_name);
         }
         request.plan = std::move(*plan);
         request.plan_name = r.plan_name;

@@ -31,7 +31,7 @@ bool takes_value(const CLI::App& at, const std::string& word) {
     }
     for (const CLI::App* app = &at; app != nullptr; app = app->get_parent()) {
         if (const CLI::Option* option = app->get_option_no_throw(word)) {
-            return option->get_type_size() > 0;
+            return option->get_items_expected_min() > 0;
         }
     }
     return false;

@@ -112,24 +112,24 @@ std::optional<Operation> read_line(const std::string& line, std::vector<std::str
 
 }  // namespace
 
-std::vector<PlanStep> read_plan(std::istream& in, const std::string& name, std::vector<std::string>& errors) {
+std::vector<PlanStep> read_plan(std::istream& in, std::vector<PlanFault>& faults) {
     std::vector<PlanStep> steps;
     std::string line;
-    const std::size_t errors_before = errors.size();
+    const std::size_t faults_before = faults.size();
     for (int number = 1; std::getline(in, line); ++number) {
         std::string problem;
         std::vector<std::string> words;
         std::optional<Operation> operation = read_line(line, words, problem);
         if (!problem.empty()) {
-            errors.push_back(name + ":" + std::to_string(number) + ": " + problem);
+            faults.push_back({number, problem});
         } else if (operation) {
             steps.push_back({number, joined(words), std::move(*operation)});
         }
     }
-    if (steps.empty() && errors.size() == errors_before) {
-        errors.push_back(name + ": the plan holds no operation");
+    if (steps.empty() && faults.size() == faults_before) {
+        faults.push_back({0, "the plan holds no operation"});
     }
-    return errors.size() == errors_before ? steps : std::vector<PlanStep>{};
+    return steps;
 }
 
 }  // namespace mpctl

@@ -21,11 +21,17 @@ struct PlanStep {
     Operation operation;
 };
 
+// What is wrong with a plan line (line 0: with the plan as a whole).
+struct PlanFault {
+    int line = 0;
+    std::string problem;
+};
+
 // Splits one line into words; nullopt with error set on an unclosed quote.
 std::optional<std::vector<std::string>> split_words(std::string_view line, std::string& error);
 
-// Reads and checks the whole plan before anything runs. Every faulty line
-// adds "NAME:LINE: what is wrong" to errors; the result then is empty.
-std::vector<PlanStep> read_plan(std::istream& in, const std::string& name, std::vector<std::string>& errors);
+// Reads the whole plan and returns the steps of its sound lines; every
+// faulty line adds a fault.
+std::vector<PlanStep> read_plan(std::istream& in, std::vector<PlanFault>& faults);
 
 }  // namespace mpctl

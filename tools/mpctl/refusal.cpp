@@ -17,8 +17,8 @@ bool same_letter(char a, char b) {
 }  // namespace
 
 const std::vector<std::string>& default_refusals() {
-    static const std::vector<std::string> refusals{"not permitted", "no such", "invalid", "usage:", "not found",
-                                                   "error"};
+    static const std::vector<std::string> refusals{"not permitted", "no such",   "invalid",
+                                                   "usage:",        "not found", "error"};
     return refusals;
 }
 

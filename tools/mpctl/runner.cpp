@@ -22,31 +22,49 @@ Needs needs_of(const std::vector<PlanStep>& plan) {
     return board ? Needs::board : Needs::nothing;
 }
 
-void add_problem(std::vector<std::string>& problems, std::string problem) {
-    if (std::find(problems.begin(), problems.end(), problem) == problems.end()) {
+void add_problem(std::vector<PlanFault>& problems, PlanFault problem) {
+    const auto same = [&](const PlanFault& p) { return p.line == problem.line && p.problem == problem.problem; };
+    if (std::none_of(problems.begin(), problems.end(), same)) {
         problems.push_back(std::move(problem));
     }
 }
 
-// Every problem of the request, each once: the boards' options, the steps'
-// texts on each board, the JUnit file.
+// "PLAN:LINE: problem", "PLAN: problem", or for a single operation
+// "OPERATION: problem".
+std::string located(const RunRequest& request, const PlanFault& fault) {
+    if (request.plan_name.empty()) {
+        return request.plan.front().text + ": " + fault.problem;
+    }
+    return request.plan_name + (fault.line > 0 ? ":" + std::to_string(fault.line) : "") + ": " + fault.problem;
+}
+
+// Every problem of the request, each once: the boards' options (first), the
+// plan's faulty lines and the steps' texts on each board (in line order),
+// the JUnit file.
 std::vector<std::string> usage_problems(const RunRequest& request) {
     std::vector<std::string> problems;
-    const bool strict = request.settings.judging.strict;
     for (const Board& board : request.boards) {
-        if (std::string problem = connection_problem(board.connection, needs_of(request.plan)); !problem.empty()) {
-            add_problem(problems, problem);
+        const std::string problem = connection_problem(board.connection, needs_of(request.plan));
+        if (!problem.empty() && std::find(problems.begin(), problems.end(), problem) == problems.end()) {
+            problems.push_back(problem);
         }
+    }
+    std::vector<PlanFault> faults = request.plan_faults;
+    for (const Board& board : request.boards) {
         for (const PlanStep& step : request.plan) {
-            const std::string where =
-                step.line > 0 ? request.plan_name + ":" + std::to_string(step.line) + ": " : step.text + ": ";
-            for (const std::string& problem : argument_problems(step.operation, board.connection, strict)) {
-                add_problem(problems, where + problem);
+            for (std::string& problem :
+                 argument_problems(step.operation, board.connection, request.settings.judging.strict)) {
+                add_problem(faults, {step.line, std::move(problem)});
             }
         }
     }
+    std::stable_sort(faults.begin(), faults.end(),
+                     [](const PlanFault& a, const PlanFault& b) { return a.line < b.line; });
+    for (const PlanFault& fault : faults) {
+        problems.push_back(located(request, fault));
+    }
     if (!request.output.junit.empty() && !std::ofstream(request.output.junit)) {
-        add_problem(problems, "cannot write the JUnit report " + request.output.junit);
+        problems.push_back("cannot write the JUnit report " + request.output.junit);
     }
     return problems;
 }

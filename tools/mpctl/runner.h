@@ -22,15 +22,17 @@ struct OutputOptions {
 };
 
 struct RunRequest {
-    std::vector<PlanStep> plan;  // a single operation is a plan of one step (line 0)
-    std::string plan_name;       // "" for a single operation
+    std::vector<PlanStep> plan;          // a single operation is a plan of one step (line 0)
+    std::string plan_name;               // "" for a single operation
+    std::vector<PlanFault> plan_faults;  // the plan's faulty lines
     std::vector<Board> boards;
     RunSettings settings;
     OutputOptions output;
 };
 
-// Checks every step against every board first: any problem is printed and
-// ends the run with exit_usage before anything is sent.
+// Checks every step against every board first: any problem, and every
+// faulty plan line, is printed (in the order of the plan's lines) and ends
+// the run with exit_usage before anything is sent.
 int run(const RunRequest& request);
 
 }  // namespace mpctl

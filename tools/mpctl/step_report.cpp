@@ -87,8 +87,9 @@ struct Counts {
 Counts counts_of(const std::vector<StepReport>& steps) {
     Counts counts;
     for (const StepReport& step : steps) {
-        (step.state == StepState::passed ? counts.passed : step.state == StepState::failed ? counts.failed
-                                                                                             : counts.not_run)++;
+        (step.state == StepState::passed   ? counts.passed
+         : step.state == StepState::failed ? counts.failed
+                                           : counts.not_run)++;
     }
     return counts;
 }
@@ -173,7 +174,8 @@ void print_human(std::ostream& out, const StepReport& step) {
 }
 
 bool BoardReport::passed() const {
-    return std::all_of(steps.begin(), steps.end(), [](const StepReport& step) { return step.state == StepState::passed; });
+    return std::all_of(steps.begin(), steps.end(),
+                       [](const StepReport& step) { return step.state == StepState::passed; });
 }
 
 void print_table(std::ostream& out, const std::vector<BoardReport>& boards) {

@@ -78,14 +78,21 @@ class SeveralBoards : public ::testing::Test {
     std::vector<std::unique_ptr<SimulatedBoard>> boards_;
 };
 
+// Standard error is a terminal here: the progress line shows every board.
 TEST_F(SeveralBoards, RunTheirPlanAtOnceInOneTableAndOneJUnitReport) {
     const std::string junit = write_temp_file("three.xml", "");
     const auto began = std::chrono::steady_clock::now();
-    const ProcessResult run = run_mpctl(run_args(plan_, {"--junit", junit}));
+    const ProcessResult run = run_mpctl_on_terminal(run_args(plan_, {"--junit", junit}), 200);
     const auto took = std::chrono::steady_clock::now() - began;
     EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
     // One after another the three waits alone would take this long.
     EXPECT_LT(took, std::chrono::milliseconds(3 * wait_ms)) << "the boards did not run at once";
+    const std::string waiting = "\r\033[K" + std::string("SN-TEL-1 5/6 wait ") + std::to_string(wait_ms) +
+                                " | SN-SER-2 5/6 wait " + std::to_string(wait_ms) + " | SN-UDP-3 5/6 wait " +
+                                std::to_string(wait_ms);
+    EXPECT_NE(run.err.find(waiting), std::string::npos) << "no progress line of three waiting boards in\n" << run.err;
+    EXPECT_NE(run.err.find("SN-TEL-1 passed | SN-SER-2 passed | SN-UDP-3 FAILED"), std::string::npos) << run.err;
+    EXPECT_TRUE(run.err.ends_with("\r\033[K")) << "the progress line was left on the screen";
 
     for (const BoardCase& c : board_cases) {
         const std::string row = c.serial_number + std::string("  3     ") + counters_step;

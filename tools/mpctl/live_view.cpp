@@ -70,7 +70,9 @@ void LiveView::redraw() {
     }
     std::string line;
     for (const std::string& state : states_) {
-        line += (line.empty() ? "" : " | ") + state;
+        if (!state.empty()) {  // a board that has not started yet
+            line += (line.empty() ? "" : " | ") + state;
+        }
     }
     std::cerr << "\r\033[K" << line.substr(0, terminal_width()) << std::flush;
 }

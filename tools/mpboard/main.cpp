@@ -19,6 +19,25 @@ std::string flash_names_footer() {
            names;
 }
 
+// The readings that make a board fail a station's limits.
+void add_reading_options(CLI::App& app, mpboard::Measurements& m) {
+    auto group = "Readings (make a board fail a test limit)";
+    app.add_option("--thermal", m.thermal, "the thermal meter reads N at rest (default: the flash THER value)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 255))
+        ->group(group);
+    app.add_option("--tssi", m.tssi, "the TSSI reads N while transmitting (default: 40 + path A power / 2)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 255))
+        ->group(group);
+    app.add_option("--packet-error-rate", m.packet_error_rate,
+                   "this share of the frames is lost on transmit (TX Fail) and damaged on receive (CRC error); "
+                   "default: 3% on transmit, 2% of the tester's frames")
+        ->type_name("PERCENT")
+        ->check(CLI::Range(0, 100))
+        ->group(group);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,22 +109,7 @@ int main(int argc, char** argv) {
     app.add_flag("--no-echo", f.no_echo, "do not echo command lines")->group(faults);
     app.add_option("--seed", f.seed, "seed for the garbage bytes")->group(faults)->capture_default_str();
 
-    auto limits = "Readings (make a board fail a test limit)";
-    mpboard::Measurements& m = o.measurements;
-    app.add_option("--thermal", m.thermal, "the thermal meter reads N at rest (default: the flash THER value)")
-        ->type_name("N")
-        ->check(CLI::Range(0, 255))
-        ->group(limits);
-    app.add_option("--tssi", m.tssi, "the TSSI reads N while transmitting (default: 40 + path A power / 2)")
-        ->type_name("N")
-        ->check(CLI::Range(0, 255))
-        ->group(limits);
-    app.add_option("--packet-error-rate", m.packet_error_rate,
-                   "this share of the frames is lost on transmit (TX Fail) and damaged on receive (CRC error); "
-                   "default: 3% on transmit, 2% of the tester's frames")
-        ->type_name("PERCENT")
-        ->check(CLI::Range(0, 100))
-        ->group(limits);
+    add_reading_options(app, o.measurements);
     app.footer(flash_names_footer());
 
     CLI11_PARSE(app, argc, argv);

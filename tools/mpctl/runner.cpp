@@ -15,7 +15,7 @@ namespace mpctl {
 
 namespace {
 
-// What the plan's steps need of a connection, the most first.
+// What the plan needs of a connection: a board when any step does.
 Needs needs_of(const std::vector<PlanStep>& plan) {
     const bool board = std::any_of(plan.begin(), plan.end(),
                                    [](const PlanStep& step) { return step.operation.needs != Needs::nothing; });

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake make
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcli11-dev libasio-dev nlohmann-json3-dev
+  libcli11-dev libasio-dev nlohmann-json3-dev libtinyxml2-dev
   clang-14 libclang-rt-14-dev lld-14 llvm-14
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64

@@ -2,6 +2,7 @@
 // thermal drift, flash, registers, /proc, and the answer forms the library scans.
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -72,18 +73,94 @@ TEST_F(BoardState, ErrorTextsNeverHoldALowerCaseOk) {
     }
 }
 
-TEST_F(BoardState, TransmitCountersGrowPerQueryAndStopAtTheCount) {
+struct TransmitCase {
+    const char* name;
+    std::string words;            // mp_ctx words
+    std::vector<long long> sent;  // TX OK + TX Fail at each reading
+    long long last_failed;        // TX Fail at the last reading
+};
+void PrintTo(const TransmitCase& c, std::ostream* os) { *os << c.name; }
+
+class TransmitCounters : public BoardState, public ::testing::WithParamInterface<TransmitCase> {};
+
+TEST_P(TransmitCounters, FollowThePacketCount) {
     start_test_mode();
-    run("iwpriv wlan0 mp_ctx count=250,pkt,background");
-    EXPECT_EQ(query().tx_ok, tx_ok_per_query);
-    Counters second = query();
-    EXPECT_EQ(second.tx_ok + second.tx_fail, 2 * (tx_ok_per_query + tx_fail_per_query));
-    Counters third = query();
-    EXPECT_EQ(third.tx_ok + third.tx_fail, 250);
-    EXPECT_EQ(query().tx_ok, third.tx_ok) << "kept sending past the count";
-    run("iwpriv wlan0 mp_ctx stone,background");
-    EXPECT_EQ(query().tx_ok, 0) << "a single tone sends no frames";
+    run("iwpriv wlan0 mp_ctx " + GetParam().words);
+    Counters c;
+    for (long long sent : GetParam().sent) {
+        c = query();
+        EXPECT_EQ(c.tx_ok + c.tx_fail, sent);
+    }
+    EXPECT_EQ(c.tx_fail, GetParam().last_failed);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Bursts, TransmitCounters,
+    ::testing::Values(TransmitCase{"count_250_at_once", "count=250,pkt,background", {250, 250, 250}, 7},
+                      TransmitCase{"count_3_at_once", "count=3,pkt,background", {3, 3}, 0},
+                      TransmitCase{"no_count_grows_per_reading",
+                                   "pkt,background",
+                                   {tx_ok_per_query + tx_fail_per_query, 2 * (tx_ok_per_query + tx_fail_per_query)},
+                                   2 * tx_fail_per_query},
+                      TransmitCase{"single_tone_sends_nothing", "count=100,stone,background", {0, 0}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BoardState, RestartingReceptionZeroesOnlyTheReceiveCounters) {
+    start_test_mode();
+    run("iwpriv wlan0 mp_ctx count=100,pkt,background");
+    run("iwpriv wlan0 mp_arx start");
+    query();
+    EXPECT_EQ(query().rx_ok, 2 * (kTester.intact + kNeighbour.intact));
+    run("iwpriv wlan0 mp_arx start");
+    EXPECT_EQ(board_.counters().rx_ok, 0);
+    EXPECT_EQ(board_.counters().crc_error, 0);
+    EXPECT_EQ(board_.counters().tx_ok + board_.counters().tx_fail, 100) << "the transmit counters went too";
+}
+
+// Boards set up to fail a station's limits: each reading as set, or the
+// board's own when not.
+struct ReadingCase {
+    const char* name;
+    Measurements set;
+    int thermal, tssi;
+    long long tx_fail, crc_error;  // of 100 frames sent, and of one reading of the tester alone
+};
+void PrintTo(const ReadingCase& c, std::ostream* os) { *os << c.name; }
+
+class Readings : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(Readings, FollowTheBoardsSettings) {
+    Options options;
+    options.measurements = GetParam().set;
+    Board board(options);
+    auto number = [&](const std::string& line) {
+        long long value = -1;
+        std::sscanf(normal_form(board.run(line).output).c_str(), "%*[^:]:%lld", &value);
+        return value;
+    };
+    ASSERT_FALSE(board.run("iwpriv wlan0 mp_start").error);
+    EXPECT_EQ(number("iwpriv wlan0 mp_ther"), GetParam().thermal);
+    ASSERT_FALSE(board.run("iwpriv wlan0 mp_txpower patha=30,pathb=30").error);
+    ASSERT_FALSE(board.run("iwpriv wlan0 mp_arx filter_SA=" + std::string(kTester.sa)).error);
+    ASSERT_FALSE(board.run("iwpriv wlan0 mp_arx start").error);
+    ASSERT_FALSE(board.run("iwpriv wlan0 mp_ctx count=100,pkt,background").error);
+    EXPECT_EQ(number("iwpriv wlan0 mp_tssi"), GetParam().tssi);
+    board.run("iwpriv wlan0 mp_query");
+    const Counters c = board.counters();
+    EXPECT_EQ(c.tx_fail, GetParam().tx_fail);
+    EXPECT_EQ(c.tx_ok, 100 - GetParam().tx_fail);
+    EXPECT_EQ(c.crc_error, GetParam().crc_error);
+    EXPECT_EQ(c.rx_ok, kTester.intact + kTester.damaged - GetParam().crc_error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, Readings,
+    ::testing::Values(ReadingCase{"own", {}, 30, 40 + 30 / 2, tx_fail_per_query, kTester.damaged},
+                      ReadingCase{"hot", {.thermal = 75}, 75, 55, tx_fail_per_query, kTester.damaged},
+                      ReadingCase{"weak_tssi", {.tssi = 5}, 30, 5, tx_fail_per_query, kTester.damaged},
+                      ReadingCase{"lossy", {.packet_error_rate = 20}, 30, 55, 20, 20},
+                      ReadingCase{"every_frame_lost", {.packet_error_rate = 100}, 30, 55, 100, 100}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct FilterCase {
     const char* name;

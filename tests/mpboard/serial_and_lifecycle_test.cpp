@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "board_clients.h"
+#include "flash_store.h"
 #include "support/stopwatch.h"
 
 namespace mpboard::testing {
@@ -107,6 +108,23 @@ TEST(Program, PrintsReadyAndStopsOnSigterm) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     std::fclose(lines);
+}
+
+TEST(Program, HelpListsTheFlashNamesAndTheReadingsThatFailALimit) {
+    const std::string command = std::string(MPDLL_BINARY_DIR) + "/tools/mpboard/mpboard --help";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string help;
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) help.append(chunk, got);
+    EXPECT_EQ(::pclose(pipe), 0);
+    for (const std::string& name : factory_flash_names()) {
+        EXPECT_NE(help.find(name), std::string::npos) << name << " missing from:\n" << help;
+    }
+    EXPECT_GE(factory_flash_names().size(), 4u);
+    for (const char* option : {"--thermal N", "--tssi N", "--packet-error-rate PERCENT"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
 }
 
 }  // namespace

@@ -71,6 +71,56 @@ TEST(MpctlUsage, BadUsageExitsWithTwoAndSaysWhy) {
     }
 }
 
+struct ExplainedCase {
+    const char* why;
+    std::vector<std::string> args;
+    std::string message;  // part of what mpctl says
+};
+
+TEST(MpctlUsage, BadUsageIsExplainedInTheOperationsOwnWords) {
+    const std::vector<ExplainedCase> cases = {
+        {"misspelt operation", {"qeury"}, "unknown operation \"qeury\"; the nearest is \"query\""},
+        {"misspelt operation of a group",
+         {"--telnet", "127.0.0.1", "tx", "strat"},
+         "unknown operation \"tx strat\"; the nearest is \"tx start\""},
+        {"options and their values before it",
+         {"--udp", "127.0.0.1", "--json", "--if", "wlan1", "flahs", "get", "X"},
+         "unknown operation \"flahs\"; the nearest is \"flash\""},
+        {"group without its operation", {"flash"}, "\"flash\" needs one of get, set"},
+        {"register selector missing",
+         {"--telnet", "127.0.0.1", "reg", "get", "0"},
+         "reg get: B is missing (Second register selector)"},
+        {"required option missing", {"tx", "start", "--rate", "54M"}, "tx start: --channel is missing (Channel number"},
+        {"limit on a value the query does not read",
+         {"--udp", "127.0.0.1", "query", "--expect", "rssi>=3"},
+         "no value \"rssi\"; this operation reads txOk, txFail, rxOk, crcError"},
+        {"limit that is not a number",
+         {"--udp", "127.0.0.1", "ther", "--expect", "thermal>=warm"},
+         "\"warm\" is not a number"},
+        {"limit of a query of four values without a name",
+         {"--udp", "127.0.0.1", "query", "--expect", "<=5"},
+         "name the value to check"},
+        {"range of three ends", {"--udp", "127.0.0.1", "tssi", "--expect", "20..60..80"}, "a range is LOW..HIGH"},
+        {"more serial numbers than boards",
+         {"--serial-number", "A", "--serial-number", "B", "--telnet", "127.0.0.1", "query"},
+         "give one --serial-number per board: 1 board(s), 2 serial number(s)"},
+        {"board of no known kind",
+         {"run", "any.plan", "--board", "ssh:10.0.0.1"},
+         "--board ssh:10.0.0.1: give telnet:"},
+        {"board beside --telnet",
+         {"--telnet", "127.0.0.1", "run", "any.plan", "--board", "udp:127.0.0.1"},
+         "with --board, give every board with --board"},
+        {"JUnit report that cannot be written",
+         {"--junit", "/nonexistent/folder/report.xml", "convert", "rate", "54M"},
+         "cannot write the JUnit report /nonexistent/folder/report.xml"},
+    };
+    for (const ExplainedCase& c : cases) {
+        const ProcessResult run = run_mpctl(c.args);
+        EXPECT_EQ(run.exit_code, 2) << c.why << "\n" << run.out << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.why << ": " << run.err;
+    }
+}
+
 TEST(MpctlUsage, AConnectionThatCannotBeMadeIsAFailedOperationNotBadUsage) {
     // Port 1 on loopback refuses at once.
     const ProcessResult run = run_mpctl({"--telnet", "127.0.0.1:1", "query"});

@@ -15,6 +15,10 @@ struct ProcessResult {
 // Runs mpctl with args; gives up and kills it after timeout_seconds.
 ProcessResult run_mpctl(const std::vector<std::string>& args, int timeout_seconds = 60);
 
+// The same with its standard error on a pseudo-terminal of `columns`
+// columns, as on a person's screen; err holds what the terminal showed.
+ProcessResult run_mpctl_on_terminal(const std::vector<std::string>& args, int columns);
+
 // The path of the mpctl program in the build tree.
 std::string mpctl_path();
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # make demo: starts the board simulator on loopback, runs the bundled line
-# test over telnet, the short check over UDP and the serial console, and the
-# Python station script over telnet, and stops the simulator again, also when
-# interrupted; then the Python station on four simulated boards at once, its
-# files left in BUILD_DIR/station-demo. PYTHON names the interpreter (python3
-# if unset).
+# test over telnet, the short check over UDP and the serial console, the short
+# check on three boards at once (one per connection), and the Python station
+# script over telnet, and stops the simulators again, also when interrupted;
+# then the Python station on four simulated boards at once, its files left in
+# BUILD_DIR/station-demo. PYTHON names the interpreter (python3 if unset).
 # Usage: run_demo.sh BUILD_DIR
 set -euo pipefail
 
@@ -18,6 +18,8 @@ done
 
 # shellcheck source=../mpboard/background.sh
 . "$here/../mpboard/background.sh"
+# shellcheck source=several_boards.sh
+. "$here/several_boards.sh"
 work=$(mktemp -d)
 stop_board() {
   mpboard_stop
@@ -51,6 +53,9 @@ echo "== short check over UDP ${udp%:*}"
 echo
 echo "== short check over the serial console $serial"
 "$mpctl" --serial "$serial" run "$here/short_check.plan" || status=1
+echo
+echo "== short check on three boards at once: telnet, serial console, UDP"
+several_boards || status=1
 echo
 echo "== Python station script over telnet $telnet"
 PYTHONPATH="$here/../../python" MPDLL_LIBRARY="$(cd "$build" && pwd)/src/libmpdll.so" \

@@ -1,17 +1,21 @@
-# Shell functions for scripts that run the board simulator in the background.
+# Shell functions for scripts that run board simulators in the background.
 #   mpboard_start PROGRAM WORK_DIR ARGS...  starts PROGRAM ARGS..., waits up to
 #       10 s for its "ready" line and sets MPBOARD_PID and MPBOARD_READY; on
-#       failure prints the simulator's log to stderr and returns 1.
-#   mpboard_endpoint NAME  prints one endpoint (telnet, udp, serial) of the ready line.
-#   mpboard_stop  stops the simulator, if one runs.
+#       failure prints the simulator's log to stderr and returns 1. Each
+#       simulator running at once needs a WORK_DIR of its own.
+#   mpboard_endpoint NAME  prints one endpoint (telnet, udp, serial) of the
+#       ready line of the simulator started last.
+#   mpboard_stop  stops every simulator started, if any runs.
 MPBOARD_PID=
 MPBOARD_READY=
+MPBOARD_PIDS=()
 
 mpboard_start() {
   local program=$1 work=$2
   shift 2
   "$program" "$@" >"$work/ready" 2>"$work/board.log" &
   MPBOARD_PID=$!
+  MPBOARD_PIDS+=("$MPBOARD_PID")
   for _ in $(seq 100); do
     MPBOARD_READY=$(grep -m1 '^ready' "$work/ready" || true)
     [ -n "$MPBOARD_READY" ] && return 0
@@ -27,9 +31,11 @@ mpboard_endpoint() {
 }
 
 mpboard_stop() {
-  if [ -n "$MPBOARD_PID" ]; then
-    kill "$MPBOARD_PID" 2>/dev/null || true
-    wait "$MPBOARD_PID" 2>/dev/null || true
-    MPBOARD_PID=
-  fi
+  local pid
+  for pid in "${MPBOARD_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  MPBOARD_PIDS=()
+  MPBOARD_PID=
 }

@@ -43,7 +43,7 @@ Board::Board(const Options& options)
       mimo_support_(options.mimo_support),
       label_(padded_label(options.if_name)),
       flash_(options.flash_file),
-      radio_(thermal_reference(flash_)) {}
+      radio_(thermal_reference(flash_), options.measurements) {}
 
 Answer Board::run(const std::string& line) {
     std::lock_guard lock(mutex_);

@@ -30,6 +30,12 @@ const std::map<std::string, std::string>& factory_seed() {
 
 }  // namespace
 
+std::vector<std::string> factory_flash_names() {
+    std::vector<std::string> names;
+    for (const auto& [name, value] : factory_seed()) names.push_back(name);
+    return names;
+}
+
 bool valid_flash_name(const std::string& name) {
     if (name.empty()) return false;
     for (unsigned char c : name)

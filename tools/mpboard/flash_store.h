@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace mpboard {
 
@@ -25,6 +26,9 @@ class FlashStore {
     std::string file_;
     std::map<std::string, std::string> values_;
 };
+
+// The names of the parameters a board leaves calibration with, in order.
+std::vector<std::string> factory_flash_names();
 
 // A flash parameter name the board's flash tool accepts: letters, digits, '_'.
 bool valid_flash_name(const std::string& name);

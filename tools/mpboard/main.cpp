@@ -6,7 +6,39 @@
 
 #include <CLI/CLI.hpp>
 
+#include "flash_store.h"
 #include "simulator.h"
+
+namespace {
+
+// The help's closing text: the flash parameters a fresh board holds.
+std::string flash_names_footer() {
+    std::string names;
+    for (const std::string& name : mpboard::factory_flash_names()) names += (names.empty() ? "" : ", ") + name;
+    return "Flash parameters of a fresh board (flash get NAME, flash set NAME VALUE; --flash-file keeps them):\n  " +
+           names;
+}
+
+// The readings that make a board fail a station's limits.
+void add_reading_options(CLI::App& app, mpboard::Measurements& m) {
+    auto group = "Readings (make a board fail a test limit)";
+    app.add_option("--thermal", m.thermal, "the thermal meter reads N at rest (default: the flash THER value)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 255))
+        ->group(group);
+    app.add_option("--tssi", m.tssi, "the TSSI reads N while transmitting (default: 40 + path A power / 2)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 255))
+        ->group(group);
+    app.add_option("--packet-error-rate", m.packet_error_rate,
+                   "this share of the frames is lost on transmit (TX Fail) and damaged on receive (CRC error); "
+                   "default: 3% on transmit, 2% of the tester's frames")
+        ->type_name("PERCENT")
+        ->check(CLI::Range(0, 100))
+        ->group(group);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     mpboard::Options o;
@@ -87,6 +119,9 @@ int main(int argc, char** argv) {
     app.add_flag("--garbage", f.garbage, "mix NUL and control bytes into answers")->group(faults);
     app.add_flag("--no-echo", f.no_echo, "do not echo command lines")->group(faults);
     app.add_option("--seed", f.seed, "seed for the garbage bytes")->group(faults)->capture_default_str();
+
+    add_reading_options(app, o.measurements);
+    app.footer(flash_names_footer());
 
     CLI11_PARSE(app, argc, argv);
     o.serial = !no_serial;

@@ -40,7 +40,10 @@ bool same_address(const std::string& a, const char* b) { return to_upper(a) == t
 
 }  // namespace
 
-Radio::Radio(int thermal_reference) : thermal_reference_(thermal_reference), thermal_(thermal_reference) {}
+Radio::Radio(int thermal_reference, const Measurements& measurements)
+    : measurements_(measurements),
+      thermal_reference_(measurements.thermal >= 0 ? measurements.thermal : thermal_reference),
+      thermal_(thermal_reference_) {}
 
 Answer Radio::run(const std::string& label, const std::string& command, const std::string& args) {
     if (command == "mp_start") {
@@ -181,23 +184,36 @@ Answer Radio::power_tracking(const std::string& args) {
     return {};
 }
 
+// Of `frames`, how many are lost or damaged: the share the board was given,
+// or else own_failed of every own_total.
+long long Radio::failed_share(long long frames, long long own_failed, long long own_total) const {
+    const long long percent = measurements_.packet_error_rate;
+    return percent >= 0 ? frames * std::min(percent, 100LL) / 100 : frames * own_failed / own_total;
+}
+
 void Radio::count_frames(const AirSource& source) {
     if (!filter_sa_.empty() && !same_address(filter_sa_, source.sa)) return;
     if (!filter_da_.empty() && !same_address(filter_da_, source.da)) return;
     if (!filter_bssid_.empty() && !same_address(filter_bssid_, source.bssid)) return;
-    counters_.rx_ok += source.intact;
-    counters_.crc_error += source.damaged;
+    const long long frames = source.intact + source.damaged;
+    const long long damaged = failed_share(frames, source.damaged, frames);
+    counters_.rx_ok += frames - damaged;
+    counters_.crc_error += damaged;
+}
+
+// A burst with a packet count is all on the air by the next reading; without
+// a count, one reading's worth goes out.
+void Radio::send_frames() {
+    const long long sent = counters_.tx_ok + counters_.tx_fail;
+    const long long frames = tx_limit_ > 0 ? tx_limit_ - sent : tx_ok_per_query + tx_fail_per_query;
+    const long long failed = failed_share(frames, tx_fail_per_query, tx_ok_per_query + tx_fail_per_query);
+    counters_.tx_ok += frames - failed;
+    counters_.tx_fail += failed;
+    if (tx_limit_ > 0) tx_running_ = false;
 }
 
 void Radio::advance_one_query() {
-    if (tx_running_ && tx_packets_) {
-        long long frames = tx_ok_per_query + tx_fail_per_query;
-        if (tx_limit_ > 0) frames = std::min(frames, tx_limit_ - counters_.tx_ok - counters_.tx_fail);
-        long long failed = frames * tx_fail_per_query / (tx_ok_per_query + tx_fail_per_query);
-        counters_.tx_ok += frames - failed;
-        counters_.tx_fail += failed;
-        if (tx_limit_ > 0 && counters_.tx_ok + counters_.tx_fail >= tx_limit_) tx_running_ = false;
-    }
+    if (tx_running_ && tx_packets_) send_frames();
     if (rx_running_) {
         count_frames(kTester);
         count_frames(kNeighbour);
@@ -225,7 +241,8 @@ Answer Radio::thermal(const std::string& label) {
 }
 
 Answer Radio::tssi(const std::string& label) {
-    int value = tx_running_ ? 40 + power_a_ / 2 : 0;
+    const int own = 40 + power_a_ / 2;
+    const int value = tx_running_ ? (measurements_.tssi >= 0 ? measurements_.tssi : own) : 0;
     return Answer{label + "mp_tssi:" + std::to_string(value) + "\n", false, std::to_string(value), {}};
 }
 

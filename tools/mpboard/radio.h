@@ -11,7 +11,9 @@ namespace mpboard {
 
 class Radio {
   public:
-    explicit Radio(int thermal_reference);
+    // thermal_reference: the flash THER value; measurements may set readings
+    // of their own.
+    Radio(int thermal_reference, const Measurements& measurements);
 
     // Runs one test-mode command ("mp_channel", "mp_arx", ...) with the text
     // after it. `label` starts each line the driver reports ("wlan0     ").
@@ -30,6 +32,8 @@ class Radio {
     Answer tssi(const std::string& label);
     std::string filter_report(const std::string& label) const;
     void advance_one_query();
+    void send_frames();
+    long long failed_share(long long frames, long long own_failed, long long own_total) const;
     void count_frames(const AirSource& source);
 
     bool test_mode_ = false;
@@ -44,7 +48,8 @@ class Radio {
     std::string filter_sa_, filter_da_, filter_bssid_;  // empty = no filter
     Counters counters_;
 
-    int thermal_reference_;
+    const Measurements measurements_;
+    int thermal_reference_;  // the meter's reading at rest
     int thermal_;
     bool tracking_ = false;
     int tracking_reference_ = 0;

@@ -42,6 +42,15 @@ struct Faults {
     std::uint32_t seed = 1;            // for anything random
 };
 
+// What the radio measures, set where a test wants a board outside its
+// limits; a negative value keeps the board's own behaviour.
+struct Measurements {
+    int thermal = -1;            // the thermal meter's reading at rest (own: the flash THER value)
+    int tssi = -1;               // the TSSI while transmitting (own: 40 + path A power / 2)
+    int packet_error_rate = -1;  // percent of the frames lost on transmit and damaged on receive
+                                 // (own: 3% on transmit, each air source's own share on receive)
+};
+
 struct Options {
     std::string listen_address = "127.0.0.1";
     int telnet_port = 2323;  // 0 = ephemeral; < 0 = no telnet
@@ -62,6 +71,7 @@ struct Options {
     std::string flash_file;          // load and save flash parameters here, if set
     std::string log_file;            // transcript; empty = none ("-" = stderr)
     Faults faults;
+    Measurements measurements;
     bool serial_login = false;       // ask for a login on the serial console too (default: a bare shell)
     int negotiation_wait_ms = 1000;  // how long telnet waits for the client's option answers before the login
     // The login program on telnet and the console:
@@ -91,8 +101,11 @@ struct LoginAnswer {
 // The frames on the air that an RX test counts. At every mp_query while RX
 // runs, each source below delivers its frames once; a frame counts when it
 // matches every address filter set (RX OK when intact, CRC error when not).
-// While TX runs in packet mode, each mp_query adds tx_ok_per_query to TX OK
-// and tx_fail_per_query to TX Fail.
+// Starting reception again (mp_arx start) zeroes the receive counters.
+// Transmitting in packet mode with a packet count sends the whole burst by
+// the next mp_query: TX OK and TX Fail then add up to the count. Without a
+// count, each mp_query adds tx_ok_per_query to TX OK and tx_fail_per_query
+// to TX Fail.
 struct AirSource {
     const char* sa;
     const char* da;

@@ -1,4 +1,5 @@
 // The subcommands that talk to the board, each wired to the export it wraps.
+#include "board_session.h"
 #include "command_building.h"
 #include "operation_commands.h"
 
@@ -6,6 +7,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 namespace mpctl {
@@ -13,14 +15,18 @@ namespace mpctl {
 namespace {
 
 constexpr std::int32_t unset = INT32_MIN;  // an output the library did not write
+constexpr char unwritten_text = '\x7f';    // the first byte of a text output the library did not write
 
-// Reports the numbers the library wrote, on success only. Call the export
-// first: the numbers are copied when this is called.
+// Reports the numbers the library wrote, on success only; a number it left
+// as it was is named as unwritten. Call the export first: the numbers are
+// copied when this is called.
 Result with_numbers(std::int32_t status, std::initializer_list<std::pair<const char*, std::int32_t>> numbers) {
-    Result result{status, {}};
+    Result result{status, {}, {}};
     if (status == MPDLL_OK) {
         for (auto [name, number] : numbers) {
-            if (number != unset) {
+            if (number == unset) {
+                result.unwritten.emplace_back(name);
+            } else {
                 result.values.push_back({name, std::int64_t{number}});
             }
         }
@@ -28,32 +34,57 @@ Result with_numbers(std::int32_t status, std::initializer_list<std::pair<const c
     return result;
 }
 
-Result with_text(std::int32_t status, const char* name, const std::vector<char>& buffer) {
-    Result result{status, {}};
-    if (status == MPDLL_OK && buffer[0] != '\0') {
+// A text output of `size` bytes, marked as not written yet.
+std::vector<char> text_output(std::size_t size) {
+    std::vector<char> buffer(size, '\0');
+    buffer[0] = unwritten_text;
+    return buffer;
+}
+
+// Adds a text output to the result: its value, or its name as unwritten.
+void add_text(Result& result, const char* name, const std::vector<char>& buffer) {
+    if (result.status != MPDLL_OK) {
+        return;
+    }
+    if (buffer[0] == unwritten_text && buffer[1] == '\0') {
+        result.unwritten.emplace_back(name);
+    } else {
         result.values.push_back({name, std::string(buffer.data())});
     }
+}
+
+Result with_text(std::int32_t status, const char* name, const std::vector<char>& buffer) {
+    Result result{status, {}, {}};
+    add_text(result, name, buffer);
     return result;
 }
 
-// A board subcommand that takes one text argument and calls one export.
+// The texts a board line carries, for the checks before anything is sent:
+// "iwpriv wlan0 " + command + text.
+ArgumentTexts tool_line(const char* argument, const std::string& command, const std::string& text) {
+    return {{BoardLine{argument, "iwpriv wlan0 " + command + text}}, {}, {}};
+}
+
+// A board subcommand that takes one text argument and calls one export;
+// texts_of names what the text becomes on the board.
 void text_setting(CLI::App& parent, std::optional<Operation>& chosen, const std::string& name, const std::string& help,
                   const std::string& argument, const std::string& argument_help,
                   std::int32_t(MPDLL_CALL* call)(DevContext*, const char*) MPDLL_NOEXCEPT,
-                  const std::string& operation_name) {
+                  const std::string& operation_name, ArgumentTexts (*texts_of)(const std::string&)) {
     auto text = storage<std::string>();
     CLI::App* command = parent.add_subcommand(name, help);
     command->add_option(argument, *text, argument_help)->required();
-    on_parse(command, chosen, operation_name, Needs::board, [text, call] {
-        return [value = *text, call](DevContext& dev) { return status_only(call(&dev, value.c_str())); };
+    on_setting(command, chosen, operation_name, [text, call, texts_of] {
+        return Prepared{[value = *text, call](DevContext& dev) { return status_only(call(&dev, value.c_str())); },
+                        texts_of(*text)};
     });
 }
 
 // A board subcommand without arguments that calls one export.
 void plain_call(CLI::App& parent, std::optional<Operation>& chosen, const std::string& name, const std::string& help,
                 std::int32_t(MPDLL_CALL* call)(DevContext*) MPDLL_NOEXCEPT, const std::string& operation_name) {
-    on_parse(parent.add_subcommand(name, help), chosen, operation_name, Needs::board,
-             [call] { return [call](DevContext& dev) { return status_only(call(&dev)); }; });
+    on_setting(parent.add_subcommand(name, help), chosen, operation_name,
+               [call] { return [call](DevContext& dev) { return status_only(call(&dev)); }; });
 }
 
 void add_send_and_enter(CLI::App& app, std::optional<Operation>& chosen) {
@@ -70,22 +101,24 @@ void add_send_and_enter(CLI::App& app, std::optional<Operation>& chosen) {
                      "Milliseconds to sleep after sending; -124 takes the first burst once the line is quiet")
         ->capture_default_str();
     on_parse(send, chosen, "send", Needs::board, [args] {
-        return [a = *args](DevContext& dev) {
-            std::vector<char> answer(16384, '\0');
-            const std::int32_t status =
-                SendCommand(&dev, a.line.c_str(), answer.data(), 16384, a.keep_prompt ? 1 : 0, a.wait);
-            Result result{status, {}};
-            if (status == MPDLL_OK) {
-                result.values.push_back({"answer", std::string(answer.data())});
-            }
-            return result;
-        };
+        BoardLine line{"LINE", args->line, false, true};
+        return Prepared{[a = *args](DevContext& dev) {
+                            std::vector<char> answer(16384, '\0');
+                            const std::int32_t status =
+                                SendCommand(&dev, a.line.c_str(), answer.data(), 16384, a.keep_prompt ? 1 : 0, a.wait);
+                            Result result{status, {}, {}};
+                            if (status == MPDLL_OK) {
+                                result.values.push_back({"answer", std::string(answer.data())});
+                            }
+                            return result;
+                        },
+                        {{line}, {}, {}}};
     });
 
-    on_parse(
-        app.add_subcommand(
-            "enter", "Put the board's radio into test mode (EnterMP; over UDP it sends nothing: use testmode start)"),
-        chosen, "enter", Needs::entry, [] { return [](DevContext& dev) { return status_only(EnterMP(&dev)); }; });
+    CLI::App* enter = app.add_subcommand(
+        "enter", "Put the board's radio into test mode (EnterMP; over UDP, where EnterMP sends nothing, mp_start)");
+    choose_on_parse(enter, chosen, Operation{"enter", Needs::entry, Kind::setting, {}, {}, {}},
+                    [] { return [](DevContext& dev) { return status_only(enter_test_mode(dev)); }; });
 
     CLI::App* testmode = group_command(app, "testmode", "Start or stop the driver's test mode alone");
     plain_call(*testmode, chosen, "start", "Send mp_start (mp_start)", mp_start, "testmode start");
@@ -122,15 +155,21 @@ void add_transmit(CLI::App& app, std::optional<Operation>& chosen) {
     start->add_option("--power-b", args->power_b, "Transmit power of path B")->capture_default_str();
     start->add_option("--count", args->count, "Packets to send (0 = no limit)")->capture_default_str();
     start->add_option("--time", args->time, "Transmit time (0 = no limit)")->capture_default_str();
-    on_parse(start, chosen, "tx start", Needs::board, [args] {
-        return [a = *args](DevContext& dev) {
-            return status_only(TxStart(&dev, transmit_mode(a.mode), a.bw40, a.short_gi, a.channel.c_str(),
-                                       a.rate.c_str(), a.antenna.c_str(), a.power_a, a.power_b, a.count, a.time));
-        };
+    on_setting(start, chosen, "tx start", [args] {
+        ArgumentTexts texts = tool_line("--antenna", "mp_ant_tx ", args->antenna);
+        texts.rates = {args->rate};
+        texts.channels = {args->channel};
+        return Prepared{
+            [a = *args](DevContext& dev) {
+                return status_only(TxStart(&dev, transmit_mode(a.mode), a.bw40, a.short_gi, a.channel.c_str(),
+                                           a.rate.c_str(), a.antenna.c_str(), a.power_a, a.power_b, a.count, a.time));
+            },
+            std::move(texts)};
     });
     plain_call(*tx, chosen, "stop", "Stop transmitting (TxStop)", TxStop, "tx stop");
     text_setting(*tx, chosen, "word", "Send one mp_ctx sub-command word (mp_ctx)", "WORD",
-                 "The word, e.g. stop or pkt,background", mp_ctx, "tx word");
+                 "The word, e.g. stop or pkt,background", mp_ctx, "tx word",
+                 [](const std::string& word) { return tool_line("WORD", "mp_ctx ", word); });
 }
 
 void add_receive_filter(CLI::App& rx, std::optional<Operation>& chosen) {
@@ -140,25 +179,25 @@ void add_receive_filter(CLI::App& rx, std::optional<Operation>& chosen) {
     plain_call(*filter, chosen, "clean", "Remove every filter (mp_arx_filter_clean)", mp_arx_filter_clean,
                "rx filter clean");
     text_setting(*filter, chosen, "da", "Count only frames to this address (mp_arx_filter_da)", "MAC",
-                 "Destination address", mp_arx_filter_da, "rx filter da");
+                 "Destination address", mp_arx_filter_da, "rx filter da",
+                 [](const std::string& mac) { return tool_line("MAC", "mp_arx filter_DA=", mac); });
     text_setting(*filter, chosen, "sa", "Count only frames from this address (mp_arx_filter_sa)", "MAC",
-                 "Source address", mp_arx_filter_sa, "rx filter sa");
+                 "Source address", mp_arx_filter_sa, "rx filter sa",
+                 [](const std::string& mac) { return tool_line("MAC", "mp_arx filter_SA=", mac); });
     text_setting(*filter, chosen, "bssid", "Count only frames of this BSSID (mp_arx_filter_bssid)", "MAC", "BSSID",
-                 mp_arx_filter_bssid, "rx filter bssid");
-    on_parse(
-        filter->add_subcommand("print", "Read the three filter addresses back (mp_arx_filter_print)"), chosen,
-        "rx filter print", Needs::board, [] {
-            return [](DevContext& dev) {
-                std::vector<char> da(18, '\0'), sa(18, '\0'), bssid(18, '\0');
-                Result result{mp_arx_filter_print(&dev, da.data(), sa.data(), bssid.data()), {}};
-                for (auto [name, text] : {std::pair{"da", &da}, std::pair{"sa", &sa}, std::pair{"bssid", &bssid}}) {
-                    if (result.status == MPDLL_OK && (*text)[0] != '\0') {
-                        result.values.push_back({name, std::string(text->data())});
-                    }
-                }
-                return result;
-            };
-        });
+                 mp_arx_filter_bssid, "rx filter bssid",
+                 [](const std::string& mac) { return tool_line("MAC", "mp_arx filter_BSSID=", mac); });
+    on_query(filter->add_subcommand("print", "Read the three filter addresses back (mp_arx_filter_print)"), chosen,
+             "rx filter print", {"da", "sa", "bssid"}, [] {
+                 return [](DevContext& dev) {
+                     std::vector<char> da = text_output(18), sa = text_output(18), bssid = text_output(18);
+                     Result result{mp_arx_filter_print(&dev, da.data(), sa.data(), bssid.data()), {}, {}};
+                     add_text(result, "da", da);
+                     add_text(result, "sa", sa);
+                     add_text(result, "bssid", bssid);
+                     return result;
+                 };
+             });
 }
 
 void add_receive(CLI::App& app, std::optional<Operation>& chosen) {
@@ -177,17 +216,27 @@ void add_receive(CLI::App& app, std::optional<Operation>& chosen) {
     start->add_option("--da", args->da, "Count only frames to this destination address")->type_name("MAC");
     start->add_option("--sa", args->sa, "Count only frames from this source address")->type_name("MAC");
     start->add_option("--bssid", args->bssid, "Count only frames of this BSSID")->type_name("MAC");
-    on_parse(start, chosen, "rx start", Needs::board, [args] {
-        return [a = *args](DevContext& dev) {
-            if (a.da.empty() && a.sa.empty() && a.bssid.empty()) {
-                return status_only(RxStart(&dev, a.bw40, a.short_gi, a.channel.c_str(), a.antenna.c_str()));
-            }
-            return status_only(RxStartWithFilter(&dev, a.bw40, a.short_gi, a.channel.c_str(), a.antenna.c_str(),
-                                                 a.da.c_str(), a.sa.c_str(), a.bssid.c_str()));
-        };
+    on_setting(start, chosen, "rx start", [args] {
+        const Args& a = *args;
+        ArgumentTexts texts = tool_line("--antenna", "mp_ant_rx ", a.antenna);
+        for (auto [option, word, mac] :
+             {std::tuple{"--da", "mp_arx filter_DA=", a.da}, std::tuple{"--sa", "mp_arx filter_SA=", a.sa},
+              std::tuple{"--bssid", "mp_arx filter_BSSID=", a.bssid}}) {
+            texts.lines.push_back(tool_line(option, word, mac).lines.front());
+        }
+        texts.channels = {a.channel};
+        return Prepared{
+            [a](DevContext& dev) {
+                if (a.da.empty() && a.sa.empty() && a.bssid.empty()) {
+                    return status_only(RxStart(&dev, a.bw40, a.short_gi, a.channel.c_str(), a.antenna.c_str()));
+                }
+                return status_only(RxStartWithFilter(&dev, a.bw40, a.short_gi, a.channel.c_str(), a.antenna.c_str(),
+                                                     a.da.c_str(), a.sa.c_str(), a.bssid.c_str()));
+            },
+            std::move(texts)};
     });
-    on_parse(rx->add_subcommand("query", "Read the received and CRC error counts (RxQuery)"), chosen, "rx query",
-             Needs::board, [] {
+    on_query(rx->add_subcommand("query", "Read the received and CRC error counts (RxQuery)"), chosen, "rx query",
+             {"rxOk", "crcError"}, [] {
                  return [](DevContext& dev) {
                      std::int32_t rx_ok = unset, crc_error = unset;
                      const std::int32_t status = RxQuery(&dev, &rx_ok, &crc_error);
@@ -199,7 +248,7 @@ void add_receive(CLI::App& app, std::optional<Operation>& chosen) {
     plain_call(*rx, chosen, "on", "Send the receive start alone (mp_arx_start)", mp_arx_start, "rx on");
     plain_call(*rx, chosen, "off", "Send the receive stop alone (mp_arx_stop)", mp_arx_stop, "rx off");
     text_setting(*rx, chosen, "word", "Send one mp_arx sub-command word (mp_arx)", "WORD", "The word, e.g. start",
-                 mp_arx, "rx word");
+                 mp_arx, "rx word", [](const std::string& word) { return tool_line("WORD", "mp_arx ", word); });
     add_receive_filter(*rx, chosen);
 }
 
@@ -209,11 +258,11 @@ void add_power_tracking(CLI::App& app, std::optional<Operation>& chosen) {
     CLI::App* on =
         pwrtrk->add_subcommand("on", "Start tracking; THERMAL from 7 to 29 is sent as the reference (PowerTrackingOn)");
     on->add_option("THERMAL", *on_thermal, "Thermal reference value; other values start plain tracking");
-    on_parse(on, chosen, "pwrtrk on", Needs::board, [on_thermal] {
+    on_setting(on, chosen, "pwrtrk on", [on_thermal] {
         return [thermal = *on_thermal](DevContext& dev) { return status_only(PowerTrackingOn(&dev, thermal)); };
     });
-    on_parse(pwrtrk->add_subcommand("query", "Read the thermal value (PowerTrackingQuery)"), chosen, "pwrtrk query",
-             Needs::board, [] {
+    on_query(pwrtrk->add_subcommand("query", "Read the thermal value (PowerTrackingQuery)"), chosen, "pwrtrk query",
+             {"thermal"}, [] {
                  return [](DevContext& dev) {
                      std::int32_t thermal = unset;
                      const std::int32_t status = PowerTrackingQuery(&dev, &thermal);
@@ -224,13 +273,14 @@ void add_power_tracking(CLI::App& app, std::optional<Operation>& chosen) {
     auto start_thermal = storage<std::int32_t>();
     CLI::App* start = pwrtrk->add_subcommand("start", "Start tracking at the command level (mp_pwrtrk_start)");
     start->add_option("THERMAL", *start_thermal, "Thermal reference value; 7 to 29 is sent");
-    on_parse(start, chosen, "pwrtrk start", Needs::board, [start_thermal] {
+    on_setting(start, chosen, "pwrtrk start", [start_thermal] {
         return [thermal = *start_thermal](DevContext& dev) { return status_only(mp_pwrtrk_start(&dev, thermal)); };
     });
     plain_call(*pwrtrk, chosen, "stop", "Stop tracking at the command level (mp_pwrtrk_stop)", mp_pwrtrk_stop,
                "pwrtrk stop");
     text_setting(*pwrtrk, chosen, "word", "Send one mp_pwrtrk sub-command word (mp_pwrtrk)", "WORD",
-                 "The word, e.g. ther=20", mp_pwrtrk, "pwrtrk word");
+                 "The word, e.g. ther=20", mp_pwrtrk, "pwrtrk word",
+                 [](const std::string& word) { return tool_line("WORD", "mp_pwrtrk ", word); });
 }
 
 void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
@@ -238,19 +288,22 @@ void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
     auto get_name = storage<std::string>();
     CLI::App* get = flash->add_subcommand("get", "Read a flash parameter (FlashGet)");
     get->add_option("NAME", *get_name, "Parameter name")->required();
-    on_parse(get, chosen, "flash get", Needs::board, [get_name] {
-        return [name = *get_name](DevContext& dev) {
-            std::vector<char> value(16384 + 1, '\0');
-            return with_text(FlashGet(&dev, name.c_str(), value.data()), "value", value);
-        };
+    on_query(get, chosen, "flash get", {"value"}, [get_name] {
+        return Prepared{[name = *get_name](DevContext& dev) {
+                            std::vector<char> value = text_output(16384 + 1);
+                            return with_text(FlashGet(&dev, name.c_str(), value.data()), "value", value);
+                        },
+                        {{BoardLine{"NAME", "flash get " + *get_name, false, false}}, {}, {}}};
     });
     auto set_args = storage<std::pair<std::string, std::string>>();
     CLI::App* set = flash->add_subcommand("set", "Write a flash parameter (FlashSet)");
     set->add_option("NAME", set_args->first, "Parameter name")->required();
     set->add_option("VALUE", set_args->second, "New value")->required();
-    on_parse(set, chosen, "flash set", Needs::board, [set_args] {
-        return
-            [a = *set_args](DevContext& dev) { return status_only(FlashSet(&dev, a.first.c_str(), a.second.c_str())); };
+    on_setting(set, chosen, "flash set", [set_args] {
+        const auto& [name, value] = *set_args;
+        return Prepared{
+            [name, value](DevContext& dev) { return status_only(FlashSet(&dev, name.c_str(), value.c_str())); },
+            {{BoardLine{"VALUE", "flash set " + name + " " + value, false, false}}, {}, {}}};
     });
 
     CLI::App* reg = group_command(app, "reg", "RF registers");
@@ -262,10 +315,10 @@ void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
     CLI::App* reg_get = reg->add_subcommand("get", "Read an RF register (RegisterGet)");
     reg_get->add_option("A", get_args->sel1, "First register selector")->required();
     reg_get->add_option("B", get_args->sel2, "Second register selector")->required();
-    on_parse(reg_get, chosen, "reg get", Needs::board, [get_args] {
+    on_query(reg_get, chosen, "reg get", {"regValue"}, [get_args] {
         return [a = *get_args](DevContext& dev) {
-            std::uint32_t value = 0;
-            Result result{RegisterGet(&dev, a.sel1, a.sel2, &value), {}};
+            std::uint32_t value = 0;  // written on success only
+            Result result{RegisterGet(&dev, a.sel1, a.sel2, &value), {}, {}};
             if (result.status == MPDLL_OK) {
                 char hex[16];
                 std::snprintf(hex, sizeof hex, "0x%08x", value);
@@ -279,7 +332,7 @@ void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
     reg_set->add_option("A", set_reg->sel1, "First register selector")->required();
     reg_set->add_option("B", set_reg->sel2, "Second register selector")->required();
     reg_set->add_option("HEX", set_reg->value, "Value in hexadecimal, with or without 0x")->required();
-    on_parse(reg_set, chosen, "reg set", Needs::board, [set_reg] {
+    on_setting(reg_set, chosen, "reg set", [set_reg] {
         const std::string& text = set_reg->value;
         std::size_t used = 0;
         unsigned long long value = 0;
@@ -299,22 +352,22 @@ void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
 
 void add_queries(CLI::App& app, std::optional<Operation>& chosen) {
     CLI::App* chip = group_command(app, "chip", "Chip facts");
-    on_parse(chip->add_subcommand("version", "Read the chip version (GetChipVersion)"), chosen, "chip version",
-             Needs::board, [] {
+    on_query(chip->add_subcommand("version", "Read the chip version (GetChipVersion)"), chosen, "chip version",
+             {"version"}, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> text(16384 + 1, '\0');
+                     std::vector<char> text = text_output(16384 + 1);
                      return with_text(GetChipVersion(&dev, text.data()), "version", text);
                  };
              });
-    on_parse(chip->add_subcommand("mimo", "Read the MIMO transmit and receive support (GetHwSupport)"), chosen,
-             "chip mimo", Needs::board, [] {
+    on_query(chip->add_subcommand("mimo", "Read the MIMO transmit and receive support (GetHwSupport)"), chosen,
+             "chip mimo", {"support"}, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> text(16384 + 1, '\0');
+                     std::vector<char> text = text_output(16384 + 1);
                      return with_text(GetHwSupport(&dev, text.data()), "support", text);
                  };
              });
-    on_parse(app.add_subcommand("query", "Read the four packet counters (mp_query)"), chosen, "query", Needs::board,
-             [] {
+    on_query(app.add_subcommand("query", "Read the four packet counters (mp_query)"), chosen, "query",
+             {"txOk", "txFail", "rxOk", "crcError"}, [] {
                  return [](DevContext& dev) {
                      std::int32_t tx_ok = unset, tx_fail = unset, rx_ok = unset, crc_error = unset;
                      const std::int32_t status = mp_query(&dev, &tx_ok, &tx_fail, &rx_ok, &crc_error);
@@ -322,14 +375,14 @@ void add_queries(CLI::App& app, std::optional<Operation>& chosen) {
                          status, {{"txOk", tx_ok}, {"txFail", tx_fail}, {"rxOk", rx_ok}, {"crcError", crc_error}});
                  };
              });
-    on_parse(app.add_subcommand("ther", "Read the thermal meter (mp_ther)"), chosen, "ther", Needs::board, [] {
+    on_query(app.add_subcommand("ther", "Read the thermal meter (mp_ther)"), chosen, "ther", {"thermal"}, [] {
         return [](DevContext& dev) {
             std::int32_t thermal = unset;
             const std::int32_t status = mp_ther(&dev, &thermal);
             return with_numbers(status, {{"thermal", thermal}});
         };
     });
-    on_parse(app.add_subcommand("tssi", "Read the TSSI (mp_tssi)"), chosen, "tssi", Needs::board, [] {
+    on_query(app.add_subcommand("tssi", "Read the TSSI (mp_tssi)"), chosen, "tssi", {"tssi"}, [] {
         return [](DevContext& dev) {
             std::int32_t tssi = unset;
             const std::int32_t status = mp_tssi(&dev, &tssi);
@@ -340,14 +393,19 @@ void add_queries(CLI::App& app, std::optional<Operation>& chosen) {
 
 void add_settings(CLI::App& app, std::optional<Operation>& chosen) {
     text_setting(app, chosen, "rate", "Set the transmit rate (mp_rate)", "NAME", "Rate name or code (54M, MCS7, 108)",
-                 mp_rate, "rate");
+                 mp_rate, "rate", [](const std::string& rate) {
+                     return ArgumentTexts{{}, {rate}, {}};
+                 });
     text_setting(app, chosen, "channel", "Set the channel (mp_channel)", "CHANNEL",
-                 "Channel number or centre frequency (6, 2437MHz)", mp_channel, "channel");
+                 "Channel number or centre frequency (6, 2437MHz)", mp_channel, "channel",
+                 [](const std::string& channel) {
+                     return ArgumentTexts{{}, {}, {channel}};
+                 });
     auto bandwidth_args = storage<std::pair<std::int32_t, std::int32_t>>();
     CLI::App* bandwidth = app.add_subcommand("bandwidth", "Set bandwidth and guard interval (mp_bandwidth)");
     bandwidth->add_option("BW40", bandwidth_args->first, "40 MHz setting (0 or 1)")->required();
     bandwidth->add_option("SHORT_GI", bandwidth_args->second, "Short guard interval setting (0 or 1)")->required();
-    on_parse(bandwidth, chosen, "bandwidth", Needs::board, [bandwidth_args] {
+    on_setting(bandwidth, chosen, "bandwidth", [bandwidth_args] {
         return [a = *bandwidth_args](DevContext& dev) { return status_only(mp_bandwidth(&dev, a.first, a.second)); };
     });
     auto power_args = storage<std::vector<std::string>>();
@@ -356,11 +414,12 @@ void add_settings(CLI::App& app, std::optional<Operation>& chosen) {
     power->add_option("VALUES", *power_args, "PATH_A PATH_B, or a single power text such as addbyrate")
         ->required()
         ->expected(1, 2);
-    on_parse(power, chosen, "power", Needs::board, [power_args] {
+    on_setting(power, chosen, "power", [power_args] {
         const std::vector<std::string>& values = *power_args;
         if (values.size() == 1) {
-            return std::function<Result(DevContext&)>(
-                [text = values[0]](DevContext& dev) { return status_only(mp_txpower_a(&dev, text.c_str())); });
+            return Prepared{
+                [text = values[0]](DevContext& dev) { return status_only(mp_txpower_a(&dev, text.c_str())); },
+                tool_line("VALUES", "mp_txpower ", values[0])};
         }
         std::int32_t numbers[2] = {};
         for (int i = 0; i < 2; ++i) {
@@ -378,20 +437,23 @@ void add_settings(CLI::App& app, std::optional<Operation>& chosen) {
                 throw CLI::ValidationError("VALUES", "not a whole number: " + values[i]);
             }
         }
-        return std::function<Result(DevContext&)>(
+        return prepared(
             [a = numbers[0], b = numbers[1]](DevContext& dev) { return status_only(mp_txpower(&dev, a, b)); });
     });
     auto xcap_value = storage<std::int32_t>();
     CLI::App* xcap = app.add_subcommand("xcap", "Set the crystal capacitance trim (mp_phypara)");
     xcap->add_option("VALUE", *xcap_value, "Trim value")->required();
-    on_parse(xcap, chosen, "xcap", Needs::board, [xcap_value] {
+    on_setting(xcap, chosen, "xcap", [xcap_value] {
         return [value = *xcap_value](DevContext& dev) { return status_only(mp_phypara(&dev, value)); };
     });
-    text_setting(app, chosen, "bssid", "Set the BSSID (mp_bssid)", "MAC", "BSSID", mp_bssid, "bssid");
+    text_setting(app, chosen, "bssid", "Set the BSSID (mp_bssid)", "MAC", "BSSID", mp_bssid, "bssid",
+                 [](const std::string& mac) { return tool_line("MAC", "mp_bssid ", mac); });
     text_setting(app, chosen, "ant-tx", "Set the transmit antenna (mp_ant_tx)", "ANTENNA", "Antenna selection",
-                 mp_ant_tx, "ant-tx");
+                 mp_ant_tx, "ant-tx",
+                 [](const std::string& antenna) { return tool_line("ANTENNA", "mp_ant_tx ", antenna); });
     text_setting(app, chosen, "ant-rx", "Set the receive antenna (mp_ant_rx)", "ANTENNA", "Antenna selection",
-                 mp_ant_rx, "ant-rx");
+                 mp_ant_rx, "ant-rx",
+                 [](const std::string& antenna) { return tool_line("ANTENNA", "mp_ant_rx ", antenna); });
 }
 
 }  // namespace

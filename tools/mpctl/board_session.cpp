@@ -1,12 +1,23 @@
 // Opening, entering and closing the board for a run of operations.
 #include "board_session.h"
 
+#include "refusal.h"
 #include "stopwatch.h"
 #include "text_escapes.h"
 
 #include <vector>
 
 namespace mpctl {
+
+std::int32_t enter_test_mode(DevContext& dev) {
+    const std::int32_t status = EnterMP(&dev);
+    return status == MPDLL_OK && dev.mode == MPDLL_MODE_UDP ? mp_start(&dev) : status;
+}
+
+std::string connection_problem(const ConnectionOptions& options, Needs needs) {
+    DevContext scratch{};
+    return needs == Needs::nothing ? fill_names(options, scratch) : fill_record(options, scratch);
+}
 
 BoardSession::BoardSession(const ConnectionOptions& options, bool auto_enter)
     : options_(options), dev_(std::make_unique<DevContext>()), auto_enter_(auto_enter) {}
@@ -18,22 +29,18 @@ BoardSession::~BoardSession() {
 }
 
 std::vector<SessionStep> BoardSession::prepare(Needs needs) {
+    // The options passed connection_problem() before the run: filling the
+    // record cannot fail here.
     std::vector<SessionStep> steps;
-    if (!usage_error_.empty()) {
-        return steps;
-    }
     if (needs == Needs::nothing) {
         if (!filled_ && !open_) {
-            usage_error_ = fill_names(options_, *dev_);
-            filled_ = usage_error_.empty();
+            fill_names(options_, *dev_);
+            filled_ = true;
         }
         return steps;
     }
     if (!open_) {
-        usage_error_ = fill_record(options_, *dev_);
-        if (!usage_error_.empty()) {
-            return steps;
-        }
+        fill_record(options_, *dev_);
         filled_ = true;
         Stopwatch watch;
         SessionStep step{"open " + describe(options_), {}, 0};
@@ -48,7 +55,7 @@ std::vector<SessionStep> BoardSession::prepare(Needs needs) {
     if (needs == Needs::board && auto_enter_ && !entered_) {
         Stopwatch watch;
         SessionStep step{"enter", {}, 0};
-        step.result.status = EnterMP(dev_.get());
+        step.result.status = enter_test_mode(*dev_);
         step.duration_ms = watch.elapsed_ms();
         entered_ = step.result.status == MPDLL_OK;
         steps.push_back(std::move(step));
@@ -66,5 +73,7 @@ Exchange BoardSession::last_exchange() const {
     return {masked(std::string(sent.data()), options_.password),
             masked(std::string(received.data()), options_.password)};
 }
+
+std::string BoardSession::last_answer() const { return answer_of(last_exchange(), unescape(options_.prompt)); }
 
 }  // namespace mpctl

@@ -28,6 +28,10 @@ struct SessionStep {
     std::int64_t duration_ms = 0;
 };
 
+// Puts the radio into test mode: EnterMP, and over UDP, where EnterMP sends
+// nothing, mp_start.
+std::int32_t enter_test_mode(DevContext& dev);
+
 class BoardSession {
   public:
     // auto_enter: run EnterMP before the first operation that needs the
@@ -40,15 +44,18 @@ class BoardSession {
     // Makes the record ready for an operation with these needs: filled for
     // conversions, open (and in test mode) for board operations. Returns
     // the session steps this took (empty when nothing was to do); the last
-    // one failed when the operation cannot run. A bad option shows as
-    // usage_error() instead.
+    // one failed when the operation cannot run. The options must have
+    // passed connection_problem() first.
     std::vector<SessionStep> prepare(Needs needs);
 
-    const std::string& usage_error() const { return usage_error_; }
     DevContext& record() { return *dev_; }
+    bool over_udp() const { return !options_.udp.empty(); }
 
     // The last exchange of the library, read with GetBuffer.
     Exchange last_exchange() const;
+    // What the board printed for the last line: the raw answer of the last
+    // exchange without the echo and the prompt.
+    std::string last_answer() const;
 
   private:
     const ConnectionOptions& options_;
@@ -57,7 +64,9 @@ class BoardSession {
     bool filled_ = false;
     bool open_ = false;
     bool entered_ = false;
-    std::string usage_error_;
 };
+
+// What is wrong with the options for operations with these needs, or "".
+std::string connection_problem(const ConnectionOptions& options, Needs needs);
 
 }  // namespace mpctl

@@ -18,8 +18,9 @@ namespace mpctl {
 // holds the operation that was named.
 void add_operation_commands(CLI::App& app, std::optional<Operation>& chosen);
 
-// The two halves of it: operations on the board, and board-free conversions.
+// Its parts: operations on the board, board-free conversions, the wait step.
 void add_board_commands(CLI::App& app, std::optional<Operation>& chosen);
 void add_conversion_commands(CLI::App& app, std::optional<Operation>& chosen);
+void add_wait_command(CLI::App& app, std::optional<Operation>& chosen);
 
 }  // namespace mpctl

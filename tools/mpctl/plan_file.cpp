@@ -2,6 +2,7 @@
 #include "plan_file.h"
 
 #include "operation_commands.h"
+#include "parse_problem.h"
 
 #include <CLI/CLI.hpp>
 
@@ -68,19 +69,20 @@ std::string joined(const std::vector<std::string>& words) {
 }
 
 // Parses one line's words as an operation subcommand.
-std::optional<Operation> parse_step(std::vector<std::string> words, std::string& error) {
+std::optional<Operation> parse_step(const std::vector<std::string>& words, std::string& error) {
     std::optional<Operation> chosen;
     CLI::App app{"plan step", "plan"};
     add_operation_commands(app, chosen);
     app.require_subcommand(1);
-    std::reverse(words.begin(), words.end());  // CLI11 takes the words last first
+    std::vector<std::string> reversed(words.rbegin(), words.rend());  // CLI11 takes the words last first
+    std::replace(reversed.begin(), reversed.end(), std::string("expect"), std::string("--expect"));
     try {
-        app.parse(words);
+        app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         error = "help is no plan step";
         return std::nullopt;
     } catch (const CLI::ParseError& e) {
-        error = e.what();
+        error = explain_parse_error(app, words, e);
         return std::nullopt;
     }
     if (!chosen) {
@@ -89,33 +91,43 @@ std::optional<Operation> parse_step(std::vector<std::string> words, std::string&
     return chosen;
 }
 
+// The operation of one plan line; nullopt with problem set when the line is
+// faulty, and also for a line without words (problem empty).
+std::optional<Operation> read_line(const std::string& line, std::vector<std::string>& words, std::string& problem) {
+    if (line.find('\0') != std::string::npos) {
+        problem = "the line holds a NUL byte";
+        return std::nullopt;
+    }
+    std::optional<std::vector<std::string>> split = split_words(line, problem);
+    if (!split || split->empty()) {
+        return std::nullopt;
+    }
+    words = std::move(*split);
+    if (words.front() == "run") {
+        problem = "a plan cannot run another plan";
+        return std::nullopt;
+    }
+    return parse_step(words, problem);
+}
+
 }  // namespace
 
-std::vector<PlanStep> read_plan(std::istream& in, const std::string& name, std::string& error) {
+std::vector<PlanStep> read_plan(std::istream& in, std::vector<PlanFault>& faults) {
     std::vector<PlanStep> steps;
     std::string line;
+    const std::size_t faults_before = faults.size();
     for (int number = 1; std::getline(in, line); ++number) {
         std::string problem;
-        auto words = split_words(line, problem);
-        if (words && words->empty()) {
-            continue;
+        std::vector<std::string> words;
+        std::optional<Operation> operation = read_line(line, words, problem);
+        if (!problem.empty()) {
+            faults.push_back({number, problem});
+        } else if (operation) {
+            steps.push_back({number, joined(words), std::move(*operation)});
         }
-        std::optional<Operation> operation;
-        if (words) {
-            if (words->front() == "run") {
-                problem = "a plan cannot run another plan";
-            } else {
-                operation = parse_step(*words, problem);
-            }
-        }
-        if (!operation) {
-            error = name + ":" + std::to_string(number) + ": " + problem;
-            return {};
-        }
-        steps.push_back({number, joined(*words), std::move(*operation)});
     }
-    if (steps.empty()) {
-        error = name + ": the plan holds no operation";
+    if (steps.empty() && faults.size() == faults_before) {
+        faults.push_back({0, "the plan holds no operation"});
     }
     return steps;
 }

@@ -1,157 +1,130 @@
-// One session per invocation: connect when the first board operation comes,
-// run, report, close.
+// Checking a run, running it on its boards, and printing its results.
 #include "runner.h"
 
-#include "board_session.h"
-#include "step_report.h"
-#include "stopwatch.h"
+#include "argument_check.h"
+#include "junit_report.h"
+#include "live_view.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <iostream>
 
 namespace mpctl {
 
 namespace {
 
-enum class Outcome { passed, failed, usage };
-
-// Runs one operation in the session and appends the reports of the session
-// steps it needed and of the operation itself.
-Outcome execute(BoardSession& session, const Operation& operation, int line, const std::string& text, bool verbose,
-                std::vector<StepReport>& reports) {
-    for (SessionStep& step : session.prepare(operation.needs)) {
-        const bool failed = step.result.status != MPDLL_OK;
-        StepReport report{0,           step.name,        failed ? StepState::failed : StepState::passed,
-                          step.result, step.duration_ms, {}};
-        if (verbose && step.name == "enter") {
-            report.exchange = session.last_exchange();
-        }
-        reports.push_back(std::move(report));
-        if (failed) {
-            reports.push_back({line, text, StepState::not_run, {}, 0, {}});
-            return Outcome::failed;
-        }
-    }
-    if (!session.usage_error().empty()) {
-        return Outcome::usage;
-    }
-    Stopwatch watch;
-    Result result = operation.run(session.record());
-    StepReport report{line,
-                      text,
-                      result.status == MPDLL_OK ? StepState::passed : StepState::failed,
-                      std::move(result),
-                      watch.elapsed_ms(),
-                      {}};
-    if (verbose && operation.needs != Needs::nothing) {
-        report.exchange = session.last_exchange();
-    }
-    const bool passed = report.state == StepState::passed;
-    reports.push_back(std::move(report));
-    return passed ? Outcome::passed : Outcome::failed;
+// What the plan needs of a connection: a board when any step does.
+Needs needs_of(const std::vector<PlanStep>& plan) {
+    const bool board = std::any_of(plan.begin(), plan.end(),
+                                   [](const PlanStep& step) { return step.operation.needs != Needs::nothing; });
+    return board ? Needs::board : Needs::nothing;
 }
 
-void print_json(const std::vector<StepReport>& reports, const std::string& plan_name) {
-    std::cout << json_document(json_report(reports, plan_name)) << "\n";
+void add_problem(std::vector<PlanFault>& problems, PlanFault problem) {
+    const auto same = [&](const PlanFault& p) { return p.line == problem.line && p.problem == problem.problem; };
+    if (std::none_of(problems.begin(), problems.end(), same)) {
+        problems.push_back(std::move(problem));
+    }
 }
 
-int usage_failure(const BoardSession& session) {
-    std::cerr << "mpctl: " << session.usage_error() << "\n";
-    return exit_usage;
+// "PLAN:LINE: problem", "PLAN: problem", or for a single operation
+// "OPERATION: problem".
+std::string located(const RunRequest& request, const PlanFault& fault) {
+    if (request.plan_name.empty()) {
+        return request.plan.front().text + ": " + fault.problem;
+    }
+    return request.plan_name + (fault.line > 0 ? ":" + std::to_string(fault.line) : "") + ": " + fault.problem;
 }
 
-// A progress line on the terminal while a plan runs.
-class Progress {
-  public:
-    explicit Progress(bool enabled) : enabled_(enabled) {}
-    ~Progress() { clear(); }
-    void show(std::size_t index, std::size_t total, const std::string& text) {
-        if (enabled_) {
-            std::cerr << "\r\033[K[" << index << "/" << total << "] " << text << std::flush;
+// Every problem of the request, each once: the boards' options (first), the
+// plan's faulty lines and the steps' texts on each board (in line order),
+// the JUnit file.
+std::vector<std::string> usage_problems(const RunRequest& request) {
+    std::vector<std::string> problems;
+    for (const Board& board : request.boards) {
+        const std::string problem = connection_problem(board.connection, needs_of(request.plan));
+        if (!problem.empty() && std::find(problems.begin(), problems.end(), problem) == problems.end()) {
+            problems.push_back(problem);
         }
     }
-    void clear() {
-        if (enabled_) {
-            std::cerr << "\r\033[K" << std::flush;
+    std::vector<PlanFault> faults = request.plan_faults;
+    for (const Board& board : request.boards) {
+        for (const PlanStep& step : request.plan) {
+            for (std::string& problem :
+                 argument_problems(step.operation, board.connection, request.settings.judging.strict)) {
+                add_problem(faults, {step.line, std::move(problem)});
+            }
         }
     }
+    std::stable_sort(faults.begin(), faults.end(),
+                     [](const PlanFault& a, const PlanFault& b) { return a.line < b.line; });
+    for (const PlanFault& fault : faults) {
+        problems.push_back(located(request, fault));
+    }
+    if (!request.output.junit.empty() && !std::ofstream(request.output.junit)) {
+        problems.push_back("cannot write the JUnit report " + request.output.junit);
+    }
+    return problems;
+}
 
-  private:
-    bool enabled_;
-};
+// One operation's result: the status line and values of the operation, and
+// of the session steps only when they failed or -v asks.
+void print_single(const BoardReport& board, bool verbose) {
+    for (const StepReport& report : board.steps) {
+        const bool session_step = &report != &board.steps.back();
+        if (session_step && report.state == StepState::passed && !verbose) {
+            continue;
+        }
+        if (report.state != StepState::not_run) {
+            print_human(std::cout, report);
+        }
+    }
+}
+
+void print_results(const RunRequest& request, const std::vector<BoardReport>& boards) {
+    if (request.output.json) {
+        std::cout << json_document(json_report(boards, request.plan_name)) << "\n";
+    } else if (request.plan_name.empty()) {
+        print_single(boards.front(), request.output.verbose);
+    } else {
+        print_table(std::cout, boards);
+    }
+}
+
+std::vector<std::string> names_of(const std::vector<Board>& boards) {
+    std::vector<std::string> names;
+    for (const Board& board : boards) {
+        names.push_back(board.serial_number.empty() ? describe(board.connection) : board.serial_number);
+    }
+    return names;
+}
 
 }  // namespace
 
-int run_single(const Operation& operation, const ConnectionOptions& connection, const OutputOptions& output) {
-    BoardSession session(connection, !connection.no_enter);
-    std::vector<StepReport> reports;
-    const Outcome outcome = execute(session, operation, 0, operation.name, output.verbose, reports);
-    if (outcome == Outcome::usage) {
-        return usage_failure(session);
+int run(const RunRequest& request) {
+    if (const std::vector<std::string> problems = usage_problems(request); !problems.empty()) {
+        for (const std::string& problem : problems) {
+            std::cerr << "mpctl: " << problem << "\n";
+        }
+        return exit_usage;
     }
-    if (output.json) {
-        print_json(reports, "");
-    } else {
-        for (const StepReport& report : reports) {
-            const bool session_step = &report != &reports.back();
-            if (session_step && report.state == StepState::passed && !output.verbose) {
-                continue;
-            }
-            if (report.state != StepState::not_run) {
-                print_human(std::cout, report);
-            }
-        }
+    const bool plan = !request.plan_name.empty();
+    std::vector<BoardReport> boards;
+    {
+        LiveView view(names_of(request.boards), request.plan.size(),
+                      plan && !request.output.json && isatty(STDERR_FILENO) == 1,
+                      plan && request.output.verbose && !request.output.json);
+        boards = run_on_boards(request.plan, request.boards, request.settings, view);
     }
-    return outcome == Outcome::passed ? exit_ok : exit_failed;
-}
-
-int run_plan(const std::vector<PlanStep>& plan, const std::string& plan_name, const ConnectionOptions& connection,
-             const OutputOptions& output, bool keep_going) {
-    const bool plan_enters = std::any_of(plan.begin(), plan.end(),
-                                         [](const PlanStep& step) { return step.operation.needs == Needs::entry; });
-    BoardSession session(connection, !connection.no_enter && !plan_enters);
-    std::vector<StepReport> reports;
-    Progress progress(!output.json && isatty(STDERR_FILENO) == 1);
-    bool stopped = false;
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        const PlanStep& step = plan[i];
-        if (stopped) {
-            reports.push_back({step.line, step.text, StepState::not_run, {}, 0, {}});
-            continue;
-        }
-        progress.show(i + 1, plan.size(), step.text);
-        const std::size_t before = reports.size();
-        const Outcome outcome = execute(session, step.operation, step.line, step.text, output.verbose, reports);
-        if (outcome == Outcome::usage) {
-            progress.clear();
-            return usage_failure(session);
-        }
-        if (output.verbose && !output.json) {
-            progress.clear();
-            for (std::size_t r = before; r < reports.size(); ++r) {
-                if (reports[r].exchange) {
-                    std::cout << (reports[r].line > 0 ? std::to_string(reports[r].line) : "-") << " " << reports[r].text
-                              << "\n";
-                    print_exchange(std::cout, *reports[r].exchange);
-                }
-            }
-        }
-        const bool session_failed = reports.back().state == StepState::not_run;
-        if (outcome == Outcome::failed && (!keep_going || session_failed)) {
-            stopped = true;
-        }
+    print_results(request, boards);
+    if (!request.output.junit.empty() && !write_junit(request.output.junit, boards, request.plan_name)) {
+        std::cerr << "mpctl: cannot write the JUnit report " << request.output.junit << "\n";
+        return exit_failed;
     }
-    progress.clear();
-    const bool all_passed =
-        std::none_of(reports.begin(), reports.end(), [](const StepReport& r) { return r.state != StepState::passed; });
-    if (output.json) {
-        print_json(reports, plan_name);
-    } else {
-        print_table(std::cout, reports);
-    }
-    return all_passed ? exit_ok : exit_failed;
+    const bool passed = std::all_of(boards.begin(), boards.end(), [](const BoardReport& b) { return b.passed(); });
+    return passed ? exit_ok : exit_failed;
 }
 
 }  // namespace mpctl

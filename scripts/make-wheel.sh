@@ -19,14 +19,13 @@ cp "$source_dir/python/pyproject.toml" "$stage/"
 mkdir "$stage/mpdll"
 cp "$source_dir"/python/mpdll/*.py "$stage/mpdll/"
 for file in "$@"; do
-  # The shared library under its plain name (ctypes loads it by path); the
-  # debugging sections stay in the build tree.
+  # The shared library under its plain name: ctypes loads it by path.
   cp -L "$file" "$stage/mpdll/$(basename "$file" | sed 's/^libmpdll\.so\..*/libmpdll.so/')"
 done
-strip_tool=${STRIP:-strip}
-case $platform in win32) strip_tool=i686-w64-mingw32-strip ;; esac
-for binary in "$stage"/mpdll/{libmpdll.so,mpdll.dll,mpboard}; do
-  [ -e "$binary" ] && "$strip_tool" --strip-unneeded "$binary"
+# The native binaries without their debugging sections; the Windows DLL as
+# the SDK ships it.
+for binary in "$stage"/mpdll/{libmpdll.so,mpboard}; do
+  if [ -e "$binary" ]; then strip --strip-unneeded "$binary"; fi
 done
 printf '[bdist_wheel]\npython_tag = py3\nplat_name = %s\n' "$platform" >"$stage/setup.cfg"
 

@@ -27,11 +27,13 @@
 //
 // Threads: calls on different records may run at the same time on different
 // threads; the calls on one record take turns (one thread at a time per
-// record). The only state the library shares between records is the last
-// exchange, the line sent and the answer received (lastSent, lastReceived),
-// kept once for the whole process behind a lock: GetBuffer shows the last
-// exchange of any record on any thread, so it describes a call of one's own
-// only when no other record's call ran between that call and GetBuffer.
+// record). What the library keeps for the whole process is the last exchange,
+// the line sent and the answer received (lastSent, lastReceived), behind a
+// lock: GetBuffer shows the last exchange of any record on any thread, so it
+// shows a call of one's own only when no other record's call ran between that
+// call and GetBuffer.
+//
+// Board adds no lock of its own: LastExchange reads GetBuffer as it stands.
 using System;
 using System.Runtime.InteropServices;
 using System.Text;

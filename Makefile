@@ -104,7 +104,7 @@ test-dotnet: deps $(BUILD)/native/CMakeCache.txt
 # Python wheels that carry the library: the platform's (with libmpdll.so and
 # mpboard) and the 32-bit Windows one (with mpdll.dll), in $(BUILD)/wheels.
 WHEEL_DIR = $(BUILD)/wheels
-PLATFORM_TAG := $(shell $(PYTHON) -c 'import sysconfig; print(sysconfig.get_platform().replace("-", "_").replace(".", "_"))' 2>/dev/null)
+PLATFORM_TAG = $(shell $(PYTHON) -c 'import sysconfig; print(sysconfig.get_platform().replace("-", "_").replace(".", "_"))' 2>/dev/null)
 PLATFORM_WHEEL = $(WHEEL_DIR)/mpdll-$(VERSION)-py3-none-$(PLATFORM_TAG).whl
 WIN32_WHEEL = $(WHEEL_DIR)/mpdll-$(VERSION)-py3-none-win32.whl
 

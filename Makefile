@@ -15,6 +15,7 @@ SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32
 WINDOWS_FLAGS ?= -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=32
 
 .PHONY: all deps native asan win32 win64 build sdk check test test-native test-asan test-python test-windows check-exports check-sdk check-layers demo bench fuzz clean
+.PHONY: test-dotnet wheel wheel-native wheel-win32 test-wheel check-wheel-win32 deb test-deb
 .PHONY: fuzz-build fuzz-replay fuzz-short tsan-build tsan faults soak reliability-report coverage
 
 all: build
@@ -93,6 +94,50 @@ $(PYTHON_SITE)/.installed: python/pyproject.toml $(wildcard python/mpdll/*.py)
 test-python: deps $(BUILD)/native/CMakeCache.txt $(PYTHON_SITE)/.installed
 	cmake --build $(BUILD)/native -j $(JOBS) --target mpdll mpboard
 	PYTHONPATH=$(abspath $(PYTHON_SITE)) $(PYTHON_NATIVE) $(PYTHON) -m pytest -q -p no:cacheprovider python/tests
+
+# The .NET binding (bindings/dotnet/Mpdll.cs) under mono: its NUnit tests
+# against the C layout, the export list and the simulator, and the example.
+test-dotnet: deps $(BUILD)/native/CMakeCache.txt
+	cmake --build $(BUILD)/native -j $(JOBS) --target mpdll mpboard
+	bash bindings/dotnet/tests/run_tests.sh $(BUILD)/native . $(BUILD)/dotnet
+
+# Python wheels that carry the library: the platform's (with libmpdll.so and
+# mpboard) and the 32-bit Windows one (with mpdll.dll), in $(BUILD)/wheels.
+WHEEL_DIR = $(BUILD)/wheels
+PLATFORM_TAG = $(shell $(PYTHON) -c 'import sysconfig; print(sysconfig.get_platform().replace("-", "_").replace(".", "_"))' 2>/dev/null)
+PLATFORM_WHEEL = $(WHEEL_DIR)/mpdll-$(VERSION)-py3-none-$(PLATFORM_TAG).whl
+WIN32_WHEEL = $(WHEEL_DIR)/mpdll-$(VERSION)-py3-none-win32.whl
+
+wheel: wheel-native wheel-win32
+
+wheel-native: deps $(BUILD)/native/CMakeCache.txt
+	cmake --build $(BUILD)/native -j $(JOBS) --target mpdll mpboard
+	PYTHON=$(PYTHON) bash scripts/make-wheel.sh $(PLATFORM_TAG) $(WHEEL_DIR) \
+	  $(BUILD)/native/src/libmpdll.so $(BUILD)/native/tools/mpboard/mpboard
+
+wheel-win32: win32
+	PYTHON=$(PYTHON) bash scripts/make-wheel.sh win32 $(WHEEL_DIR) $(BUILD)/i686/src/mpdll.dll
+
+# One offline pip install of the platform wheel into a fresh virtual
+# environment, then the station example and the pytest fixture from there.
+test-wheel: wheel-native
+	PYTHON=$(PYTHON) bash tests/packaging/test_wheel.sh $(PLATFORM_WHEEL) .
+
+check-wheel-win32: wheel-win32
+	bash tests/packaging/check_win32_wheel.sh $(WIN32_WHEEL) $(BUILD)/i686/src/mpdll.dll src/exports/exports.txt
+
+# The Debian packages libmpdll1, libmpdll-dev and mpdll-tools (CPack, see
+# cmake/DebianPackages.cmake) in $(BUILD)/deb, and their test: unpacked into
+# a temporary root, the C example and mpctl built and run from there.
+DEB_DIR = $(BUILD)/deb
+
+deb: native
+	rm -rf $(DEB_DIR)
+	cd $(BUILD)/native && cpack -G DEB -B $(abspath $(DEB_DIR))
+	rm -rf $(DEB_DIR)/_CPack_Packages
+
+test-deb: deb
+	bash tests/packaging/test_deb.sh $(DEB_DIR) .
 
 test-windows: native win64
 	bash scripts/run-windows-e2e.sh $(BUILD)/native $(BUILD)/x86_64

@@ -7,7 +7,13 @@
 #    import library (MinGW gcc with libmpdll.dll.a, an MSVC-target object with
 #    lld-link and mpdll.lib), imports from mpdll.dll exactly the names the
 #    DLL next to it exports (read with objdump), for 32 and 64 bits;
-#  - example/board_check.c builds with the command README.md shows.
+#  - example/board_check.c builds with the command README.md shows;
+#  - README.txt's LabVIEW/TestStand table has one row per export, under its
+#    decorated name, with as many parameters as its argument bytes say;
+#  - dotnet/Mpdll.cs is the binding of this tree, and the C# example builds
+#    with it alone as README.txt shows, for a 32-bit process;
+#  - the statement on threads reads the same in README.txt, the header, the
+#    top README (the Python package's documentation) and Mpdll.cs.
 # Usage: check-sdk.sh SDK_DIR EXPORT_LIST
 set -euo pipefail
 sdk=$(realpath "$1")
@@ -51,7 +57,7 @@ imported_names() { "$2" -p "$1" | awk '
   inside && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }' | sort; }
 
 for f in README.txt bin/mpdll.dll include/mpdll/mpdll.h lib/mpdll.def lib/libmpdll.dll.a lib/mpdll.lib \
-         example/board_check.c bin64/mpdll.dll bin64/TEST-BUILD.txt lib64/mpdll.def lib64/libmpdll.dll.a lib64/mpdll.lib; do
+         example/board_check.c dotnet/Mpdll.cs dotnet/StationCheck.cs bin64/mpdll.dll bin64/TEST-BUILD.txt lib64/mpdll.def lib64/libmpdll.dll.a lib64/mpdll.lib; do
   [ -s "$sdk/$f" ] || fail "missing: $f"
 done
 grep -q "TEST BUILD" "$sdk/bin64/TEST-BUILD.txt" || fail "bin64 is not marked as a test build"
@@ -117,6 +123,37 @@ if (cd "$sdk" && i686-w64-mingw32-gcc -Iinclude example/board_check.c -Llib -lmp
 else
   fail "example/board_check.c does not build with the README's MinGW command:"; head -5 "$work/log"
 fi
+
+# The call table: "  _Name@bytes  RETURN  parameter, parameter, ..."
+sed -n 's/^  \(_[A-Za-z0-9_]*@[0-9]*\) *[A-Za-z0-9]* *\(.*\)$/\1 \2/p' "$sdk/README.txt" >"$work/table"
+cut -d' ' -f1 "$work/table" | sort >"$work/table-names"
+same_names "README.txt's LabVIEW/TestStand call table" "$work/expected32" "$work/table-names"
+miscounted=$(awk '{ name = $1; $1 = ""; split(name, parts, "@"); n = split($0, params, ", ")
+                    if (4 * n != parts[2]) print name " lists " n " parameters" }' "$work/table")
+[ -z "$miscounted" ] && pass "every row of the call table lists the parameters of its argument bytes" \
+  || fail "call table rows with the wrong parameter count: $miscounted"
+
+# The C# binding and its example, built as README.txt shows.
+cmp -s "$sdk/dotnet/Mpdll.cs" "$here/../bindings/dotnet/Mpdll.cs" || fail "dotnet/Mpdll.cs is not bindings/dotnet/Mpdll.cs"
+if (cd "$sdk" && mcs -nologo -platform:x86 -unsafe -out:"$work/StationCheck.exe" dotnet/StationCheck.cs dotnet/Mpdll.cs) \
+   >"$work/log" 2>&1; then
+  pass "dotnet/StationCheck.cs builds with dotnet/Mpdll.cs alone for a 32-bit process"
+else
+  fail "dotnet/StationCheck.cs does not build with the README's mcs command:"; head -5 "$work/log"
+fi
+
+# thread_statement FILE: the paragraph that starts "Threads:", comment marks
+# and line breaks taken out.
+thread_statement() {
+  tr '\n' ' ' <"$1" | sed 's#//##g; s#  *\* # #g' | tr -s ' ' \
+    | grep -o 'Threads: calls on different records.*between that call and GetBuffer\.' || true
+}
+statement=$(thread_statement "$sdk/README.txt")
+for file in "$sdk/include/mpdll/mpdll.h" "$here/../README.md" "$sdk/dotnet/Mpdll.cs"; do
+  [ -n "$statement" ] && [ "$(thread_statement "$file")" = "$statement" ] \
+    || fail "the statement on threads in $(basename "$file") differs from README.txt's (or is missing)"
+done
+[ -n "$statement" ] && pass "README.txt, mpdll.h, README.md and Mpdll.cs say the same on threads"
 
 [ $status -eq 0 ] && echo "SDK check OK: $sdk"
 exit $status

@@ -12,7 +12,9 @@ packages=(
   wine64
   valgrind socat busybox-static telnet python3 python3-pexpect expect
   gcovr pkgconf
-  python3-pytest python3-pip python3-setuptools python3-wheel
+  python3-pytest python3-pip python3-setuptools python3-wheel python3-venv
+  mono-mcs mono-runtime nunit-console libnunit-cil-dev
+  dpkg-dev unzip
 )
 
 missing=()

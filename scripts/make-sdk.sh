@@ -7,6 +7,7 @@
 #   lib/mpdll.lib          MSVC import library (import names _OpenDev@4 ...)
 #   bin64/, lib64/         the 64-bit test build with its own .def and import libraries
 #   example/board_check.c, README.txt
+#   dotnet/Mpdll.cs        the C#/.NET binding, and dotnet/StationCheck.cs using it
 # The .def files come from the export list. mpdll.lib is the import library
 # lld-link writes while linking a stand-in DLL of empty stdcall functions with
 # that .def: in its MSVC mode a decorated stdcall name is exported, and
@@ -24,7 +25,7 @@ clang=${CLANG:-clang-14}
 
 work=$sdk.work
 rm -rf "$sdk" "$work"
-mkdir -p "$sdk"/{bin,bin64,lib,lib64,include/mpdll,example} "$work"
+mkdir -p "$sdk"/{bin,bin64,lib,lib64,include/mpdll,example,dotnet} "$work"
 
 exports() { grep -E '^[A-Za-z_]' "$export_list"; }
 
@@ -61,6 +62,7 @@ cp "$i686_build/src/mpdll.dll" "$sdk/bin/"
 cp "$x86_64_build/src/mpdll.dll" "$sdk/bin64/"
 cp "$source_dir/include/mpdll/mpdll.h" "$sdk/include/mpdll/"
 cp "$source_dir/examples/board_check/board_check.c" "$sdk/example/"
+cp "$source_dir/bindings/dotnet/Mpdll.cs" "$source_dir/bindings/dotnet/examples/StationCheck.cs" "$sdk/dotnet/"
 sed "s/@VERSION@/$version/g" "$source_dir/sdk/README.txt" >"$sdk/README.txt"
 sed "s/@VERSION@/$version/g" "$source_dir/sdk/TEST-BUILD.txt" >"$sdk/bin64/TEST-BUILD.txt"
 

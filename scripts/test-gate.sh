@@ -2,8 +2,9 @@
 # `make test`: every build and every test, in two lanes so that the builds,
 # which need the processors, run while the test suites, which mostly wait on
 # a board's time-outs, run beside them:
-#   tests:  layers, native suite, Python suite | ASan suite | exports, SDK, Windows e2e, fuzzers, TSan
-#   builds: (native first)                     | ASan        | Windows, SDK, fuzz and TSan builds
+#   tests:  layers, native suite, Python suite, | ASan suite | exports, SDK, win32 wheel,
+#           .NET binding, wheel, Debian packages |            | Windows e2e, fuzzers, TSan
+#   builds: (native first)                       | ASan       | Windows, SDK, fuzz and TSan builds
 # The builds run at the lowest priority, so a test waiting on a deadline
 # never waits for a compiler; their output is shown when they end.
 set -euo pipefail
@@ -41,10 +42,11 @@ finish_builds() {
 start_builds asan
 "$make_cmd" test-native
 "$make_cmd" test-python
+"$make_cmd" test-dotnet test-wheel test-deb
 finish_builds
 
 start_builds win32 win64 sdk fuzz-build tsan-build
 "$make_cmd" test-asan
 finish_builds
 
-"$make_cmd" check-exports check-sdk test-windows fuzz-short tsan
+"$make_cmd" check-exports check-sdk check-wheel-win32 test-windows fuzz-short tsan

@@ -24,6 +24,17 @@
  *   IAC IAC one 0xFF byte), and TelnetSnd doubles a 0xFF byte it sends.
  * - The telnet open succeeds only with evidence of a shell (OpenDev).
  * - A UDP reply is taken only from the board's address (any port).
+ *
+ * It stays at one address from OpenDev to CloseDev: the library keeps some
+ * state of each record keyed by its address.
+ *
+ * Threads: calls on different records may run at the same time on different
+ * threads; the calls on one record take turns (one thread at a time per
+ * record). What the library keeps for the whole process is the last exchange,
+ * the line sent and the answer received (lastSent, lastReceived), behind a
+ * lock: GetBuffer shows the last exchange of any record on any thread, so it
+ * shows a call of one's own only when no other record's call ran between that
+ * call and GetBuffer.
  */
 #ifndef MPDLL_MPDLL_H
 #define MPDLL_MPDLL_H
@@ -197,7 +208,7 @@ typedef struct DevContext {
  *   SendCommand's failures: MPDLL_E_MODE, MPDLL_E_TRANSPORT,
  *   MPDLL_E_SERIAL_TIMEOUT or a positive socket error.
  * - "process-wide": one copy for the whole process, whatever record or
- *   thread made it; a lock guards it.
+ *   thread made it; a lock guards it (see Threads at the top).
  * - Text outputs are written with a terminator, and only on success. */
 
 /* Stores timeoutMs in dev->cmdTimeout and returns dev (NULL for NULL). The

@@ -115,6 +115,13 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
     const std::size_t beyond = overflowed_ ? overflowPrompts_.count() : 0;
     if (after < owedLeft && after + beyond >= owedLeft) start = length_;
     const bool endsWithPrompt = overflowed_ ? ends_with_prompt_now() : last.end == textEnd && last.end > base_;
+    // A board whose real prompts carry a trailer shows it behind this one
+    // too, else the prompt's text is output that only looks like it.
+    const std::string_view behind = all.substr(std::min(last.end, length_));
+    const bool trailerMissing = !rules_.promptTrailer.empty() && endsWithPrompt && !overflowed_ &&
+                                behind.substr(0, rules_.promptTrailer.size()) != rules_.promptTrailer;
+    trailerStart_ = endsWithPrompt && !overflowed_ ? last.end : length_;
+    trailerLength_ = endsWithPrompt && !overflowed_ ? length_ - last.end : 0;
     const bool mayEndWithoutEcho = !echo_ && !echoInProgress && (fallback || !rules_.echoExpected);
 
     counted_ = after + beyond;
@@ -130,15 +137,16 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
         startKnown_ = true;
         satisfied_ = rules_.prompt.empty() ? anyData_ : endsWithPrompt && counted_ >= needed_;
     } else {
-        satisfied_ = endsWithPrompt && counted_ >= needed_ && (echo_ || mayEndWithoutEcho);
+        satisfied_ = endsWithPrompt && !trailerMissing && counted_ >= needed_ && (echo_ || mayEndWithoutEcho);
     }
     complete_ = rules_.quiet || rules_.prompt.empty() ? anyData_ : satisfied_;
     // Waiting on a quiet board: for prompts it may no longer owe, or for an
     // echo it may no longer give.
     const bool owing = counted_ > 0 && (echo_ || !rules_.echoExpected);
     const bool echoMissing = !echo_ && !echoInProgress && rules_.echoExpected && counted_ >= needed_;
-    idleCandidate_ = !complete_ && endsWithPrompt && !overflowed_ && (owing || echoMissing);
-    echoMissing_ = idleCandidate_ && echoMissing;
+    const bool onlyTrailerMissing = trailerMissing && counted_ >= needed_ && (echo_ || mayEndWithoutEcho);
+    idleCandidate_ = !complete_ && endsWithPrompt && !overflowed_ && (owing || echoMissing || onlyTrailerMissing);
+    echoMissing_ = idleCandidate_ && (echoMissing || onlyTrailerMissing);
     idleStart_ = previousEnd;
     idleEnd_ = std::max(previousEnd, last.start == std::string_view::npos ? length_ : last.start);
 }

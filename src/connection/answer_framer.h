@@ -35,6 +35,9 @@ struct FramingRules {
     bool echoExpected = false;  // the board is known to echo its lines
     std::size_t owed = 0;       // prompts the board still owes earlier lines
     bool quiet = false;         // the first burst ends the answer (no prompt looked for)
+    // What the board's line editor puts right behind each real prompt (a
+    // terminal query, a colour change); empty when it puts nothing.
+    std::string_view promptTrailer = {};
 };
 
 class AnswerFramer {
@@ -56,8 +59,10 @@ class AnswerFramer {
     // receive window ends with the board quiet at that prompt for
     // kIdlePromptMs, take_idle_prompt() makes it this line's.
     bool idle_at_prompt_owing() const noexcept { return idleCandidate_ && !complete_; }
-    // Of those, the case where only this line's echo is missing: the board
-    // stopped echoing, which kIdlePromptMs of quiet shows within the window.
+    // Of those, the cases a quiet board settles within the window: only this
+    // line's echo is missing (the board stopped echoing), or only the
+    // trailer a real prompt of this board carries (its line editor stopped
+    // putting it there).
     bool only_echo_missing() const noexcept { return echoMissing_ && !complete_; }
     // The board stayed quiet at the prompt ending the text: the answer is
     // the text before that prompt, after the one before it (or the echo).
@@ -75,6 +80,8 @@ class AnswerFramer {
     // Everything this exchange received, as far as it is kept (16383 bytes).
     std::string_view text() const noexcept { return {text_.data() + base_, length_ - base_}; }
     bool echo_seen() const noexcept { return echo_; }
+    // The terminal controls behind the prompt that ended the answer.
+    std::string_view trailer_seen() const noexcept { return {text_.data() + trailerStart_, trailerLength_}; }
     // The prompts the board owes once this receive ends: none when this
     // answer came whole; when the text ended with a prompt, those still not
     // seen; otherwise those owed and this line's, none of the prompts in
@@ -110,6 +117,7 @@ class AnswerFramer {
     bool startKnown_ = false;
     bool lineReached_ = true;  // false: an echoing board never echoed this line
     bool idleCandidate_ = false;
+    std::size_t trailerStart_ = 0, trailerLength_ = 0;
     bool echoMissing_ = false;
     std::size_t idleStart_ = 0;  // after the prompt before the last one, or the echo
     std::size_t idleEnd_ = 0;    // where the last prompt starts

@@ -50,7 +50,8 @@ int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> re
     }
     if (wait > 0) platform::sleep_ms(wait);
     const bool quiet = wait == MPDLL_WAIT_QUIET;
-    AnswerFramer framer(FramingRules{line, prompt, state.boardEchoes, owed, quiet}, dropped.tail());
+    AnswerFramer framer(FramingRules{line, prompt, state.boardEchoes, owed, quiet, state.prompt_trailer()},
+                        dropped.tail());
     if (telnet) {
         long long received = 0;
         status = telnet_receive(dev, state.stream, framer, quiet, received);
@@ -63,9 +64,11 @@ int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> re
     // firstCommand that ends in CR gets two): each owes one more prompt.
     state.owedPrompts = framer.owed_after() + static_cast<std::size_t>(std::count_if(
                                                   line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }));
-    // Each answered line tells whether the board echoes now.
+    // Each answered line tells whether the board echoes now, and what its
+    // line editor puts behind a prompt.
     if (framer.complete() && line.find_first_not_of("\r\n") != std::string_view::npos)
         state.boardEchoes = framer.echo_seen();
+    if (framer.complete() && !quiet) state.learn_prompt_trailer(framer.trailer_seen());
     session::store(dev, state);
     if (status != MPDLL_OK) return status;
     if (!telnet && !framer.complete()) return MPDLL_E_SERIAL_TIMEOUT;

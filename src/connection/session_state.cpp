@@ -1,9 +1,19 @@
 // The knowledge about each open connection, kept beside its record.
 #include "connection/session_state.h"
 
+#include <algorithm>
 #include <mutex>
 #include <new>
 #include <unordered_map>
+
+namespace mpdll {
+
+void SessionState::learn_prompt_trailer(std::string_view trailer) noexcept {
+    promptTrailerLength = trailer.size() <= promptTrailer.size() ? trailer.size() : 0;
+    std::copy_n(trailer.data(), promptTrailerLength, promptTrailer.data());
+}
+
+}  // namespace mpdll
 
 namespace mpdll::session {
 namespace {

@@ -1,13 +1,17 @@
 // What the library knows about one open telnet or serial connection beyond
 // its record: whether the board echoes its lines (the telnet ECHO option
 // was agreed, or an echo was seen), how many prompts it still owes lines
-// whose answers did not come in time, and the telnet commands cut off at the
-// end of the last read. It begins when the connection opens and ends when
+// whose answers did not come in time, the terminal query or colour change
+// its line editor puts right behind each real prompt (text that only looks
+// like the prompt has none), and the telnet commands cut off at the end of
+// the last read. It begins when the connection opens and ends when
 // it closes; the record's layout belongs to the caller and has no room for
 // it, so it is kept beside the record, for any number of records.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <string_view>
 
 #include "connection/telnet_negotiation.h"
 #include "mpdll/mpdll.h"
@@ -17,7 +21,14 @@ namespace mpdll {
 struct SessionState {
     bool boardEchoes = false;
     std::size_t owedPrompts = 0;
+    std::array<char, 16> promptTrailer{};
+    std::size_t promptTrailerLength = 0;
     telnet::Stream stream;
+
+    std::string_view prompt_trailer() const noexcept { return {promptTrailer.data(), promptTrailerLength}; }
+    // Keeps what followed the prompt that ended an answer (nothing is kept
+    // when it does not fit).
+    void learn_prompt_trailer(std::string_view trailer) noexcept;
 };
 
 namespace session {

@@ -23,8 +23,10 @@
 #include <algorithm>
 #include <array>
 
+#include "connection/echo_match.h"
 #include "connection/last_exchange.h"
 #include "connection/login_text.h"
+#include "connection/prompt_search.h"
 #include "connection/receive_window.h"
 #include "connection/session_state.h"
 #include "connection/telnet_negotiation.h"
@@ -182,6 +184,9 @@ std::int32_t LoginDialog::ready() noexcept {
     SessionState state = session::load(dev_);
     state.stream = stream_;
     state.boardEchoes = stream_.peer_echoes();
+    const std::string_view heard = heard_.text();
+    if (!prompt_.empty() && ends_with_prompt(heard.substr(0, end_before_trailing_controls(heard)), prompt_))
+        state.learn_prompt_trailer(heard.substr(end_before_trailing_controls(heard)));
     session::store(dev_, state);
     heard_.mask_for_showing();
     last_exchange::record_received(heard_.text());

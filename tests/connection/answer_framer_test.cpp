@@ -102,6 +102,24 @@ TEST(Framing, AnIdlePromptSettlesAWrongDebt) {
     EXPECT_FALSE(midText.idle_at_prompt_owing()) << "a text that does not end with the prompt is no idle board";
 }
 
+// A board whose line editor puts a terminal query behind each real prompt:
+// the prompt's text without it is output, and the query is learned from the
+// prompt that ends an answer.
+TEST(Framing, APromptTrailerTellsARealPromptFromItsText) {
+    AnswerFramer framer(FramingRules{"cat f", "# ", true, 0, false, "\x1b[6n"});
+    EXPECT_FALSE(framer.add("cat f\r\n# "));
+    EXPECT_TRUE(framer.only_echo_missing()) << "a quiet board settles a trailer that never comes";
+    EXPECT_FALSE(framer.add("settings\r\n# "));
+    EXPECT_TRUE(framer.add("\x1b[6n"));
+    EXPECT_EQ(framer.answer(false), "\r\n# settings\r\n");
+    EXPECT_EQ(framer.trailer_seen(), "\x1b[6n");
+
+    AnswerFramer learning(FramingRules{"ls", "# ", true, 0, false});
+    EXPECT_TRUE(learning.add("ls\r\na\r\n# \x1b[6n"));
+    EXPECT_EQ(learning.trailer_seen(), "\x1b[6n");
+    EXPECT_EQ(learning.answer(false), "\r\na\r\n");
+}
+
 TEST(Framing, EndsOnlyWhenThePromptEndsTheText) {
     AnswerFramer framer(FramingRules{"cat f", "root@b:~# ", false, 0, false});
     EXPECT_FALSE(framer.add("cat f\r\nresult\r\nroot@b"));

@@ -112,5 +112,29 @@ TEST_F(LineEditorShell, ALateLineCostsOnlyItself) {
     expect_flash_own("XCAP", "a late line and one more");
 }
 
+// Output that ends a write with the prompt's own text, and a prompt printed
+// twice: this shell's line editor puts a terminal query behind each real
+// prompt, which text that only looks like the prompt lacks, so the faulty
+// line gets its whole answer and the next lines their own.
+TEST_F(LineEditorShell, PromptTextAtTheEndOfAWriteIsNoPrompt) {
+    struct Case {
+        const char* line;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {"printf '# '; sleep 0.3; printf 'settings\\nXCAP=v\\n'", "\r\n# settings\r\nXCAP=v\r\n"},
+        {"flash get XCAP; sleep 0.3; printf '# '", "\r\nXCAP=v_XCAP\r\n# "},
+    };
+    for (const Case& c : cases) {
+        std::int32_t status = 0;
+        double seconds = 0;
+        EXPECT_EQ(run(c.line, status, seconds), c.answer) << c.line;
+        EXPECT_EQ(status, MPDLL_OK) << c.line;
+        EXPECT_LT(seconds, 2.0) << c.line;
+        expect_flash_own("THER", c.line);
+        expect_flash_own("SSID", c.line);
+    }
+}
+
 }  // namespace
 }  // namespace mpdll::realpeers

@@ -6,6 +6,9 @@ through the mpdll library (pure ctypes, no compiled extension).
         board.enter_test_mode()
         print(board.flash_get("XCAP"))
     mpdll.rate_code("54M")  # 108
+
+Station scripts: mpdll.Station (limits, records, JUnit and CSV for many boards
+at once, see mpdll.station) and mpdll.expect for the same limits in pytest.
 """
 from .board import MODE_SERIAL, MODE_TELNET, MODE_UDP, WAIT_NONE, WAIT_QUIET, Board
 from .converters import (channel_number, decode_power_index, difference_digit, difference_pair,
@@ -15,9 +18,12 @@ from .dev_context import DevContext
 from .errors import (ArgumentError, BoardNotOpen, CommandIdError, ModeError, MpdllError, OpenError, OpenModeError,
                      ReplyError, SerialTimeoutError, SocketError, TransportError, status_meaning)
 from .library import LibraryNotFound
+from .limits import Limit, Measurement, expect
 from .results import (BoardNames, Exchange, FilterAddresses, PacketCounters, PowerIndexTables, PowerIndexTexts,
                       RxCounters)
 from .simulator import BoardSimulator
+from .station import Station
+from .strict_checks import REFUSALS
 
 __all__ = [
     "Board", "BoardSimulator", "DevContext", "LibraryNotFound",
@@ -27,5 +33,5 @@ __all__ = [
     "MpdllError", "ModeError", "CommandIdError", "TransportError", "SerialTimeoutError", "ReplyError",
     "OpenModeError", "OpenError", "ArgumentError", "SocketError", "BoardNotOpen", "status_meaning",
     "RxCounters", "PacketCounters", "FilterAddresses", "BoardNames", "Exchange", "PowerIndexTables",
-    "PowerIndexTexts",
+    "PowerIndexTexts", "REFUSALS", "Limit", "Measurement", "expect", "Station",
 ]

@@ -5,21 +5,31 @@ method per board operation the library exports.
         board.enter_test_mode()
         board.tx_start(channel="6", rate="54M")
 
-Every failed call raises an MpdllError subclass. A board that records its
-transcript appends, after each call that reached the board, what the library's
-GetBuffer holds (the last line sent and the last raw answer, the password
-masked) to board.transcript; see exchange_lock for how boards on several
-threads share the library's last-exchange copies.
+Every failed call raises an MpdllError subclass; so does a call after which
+an output the library should have written holds nothing (ReplyError), and a
+text holding a NUL raises ValueError before anything is sent. A board that
+records its transcript appends, after each call that reached the board, what
+the library's GetBuffer holds (the last line sent and the last raw answer, the
+password masked) to board.transcript; see exchange_lock for how boards on
+several threads share the library's last-exchange copies.
+
+A board runs one call at a time, whichever threads call it. A board dropped
+while open is closed when it is collected; see fork_safety for boards in a
+forked child. A strict board also checks names and judges answers: see
+strict_checks.
 """
 import ctypes
 import socket
 import struct
+import threading
+import weakref
 
-from . import errors
+from . import errors, fork_safety, outputs
 from .dev_context import DevContext, put_text
 from .exchange_lock import exchange_lock
 from .library import library
 from .results import BoardNames, Exchange, FilterAddresses, PacketCounters, RxCounters
+from .strict_checks import REFUSALS, answer_text, checked_channel, checked_rate, refusal_in
 from .text import ENCODING, buffer, from_buffer, to_bytes
 
 MODE_UDP = 1
@@ -37,6 +47,8 @@ SENT_SIZE = 2048
 ADDRESS_SIZE = 18
 
 TRANSMIT_MODES = {"pkt": 0, "background": 1, "stone": 2, "cs": 3}
+# The word each transmit mode opens its mp_ctx argument with (background has none).
+_OPENING_WORDS = {"pkt": "pkt", "background": "", "stone": "stone", "cs": "cs"}
 PARITIES = {"none": 0, "odd": 1, "even": 2, "mark": 3, "space": 4}
 STOP_BITS = {1: 0, 1.5: 1, 2: 2}
 FLOW_CONTROLS = ("none", "rtscts", "xonxoff")
@@ -53,6 +65,22 @@ _NOTHING_SENT = (errors.E_MODE, errors.E_OPEN_MODE, errors.E_ARGUMENT, errors.E_
 _MASK = "********"
 
 
+def _transmit_word(mode, count, time):
+    """The mp_ctx argument that starts transmitting, as TxStart composes it."""
+    items = [f"time={time}"] if time > 0 else []
+    if count > 0:
+        items.append(f"count={count}")
+    if _OPENING_WORDS[mode]:
+        items.append(_OPENING_WORDS[mode])
+    items.append("background")
+    return ",".join(items)
+
+
+def _close_dropped(lib, record):
+    """Closes the connection of a board that was dropped while open."""
+    return lib.CloseDev(ctypes.byref(record), record.openFlags)
+
+
 def _ipv4(host):
     """The dotted IPv4 address of a host name or address."""
     try:
@@ -63,17 +91,28 @@ def _ipv4(host):
 
 class Board:
     """A board and its connection. Make one with Board.telnet, Board.serial or
-    Board.udp; open it with open() or a with block."""
+    Board.udp; open it with open() or a with block.
 
-    def __init__(self, record, description, *, password="", transcript=True):
+    With strict=True unknown rate and channel names raise ValueError before
+    anything is sent, procedures made of several commands run them one by
+    one, and over telnet and serial each setting command's answer is judged:
+    one holding a word of refusals raises ReplyError carrying the answer."""
+
+    def __init__(self, record, description, *, password="", transcript=True, strict=False, refusals=REFUSALS):
         self._lib = library()
         self._record = record
         self._mode = record.mode
         self._password = password
         self._records_transcript = transcript
+        self._strict = strict
+        self._refusals = tuple(refusals)
+        self._judges_answers = strict and record.mode != MODE_UDP
+        self._call_lock = threading.RLock()
+        self._closer = None
         self._open = False
         self.description = description
         self.transcript = []
+        fork_safety.track(self)
 
     # ---- Constructors -------------------------------------------------------
 
@@ -89,7 +128,8 @@ class Board:
 
     @classmethod
     def telnet(cls, host, user="root", password="", prompt="# ", port=None, *, first_command="",
-               if_name="wlan0", tool="", chip="", receive_timeout_ms=0, send_timeout_ms=0, transcript=True):
+               if_name="wlan0", tool="", chip="", receive_timeout_ms=0, send_timeout_ms=0, transcript=True,
+               strict=False, refusals=REFUSALS):
         """A board reached by telnet at host (port 23 unless port is given),
         logging in as user with password. The timeouts are the socket's, in ms
         (0 = 5000)."""
@@ -102,12 +142,13 @@ class Board:
         record.recvTimeout = receive_timeout_ms
         record.sendTimeout = send_timeout_ms
         where = address if port is None else f"{address}:{port}"
-        return cls(record, f"telnet {where}", password=password, transcript=transcript)
+        return cls(record, f"telnet {where}", password=password, transcript=transcript, strict=strict,
+                   refusals=refusals)
 
     @classmethod
     def serial(cls, device, baud=115200, *, data_bits=8, parity="none", stop_bits=1, flow="none",
                read_interval_ms=None, drain_ms=1000, prompt="# ", if_name="wlan0", tool="", chip="",
-               transcript=True):
+               transcript=True, strict=False, refusals=REFUSALS):
         """A board reached through its serial console at device (a path, or a
         port name on Windows). Reads return what the port holds unless
         read_interval_ms makes them end that long after the last byte; each
@@ -141,15 +182,16 @@ class Board:
         elif flow == "xonxoff":
             dcb.fOutX = dcb.fInX = 1
             dcb.XonChar, dcb.XoffChar = b"\x11", b"\x13"
-        return cls(record, f"serial {device}", transcript=transcript)
+        return cls(record, f"serial {device}", transcript=transcript, strict=strict, refusals=refusals)
 
     @classmethod
-    def udp(cls, host, *, prompt="# ", if_name="wlan0", tool="", chip="", transcript=True):
+    def udp(cls, host, *, prompt="# ", if_name="wlan0", tool="", chip="", transcript=True, strict=False,
+            refusals=REFUSALS):
         """A board reached through its UDP command endpoint (port 9034) at host."""
         record = cls._fresh_record(MODE_UDP, prompt, if_name, tool, chip)
         address = _ipv4(host)
         record.udpPeer.address = struct.unpack("=I", socket.inet_aton(address))[0]
-        return cls(record, f"udp {address}", transcript=transcript)
+        return cls(record, f"udp {address}", transcript=transcript, strict=strict, refusals=refusals)
 
     # ---- Open, close, the record ----------------------------------------------
 
@@ -166,20 +208,34 @@ class Board:
     def records_transcript(self):
         return self._records_transcript
 
+    @property
+    def strict(self):
+        return self._strict
+
     def open(self):
         """Opens the connection (OpenDev); telnet logs in."""
-        if self._open:
+        with self._call_lock:
+            if self._open:
+                return self
+            self._record.mode = self._mode
+            self._run("OpenDev", record=self._mode == MODE_TELNET)
+            self._open = True
+            self._closer = weakref.finalize(self, _close_dropped, self._lib, self._record)
             return self
-        self._record.mode = self._mode
-        self._run("OpenDev", record=self._mode == MODE_TELNET)
-        self._open = True
-        return self
 
     def close(self):
         """Closes the connection (CloseDev); closing a closed board does nothing."""
+        with self._call_lock:
+            if self._open:
+                self._open = False
+                errors.check(self._closer(), "CloseDev")
+
+    def _after_fork_in_child(self):
+        self._call_lock = threading.RLock()
         if self._open:
             self._open = False
-            errors.check(self._lib.CloseDev(ctypes.byref(self._record), self._record.openFlags), "CloseDev")
+            self._closer.detach()
+            self._record.openFlags = 0
 
     def __enter__(self):
         return self.open()
@@ -192,24 +248,54 @@ class Board:
 
     # ---- Calls ------------------------------------------------------------------
 
-    def _run(self, export, *arguments, record=True):
-        """Calls one export on the record under the exchange lock, records the
-        exchange, raises on failure."""
+    def _run(self, export, *arguments, record=True, judge=False):
+        """Calls one export on the record under the board's lock and the
+        exchange lock, records the exchange, raises on failure; judges the
+        answer when judge is set and the board judges answers. Returns the
+        exchange where it was read, else None."""
         function = getattr(self._lib, export)
-        if not self._records_transcript:
-            with exchange_lock.shared():
-                status = function(ctypes.byref(self._record), *arguments)
-        else:
-            with exchange_lock.exclusive():
-                status = function(ctypes.byref(self._record), *arguments)
-                if record and status not in _NOTHING_SENT:
-                    self.transcript.append(self._exchange(export, status))
-        return errors.check(status, export)
+        reads_exchange = (record and self._records_transcript) or (judge and self._judges_answers)
+        exchange = None
+        with self._call_lock:
+            if not reads_exchange:
+                with exchange_lock.shared():
+                    status = function(ctypes.byref(self._record), *arguments)
+            else:
+                with exchange_lock.exclusive():
+                    status = function(ctypes.byref(self._record), *arguments)
+                    if status not in _NOTHING_SENT:
+                        exchange = self._exchange(export, status)
+                if exchange is not None and record and self._records_transcript:
+                    self.transcript.append(exchange)
+        errors.check(status, export)
+        if judge and exchange is not None and self._judges_answers:
+            self._judge(export, exchange)
+        return exchange
 
-    def _board_call(self, export, *arguments):
-        if not self._open:
-            raise errors.BoardNotOpen(f"{export} needs an open board: {self!r}")
-        return self._run(export, *arguments)
+    def _board_call(self, export, *arguments, judge=False):
+        with self._call_lock:
+            if not self._open:
+                raise errors.BoardNotOpen(f"{export} needs an open board: {self!r}")
+            return self._run(export, *arguments, judge=judge)
+
+    def _setting(self, export, *arguments):
+        """A command that changes the board: a strict board judges its answer."""
+        self._board_call(export, *arguments, judge=True)
+
+    def _read(self, export, *arguments, written):
+        """A call whose outputs (made by the outputs module) must all be
+        written by the library."""
+        exchange = self._board_call(export, *arguments)
+        if any(outputs.unwritten(output) for output in written):
+            raise errors.ReplyError(errors.E_REPLY, export, answer=exchange.received if exchange else None,
+                                    reason="the library wrote no value (the board's answer carries none)")
+
+    def _judge(self, export, exchange):
+        answer = answer_text(exchange.sent, exchange.received, self._record.prompt.decode(ENCODING))
+        word = refusal_in(answer, self._refusals)
+        if word is not None:
+            raise errors.ReplyError(errors.E_REPLY, export, answer=answer,
+                                    reason=f"the board refused the command ({word!r})")
 
     def _mask(self, text):
         return text.replace(self._password, _MASK) if self._password else text
@@ -229,19 +315,21 @@ class Board:
     def send(self, command, keep_prompt=False, wait=0):
         """Runs one shell command line and returns its answer without the echo
         and (unless keep_prompt) the prompt (SendCommand)."""
-        response = buffer(RESPONSE_SIZE)
-        self._board_call("SendCommand", to_bytes(command), response, RESPONSE_SIZE, 1 if keep_prompt else 0, wait)
+        response = outputs.text(RESPONSE_SIZE)
+        self._read("SendCommand", to_bytes(command), response, RESPONSE_SIZE, 1 if keep_prompt else 0, wait,
+                   written=(response,))
         return from_buffer(response)
 
     def enter_test_mode(self):
-        """Puts the radio into test mode (EnterMP); over UDP it sends nothing."""
-        self._board_call("EnterMP")
+        """Puts the radio into test mode (EnterMP); over UDP it sends nothing.
+        A strict board judges the answer of the entry's last command."""
+        self._setting("EnterMP")
 
     def test_mode_start(self):
-        self._board_call("mp_start")
+        self._setting("mp_start")
 
     def test_mode_stop(self):
-        self._board_call("mp_stop")
+        self._setting("mp_stop")
 
     # ---- Transport primitives ------------------------------------------------------
 
@@ -252,8 +340,8 @@ class Board:
 
     def telnet_receive(self, wait=0, size=RESPONSE_SIZE):
         """Collects the telnet answer up to the prompt, or what came within 5 to 6 s (TelnetRcv)."""
-        out, length = buffer(size), ctypes.c_int32(0)
-        self._board_call("TelnetRcv", out, size, ctypes.byref(length), wait)
+        out, length = buffer(size), outputs.number()
+        self._read("TelnetRcv", out, size, length, wait, written=(length,))
         return out.raw[:length.value].split(b"\0", 1)[0].decode(ENCODING)
 
     def serial_send(self, data):
@@ -263,21 +351,24 @@ class Board:
 
     def serial_receive(self, wait=0, size=RESPONSE_SIZE):
         """Collects the serial console's answer up to the prompt (SerialRcv).
-        The library leaves the received length unset, so the text is read up
-        to its terminator."""
+        The library leaves the received length unset and adds the text to
+        what the buffer holds, so it starts empty and is read up to its
+        terminator."""
         out, length = buffer(size), ctypes.c_int32(0)
-        self._board_call("SerialRcv", out, size, ctypes.byref(length), wait)
+        self._board_call("SerialRcv", out, size, length, wait)
         return from_buffer(out)
 
     def prompt_position(self, text, wait=0):
         """Where the board's prompt stands in text, or None (RcvPrompt); the
         quiet wait always gives 0."""
-        position = self._lib.RcvPrompt(ctypes.byref(self._record), to_bytes(text), wait)
+        with self._call_lock:
+            position = self._lib.RcvPrompt(ctypes.byref(self._record), to_bytes(text), wait)
         return None if position < 0 else position
 
     def set_command_timeout(self, timeout_ms):
         """Stores the UDP command time-out in the record (DevTimeout)."""
-        self._lib.DevTimeout(ctypes.byref(self._record), timeout_ms)
+        with self._call_lock:
+            self._lib.DevTimeout(ctypes.byref(self._record), timeout_ms)
 
     # ---- Command texts (no board needed) ----------------------------------------------
 
@@ -303,113 +394,121 @@ class Board:
     # ---- Chip facts ------------------------------------------------------------------------
 
     def chip_version(self):
-        out = buffer(RESPONSE_SIZE)
-        self._board_call("GetChipVersion", out)
+        out = outputs.text(RESPONSE_SIZE)
+        self._read("GetChipVersion", out, written=(out,))
         return from_buffer(out)
 
     def hw_support(self):
         """The chip's MIMO transmit and receive support (GetHwSupport)."""
-        out = buffer(RESPONSE_SIZE)
-        self._board_call("GetHwSupport", out)
+        out = outputs.text(RESPONSE_SIZE)
+        self._read("GetHwSupport", out, written=(out,))
         return from_buffer(out)
 
     # ---- Setting commands --------------------------------------------------------------------
 
+    def _rate(self, rate):
+        return to_bytes(checked_rate(rate) if self._strict else rate)
+
+    def _channel(self, channel):
+        return to_bytes(checked_channel(channel) if self._strict else channel)
+
     def set_rate(self, rate):
-        self._board_call("mp_rate", to_bytes(rate))
+        self._setting("mp_rate", self._rate(rate))
 
     def set_channel(self, channel):
-        self._board_call("mp_channel", to_bytes(channel))
+        self._setting("mp_channel", self._channel(channel))
 
     def set_bandwidth(self, bw40, short_gi):
-        self._board_call("mp_bandwidth", int(bw40), int(short_gi))
+        self._setting("mp_bandwidth", int(bw40), int(short_gi))
 
     def set_tx_power(self, path_a, path_b):
-        self._board_call("mp_txpower", path_a, path_b)
+        self._setting("mp_txpower", path_a, path_b)
 
     def set_tx_power_text(self, power):
         """Sends a power text such as "addbyrate" (mp_txpower_a)."""
-        self._board_call("mp_txpower_a", to_bytes(power))
+        self._setting("mp_txpower_a", to_bytes(power))
 
     def set_xcap(self, value):
         """Sets the crystal capacitance trim (mp_phypara)."""
-        self._board_call("mp_phypara", value)
+        self._setting("mp_phypara", value)
 
     def set_bssid(self, bssid):
-        self._board_call("mp_bssid", to_bytes(bssid))
+        self._setting("mp_bssid", to_bytes(bssid))
 
     def set_tx_antenna(self, antenna):
-        self._board_call("mp_ant_tx", to_bytes(antenna))
+        self._setting("mp_ant_tx", to_bytes(antenna))
 
     def set_rx_antenna(self, antenna):
-        self._board_call("mp_ant_rx", to_bytes(antenna))
+        self._setting("mp_ant_rx", to_bytes(antenna))
 
     def tx_word(self, word):
         """Sends one mp_ctx sub-command word, e.g. "stop"."""
-        self._board_call("mp_ctx", to_bytes(word))
+        self._setting("mp_ctx", to_bytes(word))
 
     def rx_word(self, word):
         """Sends one mp_arx sub-command word, e.g. "start"."""
-        self._board_call("mp_arx", to_bytes(word))
+        self._setting("mp_arx", to_bytes(word))
 
     def power_tracking_word(self, word):
         """Sends one mp_pwrtrk sub-command word, e.g. "ther=20"."""
-        self._board_call("mp_pwrtrk", to_bytes(word))
+        self._setting("mp_pwrtrk", to_bytes(word))
 
     # ---- Receive filter ------------------------------------------------------------------------
 
     def rx_on(self):
-        self._board_call("mp_arx_start")
+        self._setting("mp_arx_start")
 
     def rx_off(self):
-        self._board_call("mp_arx_stop")
+        self._setting("mp_arx_stop")
 
     def filter_init(self):
-        self._board_call("mp_arx_filter_init")
+        self._setting("mp_arx_filter_init")
 
     def filter_clean(self):
-        self._board_call("mp_arx_filter_clean")
+        self._setting("mp_arx_filter_clean")
 
     def filter_da(self, address):
-        self._board_call("mp_arx_filter_da", to_bytes(address))
+        self._setting("mp_arx_filter_da", to_bytes(address))
 
     def filter_sa(self, address):
-        self._board_call("mp_arx_filter_sa", to_bytes(address))
+        self._setting("mp_arx_filter_sa", to_bytes(address))
 
     def filter_bssid(self, address):
-        self._board_call("mp_arx_filter_bssid", to_bytes(address))
+        self._setting("mp_arx_filter_bssid", to_bytes(address))
 
     def filter_print(self):
-        """The three filter addresses as the board reports them (mp_arx_filter_print)."""
-        da, sa, bssid = buffer(ADDRESS_SIZE), buffer(ADDRESS_SIZE), buffer(ADDRESS_SIZE)
-        self._board_call("mp_arx_filter_print", da, sa, bssid)
+        """The three filter addresses as the board reports them (mp_arx_filter_print);
+        over UDP the board's reply carries no report, which raises ReplyError."""
+        da, sa, bssid = (outputs.text(ADDRESS_SIZE) for _ in range(3))
+        self._read("mp_arx_filter_print", da, sa, bssid, written=(da, sa, bssid))
         return FilterAddresses(from_buffer(da), from_buffer(sa), from_buffer(bssid))
 
     # ---- Counters and sensors --------------------------------------------------------------------
 
     def query(self):
         """The four packet counters (mp_query)."""
-        counters = [ctypes.c_int32(0) for _ in range(4)]
-        self._board_call("mp_query", *(ctypes.byref(counter) for counter in counters))
+        counters = [outputs.number() for _ in range(4)]
+        self._read("mp_query", *counters, written=counters)
         return PacketCounters(*(counter.value for counter in counters))
 
     def thermal(self):
-        """The thermal meter reading (mp_ther)."""
-        value = ctypes.c_int32(0)
-        self._board_call("mp_ther", ctypes.byref(value))
+        """The thermal meter reading (mp_ther); over UDP the board's reply
+        carries no reading, which raises ReplyError."""
+        value = outputs.number()
+        self._read("mp_ther", value, written=(value,))
         return value.value
 
     def tssi(self):
-        value = ctypes.c_int32(0)
-        self._board_call("mp_tssi", ctypes.byref(value))
+        value = outputs.number()
+        self._read("mp_tssi", value, written=(value,))
         return value.value
 
     def power_tracking_start(self, thermal):
         """Starts tracking at the command level (mp_pwrtrk_start)."""
-        self._board_call("mp_pwrtrk_start", thermal)
+        self._setting("mp_pwrtrk_start", thermal)
 
     def power_tracking_stop(self):
-        self._board_call("mp_pwrtrk_stop")
+        self._setting("mp_pwrtrk_stop")
 
     # ---- Transmit and receive tests, power tracking ----------------------------------------------
 
@@ -417,64 +516,107 @@ class Board:
                  count=0, time=0):
         """Sets bandwidth, channel, rate, antenna and power, then starts
         transmitting (TxStart). mode is pkt, background, stone or cs; count and
-        time 0 mean no limit."""
+        time 0 mean no limit. A strict board sends the same commands one by one."""
         if mode not in TRANSMIT_MODES:
             raise ValueError(f"mode must be one of {', '.join(TRANSMIT_MODES)}, not {mode!r}")
-        self._board_call("TxStart", TRANSMIT_MODES[mode], int(bw40), int(short_gi), to_bytes(channel),
-                         to_bytes(rate), to_bytes(antenna), power_a, power_b, count, time)
+        channel_text, rate_text, antenna_text = self._channel(channel), self._rate(rate), to_bytes(antenna)
+        if not self._strict:
+            self._board_call("TxStart", TRANSMIT_MODES[mode], int(bw40), int(short_gi), channel_text, rate_text,
+                             antenna_text, power_a, power_b, count, time)
+            return
+        with self._call_lock:
+            self.set_bandwidth(bw40, short_gi)
+            self._setting("mp_channel", channel_text)
+            self._setting("mp_rate", rate_text)
+            self._setting("mp_ant_tx", antenna_text)
+            self.set_tx_power(power_a, power_b)
+            self.tx_word(_transmit_word(mode, count, time))
 
     def tx_stop(self):
-        self._board_call("TxStop")
+        self._setting("TxStop")
 
     def rx_start(self, channel, *, bw40=0, short_gi=0, antenna="A", da=None, sa=None, bssid=None):
         """Sets bandwidth, channel and antenna and starts counting (RxStart);
-        with any of da, sa, bssid the filter is set too (RxStartWithFilter)."""
+        with any of da, sa, bssid the filter is set too (RxStartWithFilter). A
+        strict board sends the same commands one by one."""
+        channel_text, antenna_text = self._channel(channel), to_bytes(antenna)
+        filters = [to_bytes(address or "") for address in (da, sa, bssid)]
         if da is None and sa is None and bssid is None:
-            self._board_call("RxStart", int(bw40), int(short_gi), to_bytes(channel), to_bytes(antenna))
-        else:
-            self._board_call("RxStartWithFilter", int(bw40), int(short_gi), to_bytes(channel), to_bytes(antenna),
-                             to_bytes(da or ""), to_bytes(sa or ""), to_bytes(bssid or ""))
+            if not self._strict:
+                self._board_call("RxStart", int(bw40), int(short_gi), channel_text, antenna_text)
+                return
+            with self._call_lock:
+                self.filter_clean()
+                self._start_receiving(bw40, short_gi, channel_text, antenna_text)
+                self.rx_on()
+            return
+        if not self._strict:
+            self._board_call("RxStartWithFilter", int(bw40), int(short_gi), channel_text, antenna_text, *filters)
+            return
+        filter_da, filter_sa, filter_bssid = filters
+        with self._call_lock:
+            self._start_receiving(bw40, short_gi, channel_text, antenna_text)
+            self.filter_init()
+            for export, address in (("mp_arx_filter_sa", filter_sa), ("mp_arx_filter_da", filter_da),
+                                    ("mp_arx_filter_bssid", filter_bssid)):
+                if address:
+                    self._setting(export, address)
+            self.rx_on()
+
+    def _start_receiving(self, bw40, short_gi, channel_text, antenna_text):
+        self.set_bandwidth(bw40, short_gi)
+        self._setting("mp_channel", channel_text)
+        self._setting("mp_ant_rx", antenna_text)
 
     def rx_query(self):
         """The receive test's counters (RxQuery)."""
-        rx_ok, crc_error = ctypes.c_int32(0), ctypes.c_int32(0)
-        self._board_call("RxQuery", ctypes.byref(rx_ok), ctypes.byref(crc_error))
+        rx_ok, crc_error = outputs.number(), outputs.number()
+        self._read("RxQuery", rx_ok, crc_error, written=(rx_ok, crc_error))
         return RxCounters(rx_ok.value, crc_error.value)
 
     def rx_reset(self):
-        self._board_call("RxResetCounter")
+        self._setting("RxResetCounter")
 
     def rx_stop(self):
-        self._board_call("RxStop")
+        """Clears the filter and stops counting (RxStop); a strict board sends
+        the two commands one by one."""
+        if not self._strict:
+            self._board_call("RxStop")
+            return
+        with self._call_lock:
+            self.filter_clean()
+            self.rx_off()
 
     def power_tracking_on(self, thermal=0):
         """Starts tracking; a thermal from 7 to 29 is sent as the reference (PowerTrackingOn)."""
-        self._board_call("PowerTrackingOn", thermal)
+        self._setting("PowerTrackingOn", thermal)
 
     def power_tracking_query(self):
-        value = ctypes.c_int32(0)
-        self._board_call("PowerTrackingQuery", ctypes.byref(value))
+        """The thermal reading while tracking (PowerTrackingQuery); over UDP
+        the board's reply carries none, which raises ReplyError."""
+        value = outputs.number()
+        self._read("PowerTrackingQuery", value, written=(value,))
         return value.value
 
     def power_tracking_off(self):
-        self._board_call("PowerTrackingOff")
+        self._setting("PowerTrackingOff")
 
     # ---- Flash parameters and RF registers ----------------------------------------------------------
 
     def flash_get(self, name):
         """A flash parameter's value (FlashGet)."""
-        out = buffer(RESPONSE_SIZE + 1)
-        self._board_call("FlashGet", to_bytes(name), out)
+        out = outputs.text(RESPONSE_SIZE + 1)
+        self._read("FlashGet", to_bytes(name), out, written=(out,))
         return from_buffer(out)
 
     def flash_set(self, name, value):
-        self._board_call("FlashSet", to_bytes(name), to_bytes(value))
+        self._setting("FlashSet", to_bytes(name), to_bytes(value))
 
     def register_get(self, selector1, selector2):
         """An RF register's value (RegisterGet)."""
-        value = ctypes.c_uint32(0)
-        self._board_call("RegisterGet", selector1, selector2, ctypes.byref(value))
+        value = outputs.register()
+        self._read("RegisterGet", selector1, selector2, value, written=(value,))
         return value.value
 
     def register_set(self, selector1, selector2, value):
-        self._board_call("RegisterSet", selector1, selector2, value)
+        self._setting("RegisterSet", selector1, selector2, value)

@@ -43,7 +43,18 @@ class SerialTimeoutError(MpdllError):
 
 
 class ReplyError(MpdllError):
-    """The board's answer failed its test."""
+    """The board's answer failed its test: the library's own test, or the
+    package's (a value the library did not write, a refusal a strict board
+    found in the answer). answer holds the board's answer where it is known,
+    reason says what the package found."""
+
+    def __init__(self, status, operation, *, answer=None, reason=None):
+        super().__init__(status, operation)
+        self.answer = answer
+        self.reason = reason
+        if reason:
+            heard = f"; the board answered {answer!r}" if answer is not None else ""
+            self.args = (f"{operation} failed with {status}: {reason}{heard}",)
 
 
 class OpenModeError(MpdllError):

@@ -17,6 +17,11 @@ class ExchangeLock:
     """A shared/exclusive lock that prefers the exclusive side."""
 
     def __init__(self):
+        self.reset()
+
+    def reset(self):
+        """Free and without waiters: also in a forked child, where the threads
+        that held or awaited the lock do not exist."""
         self._state = threading.Condition(threading.Lock())
         self._sharers = 0
         self._exclusive = False

@@ -9,10 +9,12 @@ ENCODING = "latin-1"
 
 
 def to_bytes(text):
-    """A Python text or bytes as the bytes the library takes."""
-    if isinstance(text, (bytes, bytearray)):
-        return bytes(text)
-    return str(text).encode(ENCODING)
+    """A Python text or bytes as the bytes the library takes. A NUL would end
+    the text early on the library's side, so it raises ValueError instead."""
+    data = bytes(text) if isinstance(text, (bytes, bytearray)) else str(text).encode(ENCODING)
+    if b"\0" in data:
+        raise ValueError(f"a text for the library cannot hold a NUL character: {text!r}")
+    return data
 
 
 def buffer(size):

@@ -2,7 +2,9 @@
 # make demo: starts the board simulator on loopback, runs the bundled line
 # test over telnet, the short check over UDP and the serial console, and the
 # Python station script over telnet, and stops the simulator again, also when
-# interrupted. PYTHON names the interpreter (python3 if unset).
+# interrupted; then the Python station on four simulated boards at once, its
+# files left in BUILD_DIR/station-demo. PYTHON names the interpreter (python3
+# if unset).
 # Usage: run_demo.sh BUILD_DIR
 set -euo pipefail
 
@@ -53,6 +55,11 @@ echo
 echo "== Python station script over telnet $telnet"
 PYTHONPATH="$here/../../python" MPDLL_LIBRARY="$(cd "$build" && pwd)/src/libmpdll.so" \
   "${PYTHON:-python3}" "$here/../../python/examples/station_check.py" "$telnet" demo-pass || status=1
+echo
+echo "== Python station on four boards at once (python/examples/station_boards.py)"
+PYTHONPATH="$here/../../python" MPDLL_LIBRARY="$(cd "$build" && pwd)/src/libmpdll.so" \
+  MPDLL_MPBOARD="$(cd "$build" && pwd)/tools/mpboard/mpboard" \
+  "${PYTHON:-python3}" "$here/station_demo.py" "$build/station-demo" || status=1
 echo
 if [ "$status" -eq 0 ]; then
   echo "demo: every step passed"

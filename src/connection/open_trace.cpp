@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "connection/session_log.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
 
@@ -49,6 +50,11 @@ void OpenTrace::heard(std::string_view data) noexcept {
     tailLength_ = keep + data.size();
 }
 
+void OpenTrace::step(std::string_view name) noexcept {
+    step_ = name;
+    session_log::open_step(name);
+}
+
 std::int32_t OpenTrace::fail(std::string_view why) const noexcept {
     std::array<char, kKept> shown = tail_;
     mask_secret(std::span<char>(shown.data(), tailLength_), password_);
@@ -61,6 +67,9 @@ std::int32_t OpenTrace::fail(std::string_view why) const noexcept {
     append_escaped(text, tail);
     text.append("\"\n");
     platform::debug_text(text.c_str());
+    FixedText<400> heard;
+    append_escaped(heard, tail);
+    session_log::open_failed(step_, why, heard.view());
     return MPDLL_E_OPEN;
 }
 

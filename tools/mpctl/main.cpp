@@ -5,6 +5,7 @@
 #include "operation_commands.h"
 #include "plan_file.h"
 #include "runner.h"
+#include "session_record.h"
 #include "status_meaning.h"
 
 #include <CLI/CLI.hpp>
@@ -41,6 +42,11 @@ int main(int argc, char** argv) {
     app.add_flag("-v,--verbose", output.verbose,
                  "Print each exchange: the line sent and the raw answer; and why an open failed")
         ->group("Output");
+    std::string record_path;
+    app.add_option("--record", record_path,
+                   "Write every byte of the session, timed, to FILE (asciicast v2; mpboard --replay plays it)")
+        ->type_name("FILE")
+        ->group("Output");
 
     std::optional<mpctl::Operation> chosen;
     mpctl::add_operation_commands(app, chosen);
@@ -60,6 +66,7 @@ int main(int argc, char** argv) {
 
     // The library says why an open failed on standard error when asked to.
     if (output.verbose) ::setenv("MPDLL_TRACE", "1", 0);
+    const mpctl::SessionRecord record(record_path);
 
     if (run->parsed()) {
         std::ifstream file(plan_name);

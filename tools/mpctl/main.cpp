@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         ->group("Output");
     std::string record_path;
     app.add_option("--record", record_path,
-                   "Write every byte of the session, timed, to FILE (asciicast v2; mpboard --replay plays it)")
+                   "Write every byte of the session, timed, to FILE (asciicast v2)")
         ->type_name("FILE")
         ->group("Output");
 

@@ -76,8 +76,9 @@ TEST(ReplayScript, AnUnrecordedLineIsNotFoundInTheBoardsOwnTerminalStyle) {
         {"empty line", "ls\\u000d\\u000a$ ", "", "\r\n$ "},
     };
     for (const auto& c : cases) {
-        const ReplayScript script = script_of(std::string("[0.0, \"m\", \"end OpenDev 0\"]\n[0.1, \"i\", \"ls\\u000d\"]\n") +
-                                              "[0.2, \"o\", \"" + c.first_answer + "\"]\n");
+        const ReplayScript script =
+            script_of(std::string("[0.0, \"m\", \"end OpenDev 0\"]\n[0.1, \"i\", \"ls\\u000d\"]\n") +
+                      "[0.2, \"o\", \"" + c.first_answer + "\"]\n");
         EXPECT_EQ(script.not_found(c.line), c.written) << c.name;
     }
     EXPECT_EQ(ReplayScript::not_found_reply("reboot now"), "sh: reboot: not found");
@@ -89,9 +90,9 @@ TEST(ReplayScript, EveryByteComesBackAsRecorded) {
         std::string bytes;
     } cases[] = {
         {"plain", "plain"},
-        {"caf\xc3\xa9", "caf\xc3\xa9"},                  // valid UTF-8 stays
+        {"caf\xc3\xa9", "caf\xc3\xa9"},                            // valid UTF-8 stays
         {"\xef\x9f\xbf\xef\x9c\x80", std::string("\xff\x00", 2)},  // U+F7FF, U+F700: the bytes FF, 00
-        {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},          // beyond the plane: kept
+        {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},                  // beyond the plane: kept
     };
     for (const auto& c : cases) EXPECT_EQ(recorded_bytes(c.recorded), c.bytes) << c.recorded;
 }

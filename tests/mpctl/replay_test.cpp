@@ -57,7 +57,7 @@ class RecordAndReplay : public ::testing::TestWithParam<RoundTripCase> {
   protected:
     void SetUp() override {
         directory_ = fs::path(::testing::TempDir()) / ("mpdll-replay-" + std::to_string(::getpid()) + "-" +
-                                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(directory_);
         fs::create_directories(directory_ / "recorded");
         plan_ = write_temp_file("replay.plan", plan);
@@ -111,9 +111,9 @@ TEST_P(RecordAndReplay, TheReplayAnswersThePlanAsTheBoardDid) {
     std::string recording;
     {
         mpdll::test::SimulatedBoard board(c.transport, options);
-        recording = run_recorded(connection(c.transport, board.board().telnet_port(), board.udp_address(),
-                                            board.serial_path()),
-                                 c.recorder, "board", recorded_steps);
+        recording =
+            run_recorded(connection(c.transport, board.board().telnet_port(), board.udp_address(), board.serial_path()),
+                         c.recorder, "board", recorded_steps);
     }
     ASSERT_FALSE(recording.empty());
 
@@ -122,9 +122,9 @@ TEST_P(RecordAndReplay, TheReplayAnswersThePlanAsTheBoardDid) {
     endpoints.udp_address = mpdll::test::own_udp_address();
     mpboard::ReplayBoard replay(mpboard::ReplayScript::load(recording), endpoints, c.speed);
     replay.start();
-    const std::string replayed = run_recorded(
-        connection(c.transport, replay.telnet_port(), endpoints.udp_address, replay.serial_path()), c.recorder,
-        "replay", replayed_steps);
+    const std::string replayed =
+        run_recorded(connection(c.transport, replay.telnet_port(), endpoints.udp_address, replay.serial_path()),
+                     c.recorder, "replay", replayed_steps);
     ASSERT_FALSE(replayed.empty());
 
     EXPECT_EQ(replayed_steps, recorded_steps);
@@ -138,32 +138,32 @@ TEST_P(RecordAndReplay, TheReplayAnswersThePlanAsTheBoardDid) {
 
 INSTANTIATE_TEST_SUITE_P(
     Boards, RecordAndReplay,
-    ::testing::Values(
-        RoundTripCase{"TelnetStandardLogin", Transport::telnet, Recorder::mpctl, [](mpboard::Options&) {}, 0},
-        RoundTripCase{"TelnetBannerTogetherCrNul", Transport::telnet, Recorder::environment,
-                      [](mpboard::Options& o) {
-                          o.login = mpboard::LoginStyle::together;
-                          o.banner = "Board rev B\r\n";
-                          o.login_cr_nul = true;
-                          o.password_prompt_delay_ms = 100;
-                      },
-                      1},
-        RoundTripCase{"TelnetNoEchoSlowAnswers", Transport::telnet, Recorder::mpctl,
-                      [](mpboard::Options& o) {
-                          o.faults.no_echo = true;
-                          o.faults.answer_delay_ms = 150;
-                      },
-                      1},
-        RoundTripCase{"TelnetNoLoginChunked", Transport::telnet, Recorder::environment,
-                      [](mpboard::Options& o) {
-                          o.login = mpboard::LoginStyle::none;
-                          o.faults.chunk_size = 7;
-                          o.faults.split_prompt = true;
-                      },
-                      0},
-        RoundTripCase{"Serial", Transport::serial, Recorder::environment, [](mpboard::Options&) {}, 0},
-        RoundTripCase{"Udp", Transport::udp, Recorder::mpctl, [](mpboard::Options& o) { o.faults.udp_delay_ms = 50; },
-                      1}),
+    ::testing::Values(RoundTripCase{"TelnetStandardLogin", Transport::telnet, Recorder::mpctl, [](mpboard::Options&) {},
+                                    0},
+                      RoundTripCase{"TelnetBannerTogetherCrNul", Transport::telnet, Recorder::environment,
+                                    [](mpboard::Options& o) {
+                                        o.login = mpboard::LoginStyle::together;
+                                        o.banner = "Board rev B\r\n";
+                                        o.login_cr_nul = true;
+                                        o.password_prompt_delay_ms = 100;
+                                    },
+                                    1},
+                      RoundTripCase{"TelnetNoEchoSlowAnswers", Transport::telnet, Recorder::mpctl,
+                                    [](mpboard::Options& o) {
+                                        o.faults.no_echo = true;
+                                        o.faults.answer_delay_ms = 150;
+                                    },
+                                    1},
+                      RoundTripCase{"TelnetNoLoginChunked", Transport::telnet, Recorder::environment,
+                                    [](mpboard::Options& o) {
+                                        o.login = mpboard::LoginStyle::none;
+                                        o.faults.chunk_size = 7;
+                                        o.faults.split_prompt = true;
+                                    },
+                                    0},
+                      RoundTripCase{"Serial", Transport::serial, Recorder::environment, [](mpboard::Options&) {}, 0},
+                      RoundTripCase{"Udp", Transport::udp, Recorder::mpctl,
+                                    [](mpboard::Options& o) { o.faults.udp_delay_ms = 50; }, 1}),
     [](const ::testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

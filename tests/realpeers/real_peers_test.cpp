@@ -19,8 +19,8 @@
 #include "peer_process.h"
 #include "replay_board.h"
 #include "support/board_under_test.h"
-#include "support/recording_reader.h"
 #include "support/loopback_port.h"
+#include "support/recording_reader.h"
 #include "support/stopwatch.h"
 
 namespace mpdll::realpeers {

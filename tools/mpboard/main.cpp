@@ -6,8 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "simulator.h"
 #include "replay_board.h"
+#include "simulator.h"
 
 int main(int argc, char** argv) {
     mpboard::Options o;

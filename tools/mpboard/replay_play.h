@@ -16,7 +16,8 @@ bool play_answer(const ReplayAnswer& answer, double speed, const StopSignal& sto
     const Clock::time_point start = Clock::now();
     for (const ReplayOutput& output : answer) {
         if (speed > 0) {
-            const auto due = start + std::chrono::microseconds(static_cast<long long>(output.after_ms * 1000.0 / speed));
+            const auto due =
+                start + std::chrono::microseconds(static_cast<long long>(output.after_ms * 1000.0 / speed));
             const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
             if (wait > 0 && !stop.sleep_ms(static_cast<int>(wait))) return false;
         }

@@ -70,8 +70,8 @@ ReplayScript ReplayScript::parse(std::istream& in, const std::string& name) {
                             recorded_bytes(line.at(2).get<std::string>()));
             }
         } catch (const nlohmann::json::exception& e) {
-            throw std::runtime_error("mpboard: " + name + ":" + std::to_string(number) +
-                                     ": not a recording's line (" + e.what() + ")");
+            throw std::runtime_error("mpboard: " + name + ":" + std::to_string(number) + ": not a recording's line (" +
+                                     e.what() + ")");
         }
     }
     script.current_ = nullptr;

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <istream>
 #include <deque>
+#include <istream>
 #include <map>
 #include <string>
 #include <string_view>
@@ -58,9 +58,9 @@ class ReplayScript {
     bool opened_ = false;  // the open has ended: what follows is the shell
     double turn_started_ = 0;
     std::map<std::string, std::deque<ReplayAnswer>> answers_;  // a deque: pointers into it stay valid
-    ReplayAnswer* current_ = nullptr;  // the answer the board's writes now belong to
-    LineEditor editor_;  // splits the shell input into lines as the board did
-    std::string first_line_;  // the first shell line answered, and its answer
+    ReplayAnswer* current_ = nullptr;                          // the answer the board's writes now belong to
+    LineEditor editor_;                                        // splits the shell input into lines as the board did
+    std::string first_line_;                                   // the first shell line answered, and its answer
     const ReplayAnswer* first_answer_ = nullptr;
     bool echo_ = true;
     std::string line_end_ = "\r\n";

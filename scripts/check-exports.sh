@@ -15,6 +15,12 @@ actual=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p
 expected=$(grep -E '^[A-Za-z_]' "$list" | awk '{print "_" $1 "@" $2}' | sort)
 
 status=0
+# The 69 come first; every name after them is an extension named Mpdll...
+misplaced=$(grep -E '^[A-Za-z_]' "$list" | awk '{print $1}' | awk 'NR <= 69 && /^Mpdll/ || NR > 69 && !/^Mpdll/')
+if [ -n "$misplaced" ]; then
+  echo "extensions must follow the 69 exports and be named Mpdll...: $misplaced"
+  status=1
+fi
 missing=$(comm -23 <(printf '%s\n' "$expected") <(printf '%s\n' "$actual"))
 extra=$(comm -13 <(printf '%s\n' "$expected") <(printf '%s\n' "$actual"))
 if [ -n "$missing" ]; then

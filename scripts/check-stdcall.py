@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks in the 32-bit DLL's machine code that every export removes its own
 arguments (stdcall): each of its returns is `ret $N` with N the byte count of
-the export list, or it tail-jumps to a function with the same byte count.
+the export list (a plain `ret` when it takes none), or it tail-jumps to a
+function with the same byte count.
 
 Usage: check-stdcall.py DLL EXPORT_LIST
 """
@@ -47,7 +48,8 @@ def main() -> int:
         checked += 1
         returns = [l for l in body if re.search(r"\tret\b", l)]
         tail_jumps = re.findall(r"\tjmp\s+[0-9a-f]+ <_?[A-Za-z0-9_]+@(\d+)>", "\n".join(body))
-        wrong = [l.strip() for l in returns if not re.search(r"ret\s+\$0x%x\b" % size, l)]
+        pops = r"ret\s*$" if size == 0 else r"ret\s+\$0x%x\b" % size
+        wrong = [l.strip() for l in returns if not re.search(pops, l)]
         wrong_jumps = [j for j in tail_jumps if int(j) != size]
         if wrong or wrong_jumps or (not returns and not tail_jumps):
             failures.append(f"{name}@{size}: {wrong or wrong_jumps or 'no return found'}")

@@ -659,6 +659,66 @@ MPDLL_API char MPDLL_CALL DiffDec2Hex(const char* decimalText) MPDLL_NOEXCEPT;
  * no hexadecimal digit, and NULL, give 0. */
 MPDLL_API int32_t MPDLL_CALL DiffHex2Dec(const char* pair, int32_t highDigit) MPDLL_NOEXCEPT;
 
+/* ---- Extensions (beyond the 69 exports above) --------------------------------- */
+/* Every extension is named Mpdll... and is listed after the 69 in the export
+ * list; a caller that only knows the 69 never needs them.
+ *
+ * The log handler sees, for every record, each event of its connection:
+ *   MPDLL_EVENT_OPEN_STEP    a step of OpenDev begins; bytes: its name
+ *                            ("connect", "negotiation", "user", "password",
+ *                            "first command", "serial port", "udp")
+ *   MPDLL_EVENT_SENT         bytes exactly as they went to the board (telnet
+ *                            commands included, one datagram per event)
+ *   MPDLL_EVENT_RECEIVED     bytes exactly as they came from the board
+ *   MPDLL_EVENT_CALL_END     an export that talks to the board ended (OpenDev,
+ *                            CloseDev, SendCommand, TelnetSnd, TelnetRcv,
+ *                            SerialSnd, SerialRcv; the export a caller called,
+ *                            never the ones it runs inside); bytes: its name,
+ *                            status: what it returned
+ *   MPDLL_EVENT_OPEN_FAILED  OpenDev failed; bytes: "STEP: REASON", status:
+ *                            what OpenDev returns
+ * elapsedMs counts from the moment the record's last OpenDev began. While an
+ * open runs, the record's password is masked with '*' wherever it shows in
+ * bytes sent or received. */
+#define MPDLL_EVENT_OPEN_STEP 1
+#define MPDLL_EVENT_SENT 2
+#define MPDLL_EVENT_RECEIVED 3
+#define MPDLL_EVENT_CALL_END 4
+#define MPDLL_EVENT_OPEN_FAILED 5
+
+/* bytes holds length bytes (not terminated; may hold any byte) and lives only
+ * for the call. The handler runs on the thread that called the export, while
+ * that export runs; several threads may run it at once for different records,
+ * so it must be safe to call concurrently. It may read the record's fields
+ * and call the conversions, MpdllOpenFailure and MpdllLibraryVersion. It must
+ * not call an export that talks to a board (OpenDev, CloseDev, SendCommand,
+ * the transports, the test-mode exports), for this record or any other: the
+ * events of that call would be told as this record's. It must not call
+ * MpdllSetLogHandler (that waits for running handlers to return). It should
+ * return quickly: the board's exchange waits for it. */
+typedef void(MPDLL_CALL* MpdllLogHandler)(void* context, const DevContext* dev, int32_t kind, int32_t status,
+                                          const char* bytes, int32_t length, uint32_t elapsedMs);
+
+/* Sets the process-wide handler and the context it is given (NULL stops the
+ * events). Once it returns, the previous handler is no longer running and is
+ * never called again. Returns MPDLL_OK. With no handler set the library costs
+ * nothing measurable more. Not to be called from inside the handler. */
+MPDLL_API int32_t MPDLL_CALL MpdllSetLogHandler(MpdllLogHandler handler, void* context) MPDLL_NOEXCEPT;
+
+/* Why the record's last OpenDev failed, kept from that failure until the
+ * record's next OpenDev or CloseDev: the step ("connect", "negotiation",
+ * "user", "password", "first command", "serial port"), the reason ("the
+ * login was refused", ...) and the last bytes the board said (control bytes
+ * escaped as \r, \n, \xNN; the password never). Each output, when not
+ * NULL, gets a terminated text cut to its size. Returns 1 when a failure is
+ * kept, 0 when none is (the texts empty), MPDLL_E_ARGUMENT for a NULL record. */
+MPDLL_API int32_t MPDLL_CALL MpdllOpenFailure(const DevContext* dev, char* step, int32_t stepSize, char* reason,
+                                             int32_t reasonSize, char* lastHeard,
+                                             int32_t lastHeardSize) MPDLL_NOEXCEPT;
+
+/* The library's version as "MAJOR.MINOR.PATCH" (a static text). */
+MPDLL_API const char* MPDLL_CALL MpdllLibraryVersion(void) MPDLL_NOEXCEPT;
+
 #if defined(__cplusplus)
 }
 #endif

@@ -10,8 +10,12 @@ an output the library should have written holds nothing (ReplyError), and a
 text holding a NUL raises ValueError before anything is sent. A board that
 records its transcript appends, after each call that reached the board, what
 the library's GetBuffer holds (the last line sent and the last raw answer, the
-password masked) to board.transcript; see exchange_lock for how boards on
-several threads share the library's last-exchange copies.
+password masked, telnet commands left out) with the call's start time and
+duration to board.transcript, gathered from the library's log handler on the
+calling thread (see session_events): boards on several threads run in
+parallel, transcripts or not. log= also writes each exchange to a
+logging.Logger or a file. A failed open raises OpenError with the step, the
+reason and what the board said last.
 
 A board runs one call at a time, whichever threads call it. A board dropped
 while open is closed when it is collected; see fork_safety for boards in a
@@ -26,8 +30,9 @@ import weakref
 
 from . import errors, fork_safety, outputs
 from .dev_context import DevContext, put_text
-from .exchange_lock import exchange_lock
+from .board_log import exchange_logger
 from .library import library
+from .session_events import ExchangeCollector, dispatcher
 from .results import BoardNames, Exchange, FilterAddresses, PacketCounters, RxCounters
 from .strict_checks import REFUSALS, answer_text, checked_channel, checked_rate, refusal_in
 from .text import ENCODING, buffer, from_buffer, to_bytes
@@ -98,7 +103,8 @@ class Board:
     one, and over telnet and serial each setting command's answer is judged:
     one holding a word of refusals raises ReplyError carrying the answer."""
 
-    def __init__(self, record, description, *, password="", transcript=True, strict=False, refusals=REFUSALS):
+    def __init__(self, record, description, *, password="", transcript=True, strict=False, refusals=REFUSALS,
+                 log=None):
         self._lib = library()
         self._record = record
         self._mode = record.mode
@@ -112,6 +118,11 @@ class Board:
         self._open = False
         self.description = description
         self.transcript = []
+        self._log = exchange_logger(log, description)
+        self._collector = ExchangeCollector(record.mode == MODE_TELNET)
+        address = ctypes.addressof(record)
+        dispatcher.listen(address, self._collector.add)
+        weakref.finalize(self, dispatcher.stop, address)
         fork_safety.track(self)
 
     # ---- Constructors -------------------------------------------------------
@@ -129,7 +140,7 @@ class Board:
     @classmethod
     def telnet(cls, host, user="root", password="", prompt="# ", port=None, *, first_command="",
                if_name="wlan0", tool="", chip="", receive_timeout_ms=0, send_timeout_ms=0, transcript=True,
-               strict=False, refusals=REFUSALS):
+               strict=False, refusals=REFUSALS, log=None):
         """A board reached by telnet at host (port 23 unless port is given),
         logging in as user with password. The timeouts are the socket's, in ms
         (0 = 5000)."""
@@ -143,12 +154,12 @@ class Board:
         record.sendTimeout = send_timeout_ms
         where = address if port is None else f"{address}:{port}"
         return cls(record, f"telnet {where}", password=password, transcript=transcript, strict=strict,
-                   refusals=refusals)
+                   refusals=refusals, log=log)
 
     @classmethod
     def serial(cls, device, baud=115200, *, data_bits=8, parity="none", stop_bits=1, flow="none",
                read_interval_ms=None, drain_ms=1000, prompt="# ", if_name="wlan0", tool="", chip="",
-               transcript=True, strict=False, refusals=REFUSALS):
+               transcript=True, strict=False, refusals=REFUSALS, log=None):
         """A board reached through its serial console at device (a path, or a
         port name on Windows). Reads return what the port holds unless
         read_interval_ms makes them end that long after the last byte; each
@@ -182,16 +193,16 @@ class Board:
         elif flow == "xonxoff":
             dcb.fOutX = dcb.fInX = 1
             dcb.XonChar, dcb.XoffChar = b"\x11", b"\x13"
-        return cls(record, f"serial {device}", transcript=transcript, strict=strict, refusals=refusals)
+        return cls(record, f"serial {device}", transcript=transcript, strict=strict, refusals=refusals, log=log)
 
     @classmethod
     def udp(cls, host, *, prompt="# ", if_name="wlan0", tool="", chip="", transcript=True, strict=False,
-            refusals=REFUSALS):
+            refusals=REFUSALS, log=None):
         """A board reached through its UDP command endpoint (port 9034) at host."""
         record = cls._fresh_record(MODE_UDP, prompt, if_name, tool, chip)
         address = _ipv4(host)
         record.udpPeer.address = struct.unpack("=I", socket.inet_aton(address))[0]
-        return cls(record, f"udp {address}", transcript=transcript, strict=strict, refusals=refusals)
+        return cls(record, f"udp {address}", transcript=transcript, strict=strict, refusals=refusals, log=log)
 
     # ---- Open, close, the record ----------------------------------------------
 
@@ -218,7 +229,10 @@ class Board:
             if self._open:
                 return self
             self._record.mode = self._mode
-            self._run("OpenDev", record=self._mode == MODE_TELNET)
+            try:
+                self._run("OpenDev", record=self._mode == MODE_TELNET)
+            except errors.OpenError as failure:
+                raise self._open_failure(failure) from None
             self._open = True
             self._closer = weakref.finalize(self, _close_dropped, self._lib, self._record)
             return self
@@ -249,24 +263,22 @@ class Board:
     # ---- Calls ------------------------------------------------------------------
 
     def _run(self, export, *arguments, record=True, judge=False):
-        """Calls one export on the record under the board's lock and the
-        exchange lock, records the exchange, raises on failure; judges the
-        answer when judge is set and the board judges answers. Returns the
-        exchange where it was read, else None."""
+        """Calls one export on the record under the board's lock, records the
+        exchange, raises on failure; judges the answer when judge is set and
+        the board judges answers. Returns the exchange where it was read,
+        else None."""
         function = getattr(self._lib, export)
-        reads_exchange = (record and self._records_transcript) or (judge and self._judges_answers)
+        reads_exchange = (record and (self._records_transcript or self._log)) or (judge and self._judges_answers)
         exchange = None
         with self._call_lock:
-            if not reads_exchange:
-                with exchange_lock.shared():
-                    status = function(ctypes.byref(self._record), *arguments)
-            else:
-                with exchange_lock.exclusive():
-                    status = function(ctypes.byref(self._record), *arguments)
-                    if status not in _NOTHING_SENT:
-                        exchange = self._exchange(export, status)
-                if exchange is not None and record and self._records_transcript:
-                    self.transcript.append(exchange)
+            self._collector.start()
+            status = function(ctypes.byref(self._record), *arguments)
+            if reads_exchange and status not in _NOTHING_SENT:
+                exchange = self._exchange(export, status)
+            if exchange is not None and record and self._records_transcript:
+                self.transcript.append(exchange)
+            if exchange is not None and record and self._log:
+                self._log.info("%s", exchange)
         errors.check(status, export)
         if judge and exchange is not None and self._judges_answers:
             self._judge(export, exchange)
@@ -301,14 +313,30 @@ class Board:
         return text.replace(self._password, _MASK) if self._password else text
 
     def _exchange(self, operation, status):
-        sent, received = buffer(SENT_SIZE + 1), buffer(RESPONSE_SIZE + 1)
-        self._lib.GetBuffer(ctypes.byref(self._record), sent, SENT_SIZE, received, RESPONSE_SIZE)
-        return Exchange(operation, status, self._mask(from_buffer(sent)), self._mask(from_buffer(received)))
+        """The call's exchange from the events the library told this board."""
+        collected = self._collector
+        sent = self._mask(collected.sent.decode(ENCODING, "replace"))
+        received = self._mask(bytes(collected.received).decode(ENCODING, "replace"))
+        return Exchange(operation, status, sent, received, collected.started, collected.duration_ms())
+
+    def _open_failure(self, failure):
+        """The OpenError with the library's account of the failure."""
+        step, reason, heard = buffer(64), buffer(256), buffer(512)
+        if self._lib.MpdllOpenFailure(ctypes.byref(self._record), step, 64, reason, 256, heard, 512) != 1:
+            return failure
+        error = errors.OpenError(failure.status, failure.operation, step=from_buffer(step),
+                                 reason=from_buffer(reason), last_heard=self._mask(from_buffer(heard)))
+        if self._log:
+            self._log.error("%s: %s", self.description, error)
+        return error
 
     def last_exchange(self):
-        """What GetBuffer holds now (the whole process's last exchange), masked."""
-        with exchange_lock.exclusive():
-            return self._exchange("GetBuffer", errors.OK)
+        """What GetBuffer holds now: the whole process's last exchange, which
+        a call on another thread may have replaced (board.transcript holds
+        this board's own), masked."""
+        sent, received = buffer(SENT_SIZE + 1), buffer(RESPONSE_SIZE + 1)
+        self._lib.GetBuffer(ctypes.byref(self._record), sent, SENT_SIZE, received, RESPONSE_SIZE)
+        return Exchange("GetBuffer", errors.OK, self._mask(from_buffer(sent)), self._mask(from_buffer(received)))
 
     # ---- Command execution and test-mode entry ------------------------------------
 

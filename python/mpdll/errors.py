@@ -62,7 +62,16 @@ class OpenModeError(MpdllError):
 
 
 class OpenError(MpdllError):
-    """The telnet or serial connection could not be made."""
+    """The telnet or serial connection could not be made. step, reason and
+    last_heard say where the open failed, why, and what the board said last
+    (control bytes escaped, the password never), as the library kept them;
+    None where it kept nothing."""
+
+    def __init__(self, status, operation, *, step=None, reason=None, last_heard=None):
+        super().__init__(status, operation)
+        self.step, self.reason, self.last_heard = step, reason, last_heard
+        if reason:
+            self.args = (f"{operation} failed with {status} at {step}: {reason}; last heard \"{last_heard}\"",)
 
 
 class ArgumentError(MpdllError):

@@ -1,8 +1,7 @@
 """Boards in a forked child: the locks start free there, and boards the parent
 had open count as closed.
 
-A thread of the parent may have held a board's lock or the exchange lock at
-the fork; that thread does not exist in the child, so the child would wait
+A thread of the parent may have held a board's lock at the fork; that thread does not exist in the child, so the child would wait
 for it for ever. The child gets free locks instead. An open board's
 connection stays the parent's: in the child the board is closed without
 closing the connection (nothing is sent, the parent's connection is not
@@ -10,8 +9,6 @@ disturbed), and opening it there makes a connection of the child's own.
 """
 import os
 import weakref
-
-from .exchange_lock import exchange_lock
 
 _boards = weakref.WeakSet()
 
@@ -22,7 +19,6 @@ def track(board):
 
 
 def _after_fork_in_child():
-    exchange_lock.reset()
     for board in list(_boards):
         board._after_fork_in_child()
 

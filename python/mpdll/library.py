@@ -123,10 +123,19 @@ def candidate_paths(environment=None, package_dir=PACKAGE_DIR):
     return candidates
 
 
+# The extensions (named Mpdll..., beyond the 69): the log handler, a
+# record's last open failure, the library's version.
+EXTENSION_PROTOTYPES = {
+    "MpdllSetLogHandler": (c_int32, [ctypes.c_void_p, ctypes.c_void_p]),
+    "MpdllOpenFailure": (c_int32, [_dev, c_char_p, c_int32, c_char_p, c_int32, c_char_p, c_int32]),
+    "MpdllLibraryVersion": (c_char_p, []),
+}
+
+
 def load(path):
     """Loads the library at path and gives every export its prototype."""
     library = LOADER(path)
-    for name, (result, arguments) in PROTOTYPES.items():
+    for name, (result, arguments) in {**PROTOTYPES, **EXTENSION_PROTOTYPES}.items():
         function = getattr(library, name)
         function.restype = result
         function.argtypes = arguments

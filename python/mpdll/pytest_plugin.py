@@ -43,7 +43,8 @@ def mpboard(request):
 
 @pytest.fixture
 def mpboard_factory():
-    """Starts simulators: mpboard_factory("--answer-delay", "50", password="x")."""
+    """Starts simulators: mpboard_factory("--answer-delay", "50", password="x"), or a recorded
+    board replayed: mpboard_factory("--replay", "board.cast")."""
     started = []
 
     def start(*arguments, **options):

@@ -48,6 +48,8 @@ class Exchange:
     status: int
     sent: str
     received: str
+    started: float = 0.0  # when the call began, seconds since the epoch (time.time())
+    duration_ms: float = 0.0  # how long the call took
 
 
 @dataclass

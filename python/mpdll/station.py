@@ -20,9 +20,8 @@ thread of its own and closes the board. Measurements out of limits make the
 board fail but do not stop its test; an exception ends the board's test with
 the verdict "error". Measurements and board calls outside any step belong to a
 step named after the test function. A step's exchanges are the board's
-transcript entries made during it: boards that record their transcript take
-turns at each call (see exchange_lock), boards made with transcript=False run
-fully in parallel and their steps list no exchanges.
+transcript entries made during it; boards run fully in parallel, those made
+with transcript=False list no exchanges.
 """
 import concurrent.futures
 import contextlib

@@ -120,3 +120,13 @@ def test_record_fields_that_do_not_fit_are_refused():
         Board.udp("127.0.0.1", prompt="#" * 50)
     with pytest.raises(ValueError):
         Board.serial("/dev/ttyS0", parity="sometimes")
+
+
+def test_open_error_says_where_and_why(mpboard):
+    board = mpboard.telnet(password="not-the-password")
+    with pytest.raises(mpdll.OpenError) as raised:
+        board.open()
+    assert raised.value.step == "password"
+    assert raised.value.reason == "the login was refused"
+    assert "Login incorrect" in raised.value.last_heard
+    assert "not-the-password" not in str(raised.value)

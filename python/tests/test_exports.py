@@ -4,7 +4,7 @@ gives the 32-bit stdcall name (every argument is 4 bytes there)."""
 import mpdll
 from conftest import REPO
 from mpdll.board import Board
-from mpdll.library import PROTOTYPES
+from mpdll.library import EXTENSION_PROTOTYPES, PROTOTYPES
 
 # The Python name that calls each export: a Board method or a module function.
 CALLERS = {
@@ -36,13 +36,21 @@ CALLERS = {
 }
 
 
-def _export_list():
+def _export_list(extensions=False):
+    """The 69 exports, or the extensions (named Mpdll...) listed after them."""
     exports = {}
     for line in (REPO / "src" / "exports" / "exports.txt").read_text().splitlines():
         if line.strip() and not line.startswith("#"):
             name, argument_bytes = line.split()
-            exports[name] = int(argument_bytes)
+            if name.startswith("Mpdll") == extensions:
+                exports[name] = int(argument_bytes)
     return exports
+
+
+def test_every_extension_has_a_prototype_with_its_argument_bytes():
+    extensions = _export_list(extensions=True)
+    assert set(EXTENSION_PROTOTYPES) == set(extensions)
+    assert {name: 4 * len(arguments) for name, (_, arguments) in EXTENSION_PROTOTYPES.items()} == extensions
 
 
 def test_every_export_has_a_prototype_with_its_argument_bytes():

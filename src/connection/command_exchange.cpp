@@ -9,6 +9,7 @@
 #include "connection/last_exchange.h"
 #include "connection/response_trim.h"
 #include "connection/serial_transport.h"
+#include "connection/session_log.h"
 #include "connection/session_state.h"
 #include "connection/stale_input.h"
 #include "connection/telnet_transport.h"
@@ -80,8 +81,8 @@ int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> re
 
 }  // namespace
 
-MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response, int32_t responseSize,
-                                         int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT {
+static int32_t send_command(DevContext* dev, const char* command, char* response, int32_t responseSize,
+                            int32_t keepPrompt, int32_t wait) noexcept {
     if (!dev || !command || !response || responseSize < 1) return MPDLL_E_ARGUMENT;
     const std::span<char> answer(response, static_cast<std::size_t>(responseSize));
     const std::string_view line(command);
@@ -104,4 +105,10 @@ MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, c
             last_exchange::clear();
             return MPDLL_E_MODE;
     }
+}
+
+MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response, int32_t responseSize,
+                                         int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT {
+    return mpdll::session_log::logged_call(
+        dev, "SendCommand", [&] { return send_command(dev, command, response, responseSize, keepPrompt, wait); });
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "connection/session_log.h"
 #include "connection/session_state.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
@@ -74,8 +75,7 @@ void close_connection(DevContext& dev, std::uint32_t mode) noexcept {
 
 }  // namespace mpdll
 
-MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
-    if (!dev) return MPDLL_E_ARGUMENT;
+static int32_t open_dev(DevContext* dev) noexcept {
     switch (dev->mode) {
         case MPDLL_MODE_UDP:
             mpdll::close_connection(*dev, MPDLL_MODE_UDP);
@@ -92,10 +92,20 @@ MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
     }
 }
 
+MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
+    if (!dev) return MPDLL_E_ARGUMENT;
+    const char* firstStep = dev->mode == MPDLL_MODE_SERIAL ? "serial port" : dev->mode == MPDLL_MODE_UDP ? "udp" : "connect";
+    mpdll::session_log::OpenScope scope(*dev, firstStep);
+    return scope.end(open_dev(dev));
+}
+
 MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOEXCEPT {
     if (!dev || reinterpret_cast<std::uintptr_t>(dev) == mpdll::kUninitialisedPointer) return MPDLL_E_OPEN;
+    mpdll::session_log::CallScope scope(dev, "CloseDev");
     for (const std::uint32_t mode : {MPDLL_MODE_UDP, MPDLL_MODE_TELNET, MPDLL_MODE_SERIAL})
         if (which & mode) mpdll::close_connection(*dev, static_cast<std::uint32_t>(mode));
     dev->mode = static_cast<int32_t>(static_cast<std::uint32_t>(dev->mode) & ~which);
-    return MPDLL_OK;
+    const int32_t status = scope.end(MPDLL_OK);
+    if (dev->openFlags == 0) mpdll::session_log::forget(*dev);
+    return status;
 }

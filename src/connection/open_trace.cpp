@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "connection/session_log.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
 #include "text/secret_mask.h"
@@ -53,6 +54,11 @@ void OpenTrace::note(std::string_view what, int systemError) const noexcept {
     platform::debug_text(text.c_str());
 }
 
+void OpenTrace::step(std::string_view name) noexcept {
+    step_ = name;
+    session_log::open_step(name);
+}
+
 std::int32_t OpenTrace::fail(std::string_view why, int systemError) const noexcept {
     std::array<char, kKept> shown = tail_;
     mask_secret(std::span<char>(shown.data(), tailLength_), password_);
@@ -67,6 +73,9 @@ std::int32_t OpenTrace::fail(std::string_view why, int systemError) const noexce
     append_escaped(text, tail);
     text.append("\"\n");
     platform::debug_text(text.c_str());
+    FixedText<400> heard;
+    append_escaped(heard, tail);
+    session_log::open_failed(step_, why, heard.view());
     return MPDLL_E_OPEN;
 }
 

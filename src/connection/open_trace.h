@@ -21,7 +21,7 @@ class OpenTrace {
     // The step now running: "connect", "negotiation", "user", "password",
     // "first command", "serial port", "line settings", "UDP socket",
     // "named objects".
-    void step(std::string_view name) noexcept { step_ = name; }
+    void step(std::string_view name) noexcept;
     // Keeps the newest bytes the board said.
     void heard(std::string_view data) noexcept;
     // Writes the line

@@ -9,6 +9,7 @@
 
 #include "connection/last_exchange.h"
 #include "connection/serial_transport.h"
+#include "connection/session_log.h"
 #include "connection/serial_timeouts.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
@@ -66,7 +67,7 @@ bool wait_until_quiet(const SerialOps& port, MpHandle handle, std::uint32_t seen
 
 }  // namespace
 
-MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
+static int32_t serial_snd(DevContext* dev, const char* data, int32_t length) noexcept {
     using namespace mpdll;
     if (!dev || !data || length < 0 || static_cast<std::size_t>(length) > kCommandSize - 2) return MPDLL_E_ARGUMENT;
     const std::uint64_t start = platform::monotonic_ms();
@@ -83,10 +84,15 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
         port.purge(dev->serialHandle, platform::kPurgeOutput);
         return MPDLL_E_TRANSPORT;
     }
+    session_log::sent(text);
     const std::uint64_t limit = drain_limit(*dev, text.size());
     if (limit != 0 && !drain_output(port, dev->serialHandle, limit, start)) return MPDLL_E_TRANSPORT;
     port.purge(dev->serialHandle, platform::kPurgeOutput);
     return MPDLL_OK;
+}
+
+MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
+    return mpdll::session_log::logged_call(dev, "SerialSnd", [&] { return serial_snd(dev, data, length); });
 }
 
 namespace mpdll {
@@ -120,6 +126,7 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
                 port.purge(handle, platform::kPurgeInput);
                 return MPDLL_E_TRANSPORT;
             }
+            session_log::received(std::string_view(chunk, static_cast<std::size_t>(got)));
             received = static_cast<int32_t>(std::min<std::int64_t>(std::int64_t{received} + got, INT32_MAX));
             if (got > 0) lastDataMs = platform::monotonic_ms();
             if (framer.add(without_nul_bytes(chunk, static_cast<std::size_t>(got)))) return MPDLL_OK;
@@ -137,8 +144,8 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
 // appended (SendCommand passes it cleared); with the quiet wait the burst
 // replaces it. receivedLength, when given, gets the count of bytes read from
 // the port by this call, however it ends.
-MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
-                                       int32_t wait) MPDLL_NOEXCEPT {
+static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
+                          int32_t wait) noexcept {
     using namespace mpdll;
     if (!dev || !buffer || bufferSize < 1) return MPDLL_E_ARGUMENT;
     int32_t readCount = 0;
@@ -157,4 +164,10 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
     last_exchange::record_received(text_within(buffer, out.size()));
     platform::serial().purge(dev->serialHandle, platform::kPurgeAll);
     return MPDLL_OK;
+}
+
+MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
+                                       int32_t wait) MPDLL_NOEXCEPT {
+    return mpdll::session_log::logged_call(dev, "SerialRcv",
+                                           [&] { return serial_rcv(dev, buffer, bufferSize, receivedLength, wait); });
 }

@@ -1,6 +1,7 @@
 // One read from the telnet socket within a poll interval.
 #include "connection/telnet_read.h"
 
+#include "connection/session_log.h"
 #include "platform/platform.h"
 
 namespace mpdll {
@@ -32,6 +33,7 @@ TelnetChunk read_telnet_chunk(MpSocket socket, std::span<char> chunk, bool settl
     const int got = ops.recv(socket, chunk.data(), static_cast<int>(chunk.size()));
     if (got < 0) return {TelnetChunk::Kind::readFailed};
     if (got == 0) return {TelnetChunk::Kind::closed};
+    session_log::received(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
     ops.acknowledge_now(socket);
     return {TelnetChunk::Kind::data, static_cast<std::size_t>(got)};
 }

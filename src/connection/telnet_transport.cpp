@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "connection/last_exchange.h"
+#include "connection/session_log.h"
 #include "connection/session_state.h"
 #include "connection/telnet_read.h"
 #include "platform/platform.h"
@@ -35,6 +36,7 @@ std::int32_t telnet_send_bytes(MpSocket socket, std::string_view bytes) noexcept
         const int length = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
         const int sent = platform::sockets().send(socket, bytes.data(), length);
         if (sent < 0) return socket_error();
+        session_log::sent(bytes.substr(0, static_cast<std::size_t>(sent)));
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
     return MPDLL_OK;
@@ -129,11 +131,13 @@ std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, Answe
 
 MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
     if (!dev || !data || length < 0) return MPDLL_E_ARGUMENT;
-    return mpdll::telnet_send_line(*dev, std::string_view(data, static_cast<std::size_t>(length)), true);
+    return mpdll::session_log::logged_call(dev, "TelnetSnd", [&] {
+        return mpdll::telnet_send_line(*dev, std::string_view(data, static_cast<std::size_t>(length)), true);
+    });
 }
 
-MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
-                                       int32_t wait) MPDLL_NOEXCEPT {
+static int32_t telnet_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
+                          int32_t wait) noexcept {
     using namespace mpdll;
     if (!dev || !buffer || !receivedLength || bufferSize < 1) return MPDLL_E_ARGUMENT;
     std::memset(buffer, 0, static_cast<std::size_t>(bufferSize));
@@ -148,4 +152,10 @@ MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bu
     last_exchange::record_received(framer.text());
     *receivedLength = static_cast<int32_t>(std::min<long long>(received, INT32_MAX));
     return MPDLL_OK;
+}
+
+MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
+                                       int32_t wait) MPDLL_NOEXCEPT {
+    return mpdll::session_log::logged_call(dev, "TelnetRcv",
+                                           [&] { return telnet_rcv(dev, buffer, bufferSize, receivedLength, wait); });
 }

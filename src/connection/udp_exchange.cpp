@@ -10,6 +10,7 @@
 
 #include "connection/last_exchange.h"
 #include "connection/receive_window.h"
+#include "connection/session_log.h"
 #include "connection/stale_input.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
@@ -34,6 +35,7 @@ std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<c
     const int sent = platform::sockets().send_to(dev.udpSocket, command.data(), length, dev.udpPeer);
     last_exchange::record_sent(command);
     if (sent < 0) return MPDLL_E_TRANSPORT;
+    session_log::sent(command.substr(0, static_cast<std::size_t>(sent)));
 
     const ReceiveWindow window;
     do {
@@ -45,6 +47,8 @@ std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<c
         MpSockAddrIn sender{};
         const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &sender);
         if (got < 0) return MPDLL_E_TRANSPORT;
+        if (from_board(sender, dev.udpPeer))
+            session_log::received(std::string_view(response.data(), static_cast<std::size_t>(got)));
         if (!from_board(sender, dev.udpPeer)) {
             std::memset(response.data(), 0, response.size());
             continue;

@@ -11,12 +11,16 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "mpdll/mpdll.h"
 #include "peer_process.h"
+#include "replay_board.h"
+#include "support/board_under_test.h"
 #include "support/loopback_port.h"
+#include "support/recording_reader.h"
 #include "support/stopwatch.h"
 
 namespace mpdll::realpeers {
@@ -154,6 +158,79 @@ TEST_P(RealPeer, ALoginProgramThatRefusesThePasswordFailsTheOpen) {
     put_text(dev_->password, "wrong");
     EXPECT_EQ(timed("OpenDev", [&] { return OpenDev(dev_.get()); }), MPDLL_E_OPEN);
     mask_ = 0;
+}
+
+// The operations a station runs, as "Call status values" lines.
+std::vector<std::string> station_session(DevContext* dev, std::uint32_t mask) {
+    std::vector<std::string> outcomes;
+    const auto note = [&](const char* call, std::int32_t status, const std::string& values = "") {
+        outcomes.push_back(std::string(call) + " " + std::to_string(status) + " " + values);
+    };
+    note("OpenDev", OpenDev(dev));
+    note("EnterMP", EnterMP(dev));
+    note("TxStart", TxStart(dev, 0, 0, 0, "6", "54M", "A", 30, 30, 0, 0));
+    std::int32_t txOk = -1, txFail = -1, rxOk = -1, crc = -1;
+    const std::int32_t queried = mp_query(dev, &txOk, &txFail, &rxOk, &crc);
+    note("mp_query", queried, std::to_string(txOk) + "/" + std::to_string(txFail));
+    note("TxStop", TxStop(dev));
+    for (const char* value : {"0a0b0c", "0d0e0f"}) {
+        note("FlashSet", FlashSet(dev, "HW_TX_POWER", value));
+        char read[16384] = {};
+        const std::int32_t status = FlashGet(dev, "HW_TX_POWER", read);
+        note("FlashGet", status, read);
+    }
+    char version[16384] = {};
+    const std::int32_t status = GetChipVersion(dev, version);
+    note("GetChipVersion", status, version);
+    note("CloseDev", CloseDev(dev, mask));
+    return outcomes;
+}
+
+// The one recording MPDLL_RECORD wrote into folder while the session ran.
+std::string recorded_session(DevContext* dev, std::uint32_t mask, const fs::path& folder,
+                             std::vector<std::string>& outcomes) {
+    fs::create_directories(folder);
+    ::setenv("MPDLL_RECORD", folder.c_str(), 1);
+    outcomes = station_session(dev, mask);
+    ::unsetenv("MPDLL_RECORD");
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path().string());
+    EXPECT_EQ(files.size(), 1u);
+    return files.empty() ? "" : files.front();
+}
+
+TEST_P(RealPeer, ARecordedSessionReplaysWithTheSameAnswersAndBytes) {
+    const fs::path folder = fs::path(::testing::TempDir()) / ("mpdll-realpeer-replay-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    std::vector<std::string> recorded, replayed;
+    const std::int32_t mode = dev_->mode;  // CloseDev clears it
+    const std::string recording = recorded_session(dev_.get(), mask_, folder / "board", recorded);
+    mask_ = 0;
+    ASSERT_FALSE(recording.empty());
+
+    mpboard::Options endpoints;
+    endpoints.telnet_port = 0;
+    endpoints.udp_address = mpdll::test::own_udp_address();
+    mpboard::ReplayBoard replay(mpboard::ReplayScript::load(recording), endpoints, 0);  // no delays
+    replay.start();
+    // The same record, closed, now aimed at the replay.
+    const std::string serial = replay.serial_path();
+    dev_->mode = mode;
+    if (mode == MPDLL_MODE_TELNET)
+        put_text(dev_->ipText, "127.0.0.1:" + std::to_string(replay.telnet_port()));
+    else
+        dev_->portName = serial.c_str();
+    const std::string replayed_file =
+        recorded_session(dev_.get(), static_cast<std::uint32_t>(mode), folder / "replay", replayed);
+    ASSERT_FALSE(replayed_file.empty());
+
+    EXPECT_EQ(replayed, recorded);
+    EXPECT_EQ(recorded.at(3), "mp_query 0 97/3");
+    const auto original = mpdll::test::read_recording(recording);
+    const auto again = mpdll::test::read_recording(replayed_file);
+    EXPECT_EQ(again.call_ends, original.call_ends);
+    EXPECT_EQ(again.exchanges, original.exchanges);
+    fs::remove_all(folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Peers, RealPeer,

@@ -1,5 +1,5 @@
-// mpboard: runs the simulated board until SIGINT or SIGTERM. Prints one
-// "ready" line with the bound addresses once it serves.
+// mpboard: runs the simulated board, or replays a recorded one, until SIGINT
+// or SIGTERM. Prints one "ready" line with the bound addresses once it serves.
 #include <csignal>
 #include <cstdio>
 #include <map>
@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "flash_store.h"
+#include "replay_board.h"
 #include "simulator.h"
 
 namespace {
@@ -96,6 +97,15 @@ int main(int argc, char** argv) {
     app.add_flag("--single-write", o.single_write, "one write per answer with TCP_NODELAY");
     app.add_option("--flash-file", o.flash_file, "load and save flash parameters here");
     app.add_option("--log", o.log_file, "transcript file (\"-\" = standard error)");
+    std::string replay_file;
+    double replay_speed = 1;
+    app.add_option("--replay", replay_file,
+                   "be the board recorded in FILE (mpctl --record, MPDLL_RECORD): its login dialog, echo, line "
+                   "ends and answers with their timing; the endpoint options still apply")
+        ->check(CLI::ExistingFile);
+    app.add_option("--replay-speed", replay_speed, "play the recorded delays this many times faster (0: no delays)")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
 
     auto faults = "Faults";
     app.add_flag("--no-prompt", f.no_prompt, "never print the prompt after a command")->group(faults);
@@ -134,23 +144,35 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    mpboard::Simulator simulator(o);
+    const auto serve = [&](auto& board) {
+        try {
+            board.start();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+        std::string ready = "ready";
+        if (board.telnet_port() >= 0)
+            ready += " telnet=" + o.listen_address + ":" + std::to_string(board.telnet_port());
+        if (board.udp_port() >= 0) ready += " udp=" + o.udp_address + ":" + std::to_string(board.udp_port());
+        if (!board.serial_path().empty()) ready += " serial=" + board.serial_path();
+        std::printf("%s\n", ready.c_str());
+        std::fflush(stdout);
+
+        int received = 0;
+        sigwait(&signals, &received);
+        board.stop();
+        return 0;
+    };
+    if (replay_file.empty()) {
+        mpboard::Simulator simulator(o);
+        return serve(simulator);
+    }
     try {
-        simulator.start();
+        mpboard::ReplayBoard replay(mpboard::ReplayScript::load(replay_file), o, replay_speed);
+        return serve(replay);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    std::string ready = "ready";
-    if (simulator.telnet_port() >= 0)
-        ready += " telnet=" + o.listen_address + ":" + std::to_string(simulator.telnet_port());
-    if (simulator.udp_port() >= 0) ready += " udp=" + o.udp_address + ":" + std::to_string(simulator.udp_port());
-    if (!simulator.serial_path().empty()) ready += " serial=" + simulator.serial_path();
-    std::printf("%s\n", ready.c_str());
-    std::fflush(stdout);
-
-    int received = 0;
-    sigwait(&signals, &received);
-    simulator.stop();
-    return 0;
 }

@@ -3,27 +3,21 @@
 // connection) over one shared board.
 #include "simulator.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
-#include <cstring>
 #include <list>
 #include <map>
 #include <mutex>
-#include <stdexcept>
 #include <thread>
 
 #include "board.h"
 #include "channel.h"
+#include "endpoints.h"
 #include "session.h"
 #include "session_host.h"
 #include "stop_signal.h"
@@ -31,44 +25,6 @@
 #include "udp_endpoint.h"
 
 namespace mpboard {
-namespace {
-
-std::runtime_error os_error(const std::string& what) {
-    return std::runtime_error("mpboard: " + what + ": " + std::strerror(errno));
-}
-
-sockaddr_in ipv4_address(const std::string& address, int port) {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (::inet_pton(AF_INET, address.c_str(), &sa.sin_addr) != 1)
-        throw std::runtime_error("mpboard: not an IPv4 address: " + address);
-    return sa;
-}
-
-int bound_port(int fd) {
-    sockaddr_in sa{};
-    socklen_t size = sizeof sa;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &size);
-    return ntohs(sa.sin_port);
-}
-
-int bind_socket(int type, const std::string& address, int port) {
-    int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
-    if (fd < 0) throw os_error("socket");
-    int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in sa = ipv4_address(address, port);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
-        (type == SOCK_STREAM && ::listen(fd, 16) != 0)) {
-        auto error = os_error("cannot bind " + address + ":" + std::to_string(port));
-        ::close(fd);
-        throw error;
-    }
-    return fd;
-}
-
-}  // namespace
 
 struct Simulator::Impl final : SessionHost {
     explicit Impl(Options o)
@@ -128,25 +84,10 @@ struct Simulator::Impl final : SessionHost {
 };
 
 void Simulator::Impl::open_console() {
-    console_fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (console_fd < 0 || ::grantpt(console_fd) != 0 || ::unlockpt(console_fd) != 0) throw os_error("pseudo-terminal");
-    char name[128];
-    if (::ptsname_r(console_fd, name, sizeof name) != 0) throw os_error("ptsname");
-    console_path = name;
-    // Holding the terminal side open keeps the console alive between users
-    // (otherwise the master reports a hang-up whenever nobody has it open).
-    console_peer_fd = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (console_peer_fd < 0) throw os_error("open " + console_path);
-    termios raw{};
-    ::tcgetattr(console_peer_fd, &raw);
-    ::cfmakeraw(&raw);  // the board's shell echoes; the line itself does not
-    ::tcsetattr(console_peer_fd, TCSANOW, &raw);
-    if (!opts.serial_link.empty()) {
-        struct stat st {};
-        if (::lstat(opts.serial_link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) ::unlink(opts.serial_link.c_str());
-        if (::symlink(console_path.c_str(), opts.serial_link.c_str()) != 0)
-            throw os_error("symlink " + opts.serial_link);
-    }
+    ConsoleTerminal console = open_console_terminal(opts.serial_link);
+    console_fd = console.fd;
+    console_peer_fd = console.peer_fd;
+    console_path = console.path;
 }
 
 void Simulator::Impl::serve_connection(int fd, int number, std::shared_ptr<std::atomic<bool>> done) {

@@ -1,4 +1,5 @@
 // Opening, entering and closing the board for a run of operations.
+#include "open_failure.h"
 #include "board_session.h"
 
 #include "refusal.h"
@@ -47,6 +48,7 @@ std::vector<SessionStep> BoardSession::prepare(Needs needs) {
         step.result.status = OpenDev(dev_.get());
         step.duration_ms = watch.elapsed_ms();
         open_ = step.result.status == MPDLL_OK;
+        if (!open_) step.result.values = open_failure_values(*dev_);
         steps.push_back(std::move(step));
         if (!open_) {
             return steps;

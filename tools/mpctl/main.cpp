@@ -8,6 +8,7 @@
 #include "plan_file.h"
 #include "refusal.h"
 #include "runner.h"
+#include "session_record.h"
 #include "status_meaning.h"
 
 #include <CLI/CLI.hpp>
@@ -130,6 +131,10 @@ int main(int argc, char** argv) {
     mpctl::add_connection_options(app, connection);
     Request r;
     add_output_options(app, r);
+    std::string record_path;
+    app.add_option("--record", record_path, "Write every byte of the session, timed, to FILE (asciicast v2)")
+        ->type_name("FILE")
+        ->group("Output");
     std::optional<mpctl::Operation> chosen;
     mpctl::add_operation_commands(app, chosen);
     CLI::App* run = add_run_command(app, r);
@@ -144,6 +149,7 @@ int main(int argc, char** argv) {
 
     // The library says why an open failed on standard error when asked to.
     if (r.output.verbose) ::setenv("MPDLL_TRACE", "1", 0);
+    const mpctl::SessionRecord record(record_path);
 
     mpctl::RunRequest request{{}, {}, {}, {}, r.settings, r.output};
     request.settings.judging.verbose = r.output.verbose;

@@ -8,14 +8,14 @@
 #include "commands/command_catalogue.h"
 #include "commands/command_line.h"
 #include "testmode/command_runner.h"
+#include "text/buffer_sizes.h"
 
 using namespace mpdll::commands;
 using mpdll::kCommandSize;
+using mpdll::kMacTextSize;
 using mpdll::scan::Target;
 
 namespace {
-
-constexpr std::size_t kAddressSize = 18;  // 17 characters and a terminator
 
 // mp_arx with a catalogue word that takes the caller's address.
 int32_t send_address_word(DevContext* dev, std::uint32_t wordId, const char* address) noexcept {
@@ -59,9 +59,9 @@ MPDLL_API int32_t MPDLL_CALL mp_arx_filter_print(DevContext* dev, char* daOut, c
     std::int32_t chipFlag = 0;
     read_board_names(*dev, chipFlag);
     const std::string_view word = *catalogue_text(kArxFilterReport, chipFlag != 0);
-    const Target targets[] = {Target::skip(), Target::skip(), Target::into(std::span<char>(saOut, kAddressSize)),
-                              Target::into(std::span<char>(daOut, kAddressSize)),
-                              Target::into(std::span<char>(bssidOut, kAddressSize))};
+    const Target targets[] = {Target::skip(), Target::skip(), Target::into(std::span<char>(saOut, kMacTextSize)),
+                              Target::into(std::span<char>(daOut, kMacTextSize)),
+                              Target::into(std::span<char>(bssidOut, kMacTextSize))};
     const Query query{
         .udp = kNothingRead,
         .shell = {.format = "%[^:]:FLAG:%dSA:%17sDA:%17sBSSID:%17s", .targets = targets},

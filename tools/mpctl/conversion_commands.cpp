@@ -157,7 +157,7 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
     command->add_flag("--raw", command_args->raw, "The catalogue text without the names put in");
     on_parse(command, chosen, "convert command", Needs::nothing, [command_args] {
         return [a = *command_args](DevContext& dev) {
-            std::vector<char> out(2048 + 1, '\0');
+            std::vector<char> out(MPDLL_COMMAND_SIZE + 1, '\0');
             Result result{mp_command_c2s(&dev, a.id, out.data(), a.raw ? 1 : 0), {}};
             if (result.status == MPDLL_OK) {
                 result.values.push_back({"text", std::string(out.data())});
@@ -169,7 +169,7 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
     on_parse(convert.add_subcommand("names", "The interface name, tool word and chip-model flag (mp_command_d2s)"),
              chosen, "convert names", Needs::nothing, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> if_name(2048 + 1, '\0'), tool(2048 + 1, '\0');
+                     std::vector<char> if_name(MPDLL_COMMAND_SIZE + 1, '\0'), tool(MPDLL_COMMAND_SIZE + 1, '\0');
                      std::int32_t flag = 0;
                      const std::int32_t status = mp_command_d2s(&dev, if_name.data(), tool.data(), &flag);
                      return Result{status,
@@ -189,7 +189,7 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
             "length"));
     on_parse(substitute, chosen, "convert template", Needs::nothing, [template_text] {
         return [text = *template_text](DevContext& dev) {
-            std::vector<char> out(2048 + 1, '\0');
+            std::vector<char> out(MPDLL_COMMAND_SIZE + 1, '\0');
             const std::int32_t status = mp_command_s2s(&dev, text.c_str(), out.data());
             return Result{status, {{"text", std::string(out.data())}}};
         };
@@ -203,8 +203,8 @@ void add_answer_helpers(CLI::App& convert, std::optional<Operation>& chosen) {
     normal->add_option("TEXT", *normal_text, "The answer; \\r, \\n, \\t and \\\\ are escapes")->required();
     on_parse(normal, chosen, "convert normal-form", Needs::nothing, [normal_text] {
         return [text = unescape(*normal_text)](DevContext&) {
-            std::vector<char> out(16384 + 1, '\0');
-            const std::int32_t status = FormatBuffer(text.c_str(), out.data(), 16384);
+            std::vector<char> out(MPDLL_RESPONSE_SIZE + 1, '\0');
+            const std::int32_t status = FormatBuffer(text.c_str(), out.data(), MPDLL_RESPONSE_SIZE);
             return Result{status, {{"text", std::string(out.data())}}};
         };
     });

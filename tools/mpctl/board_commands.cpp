@@ -104,8 +104,8 @@ void add_send_and_enter(CLI::App& app, std::optional<Operation>& chosen) {
         BoardLine line{"LINE", args->line, false, true};
         return Prepared{[a = *args](DevContext& dev) {
                             std::vector<char> answer(MPDLL_RESPONSE_SIZE, '\0');
-                            const std::int32_t status =
-                                SendCommand(&dev, a.line.c_str(), answer.data(), MPDLL_RESPONSE_SIZE, a.keep_prompt ? 1 : 0, a.wait);
+                            const std::int32_t status = SendCommand(&dev, a.line.c_str(), answer.data(),
+                                                                    MPDLL_RESPONSE_SIZE, a.keep_prompt ? 1 : 0, a.wait);
                             Result result{status, {}, {}};
                             if (status == MPDLL_OK) {
                                 result.values.push_back({"answer", std::string(answer.data())});
@@ -190,7 +190,8 @@ void add_receive_filter(CLI::App& rx, std::optional<Operation>& chosen) {
     on_query(filter->add_subcommand("print", "Read the three filter addresses back (mp_arx_filter_print)"), chosen,
              "rx filter print", {"da", "sa", "bssid"}, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> da = text_output(MPDLL_MAC_TEXT_SIZE), sa = text_output(MPDLL_MAC_TEXT_SIZE), bssid = text_output(MPDLL_MAC_TEXT_SIZE);
+                     std::vector<char> da = text_output(MPDLL_MAC_TEXT_SIZE), sa = text_output(MPDLL_MAC_TEXT_SIZE),
+                                       bssid = text_output(MPDLL_MAC_TEXT_SIZE);
                      Result result{mp_arx_filter_print(&dev, da.data(), sa.data(), bssid.data()), {}, {}};
                      add_text(result, "da", da);
                      add_text(result, "sa", sa);

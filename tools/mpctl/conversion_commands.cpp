@@ -34,16 +34,15 @@ void add_name_conversions(CLI::App& convert, std::optional<Operation>& chosen) {
     });
 }
 
-void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
-    CLI::App* power = group_command(convert, "power-index", "Transmit power index tables");
-
+// convert power-index decode: seven table texts to ten tables (DecPowerIndex).
+void add_power_index_decode(CLI::App& power, std::optional<Operation>& chosen) {
     struct DecodeArgs {
         std::vector<std::string> texts;
         std::int32_t count = -1;
     };
     auto decode_args = storage<DecodeArgs>();
     CLI::App* decode =
-        power->add_subcommand("decode", "Seven hexadecimal table texts to ten tables of numbers (DecPowerIndex)");
+        power.add_subcommand("decode", "Seven hexadecimal table texts to ten tables of numbers (DecPowerIndex)");
     decode
         ->add_option("TEXTS", decode_args->texts,
                      "hexPlain1 hexPlain2 hexBaseA hexBaseB hexDiff1 hexDiff2 hexDiff3, two digits per entry")
@@ -69,10 +68,13 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
             return result;
         };
     });
+}
 
+// convert power-index encode: ten tables to seven table texts (HexPowerIndex).
+void add_power_index_encode(CLI::App& power, std::optional<Operation>& chosen) {
     auto encode_args = storage<std::vector<std::string>>();
     CLI::App* encode =
-        power->add_subcommand("encode", "Ten tables of numbers to the seven hexadecimal table texts (HexPowerIndex)");
+        power.add_subcommand("encode", "Ten tables of numbers to the seven hexadecimal table texts (HexPowerIndex)");
     encode
         ->add_option("TABLES", *encode_args,
                      "plain1 plain2 baseA baseB group1A group1B group2A group2B group3A group3B, "
@@ -94,13 +96,16 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
             return result;
         };
     });
+}
 
+// convert power-index table: one table text to numbers (Hex2Dec).
+void add_power_index_table(CLI::App& power, std::optional<Operation>& chosen) {
     struct TableArgs {
         std::string text;
         std::int32_t count = -1;
     };
     auto table_args = storage<TableArgs>();
-    CLI::App* table = power->add_subcommand("table", "One hexadecimal table text to numbers (Hex2Dec)");
+    CLI::App* table = power.add_subcommand("table", "One hexadecimal table text to numbers (Hex2Dec)");
     table->add_option("TEXT", table_args->text, "Two hexadecimal digits per entry")->required();
     table->add_option("--count", table_args->count, "Entries (default: from the text's length)");
     on_parse(table, chosen, "convert power-index table", Needs::nothing, [table_args] {
@@ -117,9 +122,12 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
             return Result{MPDLL_OK, {{"values", std::move(values)}}};
         };
     });
+}
 
+// convert power-index diff: one difference entry to its two differences (DiffHex2Dec).
+void add_power_index_diff(CLI::App& power, std::optional<Operation>& chosen) {
     auto pair = storage<std::string>();
-    CLI::App* diff = power->add_subcommand(
+    CLI::App* diff = power.add_subcommand(
         "diff", "One difference table entry to its two differences, table B then table A (DiffHex2Dec)");
     diff->add_option("ENTRY", *pair, "Two hexadecimal digits, e.g. 9F")->required();
     on_parse(diff, chosen, "convert power-index diff", Needs::nothing, [pair] {
@@ -132,16 +140,27 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
                            {"diffA", std::int64_t{DiffHex2Dec(entry.c_str(), 0)}}}};
         };
     });
+}
 
+// convert power-index digit: a difference to its digit (DiffDec2Hex).
+void add_power_index_digit(CLI::App& power, std::optional<Operation>& chosen) {
     auto number = storage<std::string>();
-    CLI::App* digit =
-        power->add_subcommand("digit", "A difference from -8 to 7 to its hexadecimal digit (DiffDec2Hex)");
+    CLI::App* digit = power.add_subcommand("digit", "A difference from -8 to 7 to its hexadecimal digit (DiffDec2Hex)");
     digit->add_option("DIFFERENCE", *number, "Decimal difference")->required();
     on_parse(digit, chosen, "convert power-index digit", Needs::nothing, [number] {
         return [text = *number](DevContext&) {
             return Result{MPDLL_OK, {{"digit", std::string(1, DiffDec2Hex(text.c_str()))}}};
         };
     });
+}
+
+void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
+    CLI::App* power = group_command(convert, "power-index", "Transmit power index tables");
+    add_power_index_decode(*power, chosen);
+    add_power_index_encode(*power, chosen);
+    add_power_index_table(*power, chosen);
+    add_power_index_diff(*power, chosen);
+    add_power_index_digit(*power, chosen);
 }
 
 // The command text conversions read the names from --if, --tool and --chip.

@@ -9,10 +9,11 @@ TEST_JOBS ?= 8
 ASAN_TEST_JOBS ?= 6
 VERSION := $(shell sed -n 's/^project.mpdll VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 SDK_DIR = $(BUILD)/sdk/mpdll-$(VERSION)-win32
-# The Windows builds compile the library as a few unity files: the Windows
-# headers are most of each file's compile time. (Native builds keep one file
-# a unit, so a missing include shows there.)
-WINDOWS_FLAGS ?= -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=32
+# Every build directory is configured from its preset in CMakePresets.json
+# (`cmake --list-presets` shows them), put under $(BUILD). The Windows presets
+# compile the library as a few unity files; native builds keep one file a
+# unit, so a missing include shows there. WINDOWS_FLAGS adds to them.
+WINDOWS_FLAGS ?=
 
 .PHONY: all deps native asan win32 win64 build sdk check test test-native test-asan test-python test-windows check-exports check-sdk check-layers demo bench fuzz clean
 .PHONY: test-dotnet wheel wheel-native wheel-win32 test-wheel check-wheel-win32 deb test-deb
@@ -24,16 +25,16 @@ deps:
 	@bash scripts/install-deps.sh
 
 $(BUILD)/native/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --preset native -B $(BUILD)/native $(CMAKE_FLAGS)
 
 $(BUILD)/asan/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/asan -DCMAKE_BUILD_TYPE=Debug -DMPDLL_SANITIZE=address,undefined $(CMAKE_FLAGS)
+	cmake --preset asan -B $(BUILD)/asan $(CMAKE_FLAGS)
 
 $(BUILD)/i686/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release $(WINDOWS_FLAGS)
+	cmake --preset mingw-i686 -B $(BUILD)/i686 $(WINDOWS_FLAGS)
 
 $(BUILD)/x86_64/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/x86_64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release $(WINDOWS_FLAGS)
+	cmake --preset mingw-x86_64 -B $(BUILD)/x86_64 $(WINDOWS_FLAGS)
 
 native: $(BUILD)/native/CMakeCache.txt
 	cmake --build $(BUILD)/native -j $(JOBS)
@@ -159,7 +160,7 @@ demo: deps $(BUILD)/native/CMakeCache.txt
 BENCH_BUILD ?= $(BUILD)/bench
 
 $(BENCH_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DMPDLL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --preset bench -B $(BENCH_BUILD) $(CMAKE_FLAGS)
 
 bench: deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bench_programs mpctl mpboard
@@ -178,13 +179,10 @@ SOAK_FAILED_OPENS ?= 200
 VALGRIND_CYCLES ?= 20
 
 $(BUILD)/fuzz/CMakeCache.txt:
-	CC=clang-14 CXX=clang++-14 cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DMPDLL_BUILD_FUZZ=ON -DMPDLL_BUILD_TESTS=OFF -DMPDLL_BUILD_TOOLS=OFF
+	cmake --preset fuzz -B $(BUILD)/fuzz
 
 $(BUILD)/tsan/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
-	  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread"
+	cmake --preset tsan -B $(BUILD)/tsan
 
 # The harnesses.
 fuzz-build: $(BUILD)/fuzz/CMakeCache.txt
@@ -192,7 +190,7 @@ fuzz-build: $(BUILD)/fuzz/CMakeCache.txt
 
 # Every committed seed and crash reproducer replayed through its harness.
 fuzz-replay: fuzz-build
-	ctest --test-dir $(BUILD)/fuzz/fuzz --output-on-failure --no-tests=error -j $(JOBS)
+	ctest --test-dir $(BUILD)/fuzz -L '^fuzz$$' --output-on-failure --no-tests=error -j $(JOBS)
 
 # Part of `make test`: the replays, then each harness for FUZZ_SHORT_SECONDS,
 # two at a time.
@@ -215,7 +213,7 @@ tsan: tsan-build
 faults: native
 	mkdir -p $(FIGURES) && rm -f $(FIGURES)/faults.tsv
 	MPDLL_RELIABILITY_FIGURES=$(abspath $(FIGURES)) ctest --test-dir $(BUILD)/native \
-	  -R 'Fault|UdpStaleReply' -j 4 --timeout 120 --output-on-failure
+	  -L '^faults$$' -j 4 --timeout 120 --output-on-failure
 
 # The full soak (SOAK_CYCLES cycles per transport, SOAK_FAILED_OPENS failed
 # opens of each kind), then valgrind memcheck over a shorter soak.
@@ -223,7 +221,7 @@ soak: native
 	mkdir -p $(FIGURES) && rm -f $(FIGURES)/soak.tsv $(FIGURES)/valgrind.tsv
 	MPDLL_RELIABILITY_FIGURES=$(abspath $(FIGURES)) MPDLL_SOAK_CYCLES=$(SOAK_CYCLES) \
 	  MPDLL_SOAK_FAILED_OPENS=$(SOAK_FAILED_OPENS) ctest --test-dir $(BUILD)/native \
-	  -R 'Soak' -j 4 --timeout 3600 --output-on-failure
+	  -L '^soak$$' -j 4 --timeout 3600 --output-on-failure
 	bash scripts/reliability-valgrind.sh $(BUILD)/native/tests/test_reliability $(VALGRIND_CYCLES) $(FIGURES)
 
 # Measures everything above and writes docs/reliability.md from the figures.
@@ -249,9 +247,7 @@ COVERAGE_GCOVR = gcovr --root . --object-directory $(COVERAGE_BUILD) --exclude-d
 	  --exclude-throw-branches --exclude-unreachable-branches
 
 $(COVERAGE_BUILD)/CMakeCache.txt:
-	CC=gcc CXX=g++ cmake -S . -B $(COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
-	  -DCMAKE_C_FLAGS="--coverage -O0" -DCMAKE_CXX_FLAGS="--coverage -O0" \
-	  -DCMAKE_EXE_LINKER_FLAGS="--coverage" -DCMAKE_SHARED_LINKER_FLAGS="--coverage"
+	cmake --preset coverage -B $(COVERAGE_BUILD)
 
 # The figures are printed also when a test fails; the target still fails then.
 coverage: deps $(COVERAGE_BUILD)/CMakeCache.txt

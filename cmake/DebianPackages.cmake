@@ -1,7 +1,7 @@
 # The Debian packages `make deb` builds with CPack from the native build:
 #   libmpdll1     the shared library (component runtime)
 #   libmpdll-dev  header, libmpdll.so, the CMake package and mpdll.pc (development)
-#   mpdll-tools   mpctl and the board simulator mpboard (tools)
+#   mpdll-tools   mpctl and the board simulator mpboard (tools, simulator)
 # Installed under /usr; mpctl finds the library by its RPATH relative to
 # itself, so an unpacked tree (dpkg -x) works as well as an installed one.
 set(CPACK_GENERATOR DEB)
@@ -13,7 +13,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime development tools)
+set(CPACK_COMPONENTS_ALL runtime development tools simulator)
+# The command-line tool and the simulator go into one package, named after
+# the group they share.
+set(CPACK_COMPONENT_TOOLS_GROUP tools)
+set(CPACK_COMPONENT_SIMULATOR_GROUP tools)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS runtime)
@@ -38,7 +42,7 @@ set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION "mpdll development files
  and mpdll.pc for pkg-config.")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME mpdll-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
-set(CPACK_COMPONENT_TOOLS_DESCRIPTION "mpdll command-line tool and board simulator
+set(CPACK_DEBIAN_TOOLS_DESCRIPTION "mpdll command-line tool and board simulator
  mpctl runs any board operation of the library from the command line;
  mpboard simulates a board over telnet, UDP and a serial console.")
 

@@ -1,9 +1,11 @@
 # What `cmake --install` puts into the prefix on Linux: libmpdll.so with its
 # SONAME links, the header, the CMake package (find_package(mpdll CONFIG)
 # gives mpdll::mpdll) and mpdll.pc for pkg-config. The programs mpctl and
-# mpboard install themselves from tools/. Each file belongs to the component
-# of the Debian package it goes into (cmake/DebianPackages.cmake): runtime
-# (the library), development (everything a build against it needs).
+# mpboard install themselves from tools/. Every file belongs to one of four
+# components, which `cmake --install --component NAME` installs alone:
+# runtime (the library), development (everything a build against it needs),
+# tools (mpctl) and simulator (mpboard); cmake/DebianPackages.cmake makes
+# them into three packages.
 include(CMakePackageConfigHelpers)
 
 set(MPDLL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/mpdll)

@@ -52,7 +52,7 @@ def fuzz_section(figures):
     out.append(table(["harness", "inputs run", "corpus files", "seconds", "result"], body))
     out += ["", f"{len(runs)} harnesses, {total:,} inputs in all. Seeds: `fuzz/corpus/<harness>/` "
             "(written by `fuzz/make_seeds.py`); every seed and every kept crash reproducer "
-            "(`fuzz/regressions/<harness>/`) is replayed by `ctest --test-dir build/fuzz/fuzz` (in `make fuzz-short`).", ""]
+            "(`fuzz/regressions/<harness>/`) is replayed by `ctest --test-dir build/fuzz -L fuzz` (in `make fuzz-short`).", ""]
     return out
 
 

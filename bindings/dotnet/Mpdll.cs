@@ -71,12 +71,27 @@ namespace Mpdll
         }
     }
 
-    /// <summary>Connection modes (DevContext.mode, the bits of openFlags and of CloseDev's which).</summary>
+    /// <summary>Connection modes (DevContext.mode, the bits of openFlags and of CloseDev's which)
+    /// and the board's UDP command port (MPDLL_UDP_PORT).</summary>
     public static class ConnectionMode
     {
         public const int Udp = 1;
         public const int Telnet = 2;
         public const int Serial = 4;
+        public const int UdpPort = 9034;
+    }
+
+    /// <summary>The header's buffer and field sizes in bytes, terminator included
+    /// (MPDLL_COMMAND_SIZE and the others: each constant is its macro's name).</summary>
+    public static class Sizes
+    {
+        public const int CommandSize = 2048;   // one command line
+        public const int ResponseSize = 16384; // one answer
+        public const int MacTextSize = 18;     // an address "aa:bb:cc:dd:ee:ff"
+        public const int FieldSize = 50;       // chipModel, toolPath, ifName, prompt
+        public const int IpTextSize = 20;
+        public const int LoginTextSize = 20;   // userName, password
+        public const int FirstCommandSize = 100;
     }
 
     /// <summary>Wait values of SendCommand, TelnetRcv, SerialRcv and RcvPrompt; above 0 a delay in ms.</summary>
@@ -172,12 +187,12 @@ namespace Mpdll
         public int cmdTimeout;
         public int telnetSocket;
         public MpSockAddrIn telnetPeer;
-        public fixed byte ipText[20];
+        public fixed byte ipText[Sizes.IpTextSize];
         public int recvTimeout;
         public int sendTimeout;
-        public fixed byte userName[20];
-        public fixed byte password[20];
-        public fixed byte firstCommand[100];
+        public fixed byte userName[Sizes.LoginTextSize];
+        public fixed byte password[Sizes.LoginTextSize];
+        public fixed byte firstCommand[Sizes.FirstCommandSize];
         public IntPtr serialHandle;
         public IntPtr portName; // char*: the caller's text, alive until CloseDev
         public uint inQueueSize;
@@ -186,15 +201,10 @@ namespace Mpdll
         public MpDcb dcb;
         public uint openFlags;
         public int mode;
-        public fixed byte chipModel[50];
-        public fixed byte toolPath[50];
-        public fixed byte ifName[50];
-        public fixed byte prompt[50];
-
-        // The sizes of the text fields, terminator included.
-        public const int IpTextSize = 20;
-        public const int LoginTextSize = 20; // userName, password
-        public const int BoardNameSize = 50; // chipModel, toolPath, ifName, prompt
+        public fixed byte chipModel[Sizes.FieldSize];
+        public fixed byte toolPath[Sizes.FieldSize];
+        public fixed byte ifName[Sizes.FieldSize];
+        public fixed byte prompt[Sizes.FieldSize];
 
         /// <summary>A zero-filled record in unmanaged memory, where it never moves;
         /// give it back with Marshal.FreeHGlobal after CloseDev.</summary>
@@ -281,7 +291,7 @@ namespace Mpdll
         [DllImport(Library, CallingConvention = Convention, CharSet = Ansi)]
         public static extern int IsBufferOk(string text);
 
-        // Test-mode entry and the command text builder (outputs: 2048 bytes).
+        // Test-mode entry and the command text builder (outputs: Sizes.CommandSize bytes).
         [DllImport(Library, CallingConvention = Convention)]
         public static extern int EnterMP(ref DevContext dev);
         [DllImport(Library, CallingConvention = Convention)]
@@ -295,7 +305,7 @@ namespace Mpdll
         [DllImport(Library, CallingConvention = Convention, CharSet = Ansi)]
         public static extern int mp_channel_s2i(string channelText);
 
-        // Chip capability (outputs: 16384 bytes).
+        // Chip capability (outputs: Sizes.ResponseSize bytes).
         [DllImport(Library, CallingConvention = Convention)]
         public static extern int GetHwSupport(ref DevContext dev, byte[] supportText);
         [DllImport(Library, CallingConvention = Convention)]
@@ -331,7 +341,7 @@ namespace Mpdll
         [DllImport(Library, CallingConvention = Convention, CharSet = Ansi)]
         public static extern int mp_pwrtrk(ref DevContext dev, string word);
 
-        // Receive filter commands (address outputs: 18 bytes each).
+        // Receive filter commands (address outputs: Sizes.MacTextSize bytes each).
         [DllImport(Library, CallingConvention = Convention)]
         public static extern int mp_arx_start(ref DevContext dev);
         [DllImport(Library, CallingConvention = Convention)]
@@ -385,7 +395,7 @@ namespace Mpdll
         [DllImport(Library, CallingConvention = Convention)]
         public static extern int PowerTrackingOff(ref DevContext dev);
 
-        // Flash parameters and RF registers (valueOut: 16384 bytes).
+        // Flash parameters and RF registers (valueOut: Sizes.ResponseSize bytes).
         [DllImport(Library, CallingConvention = Convention, CharSet = Ansi)]
         public static extern int FlashGet(ref DevContext dev, string paramName, byte[] valueOut);
         [DllImport(Library, CallingConvention = Convention, CharSet = Ansi)]
@@ -415,6 +425,20 @@ namespace Mpdll
         public static extern byte DiffDec2Hex(string decimalText);
         [DllImport(Library, CallingConvention = Convention, CharSet = Ansi)]
         public static extern int DiffHex2Dec(string pair, int highDigit);
+
+        // Extensions: every byte of every record to a handler, why a record's
+        // open failed, the library's version. Keep the delegate alive (in a
+        // field) for as long as it is set.
+        [UnmanagedFunctionPointer(Convention)]
+        public delegate void LogHandler(IntPtr context, IntPtr dev, int kind, int status, IntPtr bytes, int length,
+                                        uint elapsedMs);
+        [DllImport(Library, CallingConvention = Convention)]
+        public static extern int MpdllSetLogHandler(LogHandler handler, IntPtr context);
+        [DllImport(Library, CallingConvention = Convention)]
+        public static extern int MpdllOpenFailure(IntPtr dev, byte[] step, int stepSize, byte[] reason, int reasonSize,
+                                                  byte[] lastHeard, int lastHeardSize);
+        [DllImport(Library, CallingConvention = Convention)]
+        public static extern IntPtr MpdllLibraryVersion();
     }
 
     /// <summary>A failed call: the export, its status and what the status means.</summary>
@@ -464,9 +488,6 @@ namespace Mpdll
     /// Open it; Dispose closes the connection and frees the record.</summary>
     public sealed unsafe class Board : IDisposable
     {
-        public const int ResponseSize = 16384;
-        public const int SentSize = 2048;
-
         private DevContext* record;
         private readonly int mode;
         private IntPtr portName;
@@ -478,7 +499,7 @@ namespace Mpdll
             this.mode = mode;
             Description = description;
             try {
-                DevContext.PutText(record->prompt, DevContext.BoardNameSize, prompt, "prompt");
+                DevContext.PutText(record->prompt, Sizes.FieldSize, prompt, "prompt");
                 SetBoardNames("wlan0", "", "");
             } catch {
                 Release();
@@ -500,9 +521,9 @@ namespace Mpdll
             var board = new Board(ConnectionMode.Telnet, prompt, "telnet " + host + (port > 0 ? ":" + port : ""));
             try {
                 DevContext* r = board.record;
-                DevContext.PutText(r->ipText, DevContext.IpTextSize, port > 0 ? host + ":" + port : host, "ipText");
-                DevContext.PutText(r->userName, DevContext.LoginTextSize, user, "userName");
-                DevContext.PutText(r->password, DevContext.LoginTextSize, password, "password");
+                DevContext.PutText(r->ipText, Sizes.IpTextSize, port > 0 ? host + ":" + port : host, "ipText");
+                DevContext.PutText(r->userName, Sizes.LoginTextSize, user, "userName");
+                DevContext.PutText(r->password, Sizes.LoginTextSize, password, "password");
             } catch {
                 board.Dispose();
                 throw;
@@ -542,9 +563,9 @@ namespace Mpdll
         public void SetBoardNames(string ifName, string toolPath, string chipModel)
         {
             DevContext* r = Live();
-            DevContext.PutText(r->ifName, DevContext.BoardNameSize, ifName, "ifName");
-            DevContext.PutText(r->toolPath, DevContext.BoardNameSize, toolPath, "toolPath");
-            DevContext.PutText(r->chipModel, DevContext.BoardNameSize, chipModel, "chipModel");
+            DevContext.PutText(r->ifName, Sizes.FieldSize, ifName, "ifName");
+            DevContext.PutText(r->toolPath, Sizes.FieldSize, toolPath, "toolPath");
+            DevContext.PutText(r->chipModel, Sizes.FieldSize, chipModel, "chipModel");
         }
 
         /// <summary>Opens the connection (OpenDev); telnet logs in.</summary>
@@ -619,8 +640,8 @@ namespace Mpdll
         /// and (unless keepPrompt) the prompt (SendCommand).</summary>
         public string Send(string command, bool keepPrompt = false, int wait = 0)
         {
-            var response = new byte[ResponseSize];
-            Run("SendCommand", Native.SendCommand(ref *OpenRecord("SendCommand"), command, response, ResponseSize,
+            var response = new byte[Sizes.ResponseSize];
+            Run("SendCommand", Native.SendCommand(ref *OpenRecord("SendCommand"), command, response, Sizes.ResponseSize,
                                                   keepPrompt ? 1 : 0, wait));
             return LibraryText.Decode(response);
         }
@@ -680,7 +701,7 @@ namespace Mpdll
         /// <summary>A flash parameter's value (FlashGet).</summary>
         public string FlashGet(string name)
         {
-            var value = new byte[ResponseSize];
+            var value = new byte[Sizes.ResponseSize];
             Run("FlashGet", Native.FlashGet(ref *OpenRecord("FlashGet"), name, value));
             return LibraryText.Decode(value);
         }
@@ -706,7 +727,7 @@ namespace Mpdll
         /// <summary>The chip version the board reports (GetChipVersion).</summary>
         public string ChipVersion()
         {
-            var version = new byte[ResponseSize];
+            var version = new byte[Sizes.ResponseSize];
             Run("GetChipVersion", Native.GetChipVersion(ref *OpenRecord("GetChipVersion"), version));
             return LibraryText.Decode(version);
         }
@@ -715,8 +736,8 @@ namespace Mpdll
         /// of this board only when no other board's call ran since its own.</summary>
         public Exchange LastExchange()
         {
-            byte[] sent = new byte[SentSize], received = new byte[ResponseSize];
-            Run("GetBuffer", Native.GetBuffer((IntPtr)Live(), sent, SentSize, received, ResponseSize));
+            byte[] sent = new byte[Sizes.CommandSize], received = new byte[Sizes.ResponseSize];
+            Run("GetBuffer", Native.GetBuffer((IntPtr)Live(), sent, Sizes.CommandSize, received, Sizes.ResponseSize));
             return new Exchange { Sent = LibraryText.Decode(sent), Received = LibraryText.Decode(received) };
         }
     }

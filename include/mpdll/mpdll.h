@@ -102,6 +102,18 @@ extern "C" {
 #define MPDLL_WAIT_NONE (-123)  /* no delay, collect until the prompt */
 #define MPDLL_WAIT_QUIET (-124) /* take the first burst once the line is quiet */
 
+/* ---- Sizes and the board's UDP port -------------------------------------- */
+/* Buffer and field sizes in bytes, terminator included: the record's text
+ * fields and the outputs the comments below name by these sizes. */
+#define MPDLL_COMMAND_SIZE 2048   /* one command line: at most 2047 characters */
+#define MPDLL_RESPONSE_SIZE 16384 /* one answer: at most 16383 characters */
+#define MPDLL_MAC_TEXT_SIZE 18    /* an address "aa:bb:cc:dd:ee:ff": 17 characters */
+#define MPDLL_FIELD_SIZE 50       /* chipModel, toolPath, ifName, prompt */
+#define MPDLL_IP_TEXT_SIZE 20     /* ipText */
+#define MPDLL_LOGIN_TEXT_SIZE 20  /* userName, password */
+#define MPDLL_FIRST_COMMAND_SIZE 100
+#define MPDLL_UDP_PORT 9034 /* the board's UDP command endpoint */
+
 /* ---- Platform types the record holds ------------------------------------ */
 #if defined(_WIN32)
 typedef UINT_PTR MpSocket; /* the platform's SOCKET */
@@ -165,39 +177,40 @@ typedef struct MpSockAddrIn {
 
 /* ---- The device context record ------------------------------------------ */
 typedef struct DevContext {
-    MpSocket udpAuxSocket;      /* second UDP socket, made by OpenDev (mode 1) */
-    MpSocket udpSocket;         /* UDP command socket */
-    MpSockAddrIn udpPeer;       /* board's UDP endpoint; the caller sets the address. Only
-                                   datagrams from that address (any port) are replies; each
-                                   reply overwrites it with its sender (same address, the
-                                   reply's port). */
-    MpHandle cmdMutex;          /* named mutex "MUTEX_CMD" (mode 1) */
+    MpSocket udpAuxSocket;                       /* second UDP socket, made by OpenDev (mode 1) */
+    MpSocket udpSocket;                          /* UDP command socket */
+    MpSockAddrIn udpPeer;                        /* board's UDP endpoint; the caller sets the address. Only
+                                                    datagrams from that address (any port) are replies; each
+                                                    reply overwrites it with its sender (same address, the
+                                                    reply's port). */
+    MpHandle cmdMutex;                           /* named mutex "MUTEX_CMD" (mode 1) */
     uint32_t reserved1;
-    MpHandle cmdEvent;          /* named manual-reset event "EVENT_CMD" */
-    MpHandle cmdDoneEvent;      /* named auto-reset event "EVENT_CMD_DONE" */
-    int32_t udpStop;            /* set to 1 by CloseDev before closing the UDP sockets */
-    uint8_t udpArea[16392];     /* the caller's, never used by the library */
-    int32_t cmdTimeout;         /* UDP command time-out, ms (OpenDev sets 5000) */
+    MpHandle cmdEvent;                           /* named manual-reset event "EVENT_CMD" */
+    MpHandle cmdDoneEvent;                       /* named auto-reset event "EVENT_CMD_DONE" */
+    int32_t udpStop;                             /* set to 1 by CloseDev before closing the UDP sockets */
+    uint8_t udpArea[16392];                      /* the caller's, never used by the library */
+    int32_t cmdTimeout;                          /* UDP command time-out, ms (OpenDev sets 5000) */
     MpSocket telnetSocket;
     MpSockAddrIn telnetPeer;
-    char ipText[20];            /* "a.b.c.d", or "a.b.c.d:port" to reach another port than 23 */
-    int32_t recvTimeout;        /* telnet socket receive time-out, ms; 0 or less = 5000 */
-    int32_t sendTimeout;        /* telnet socket send time-out, ms; serial: drain bound after a write */
-    char userName[20];
-    char password[20];
-    char firstCommand[100];     /* run right after the telnet login; empty = none */
+    char ipText[MPDLL_IP_TEXT_SIZE];             /* "a.b.c.d", or "a.b.c.d:port" to reach another port than 23 */
+    int32_t recvTimeout;                         /* telnet socket receive time-out, ms; 0 or less = 5000 */
+    int32_t sendTimeout;                         /* telnet socket send time-out, ms; serial: drain bound
+                                                    after a write */
+    char userName[MPDLL_LOGIN_TEXT_SIZE];
+    char password[MPDLL_LOGIN_TEXT_SIZE];
+    char firstCommand[MPDLL_FIRST_COMMAND_SIZE]; /* run right after the telnet login; empty = none */
     MpHandle serialHandle;
-    const char* portName;       /* serial port name (Windows) or device path (POSIX) */
-    uint32_t inQueueSize;       /* raised to 16384 when not above it */
+    const char* portName;                        /* serial port name (Windows) or device path (POSIX) */
+    uint32_t inQueueSize;                        /* raised to MPDLL_RESPONSE_SIZE when not above it */
     uint32_t outQueueSize;
-    MpCommTimeouts commTimeouts; /* all zero = 100/0/0/100/500 */
-    MpDcb dcb;                  /* serial line settings */
-    uint32_t openFlags;         /* open connections: 1 UDP, 2 telnet, 4 serial */
-    int32_t mode;               /* 1 UDP, 2 telnet, 4 serial */
-    char chipModel[50];         /* upper-cased in place by the command builder */
-    char toolPath[50];          /* replaces "iwpriv"; empty = keep it */
-    char ifName[50];            /* replaces "wlan0"; empty = keep it */
-    char prompt[50];            /* the board's shell prompt */
+    MpCommTimeouts commTimeouts;                 /* all zero = 100/0/0/100/500 */
+    MpDcb dcb;                                   /* serial line settings */
+    uint32_t openFlags;                          /* open connections: 1 UDP, 2 telnet, 4 serial */
+    int32_t mode;                                /* 1 UDP, 2 telnet, 4 serial */
+    char chipModel[MPDLL_FIELD_SIZE];            /* upper-cased in place by the command builder */
+    char toolPath[MPDLL_FIELD_SIZE];             /* replaces "iwpriv"; empty = keep it */
+    char ifName[MPDLL_FIELD_SIZE];               /* replaces "wlan0"; empty = keep it */
+    char prompt[MPDLL_FIELD_SIZE];               /* the board's shell prompt */
 } DevContext;
 
 /* ---- Record, open and close --------------------------------------------- */
@@ -217,10 +230,10 @@ typedef struct DevContext {
 MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) MPDLL_NOEXCEPT;
 /* OpenDev opens the connection `mode` names.
  * UDP (1): makes the two UDP sockets and the named objects, sets cmdTimeout
- * to 5000 and udpPeer's family and port (9034; the address stays the
+ * to 5000 and udpPeer's family and port (MPDLL_UDP_PORT; the address stays the
  * caller's). Nothing is sent. MPDLL_E_OPEN when a socket or a named object
  * cannot be made; what was made is closed again.
- * Serial (4): opens portName, raises the queue sizes to 16384, applies the
+ * Serial (4): opens portName, raises the queue sizes to MPDLL_RESPONSE_SIZE, applies the
  * time-outs and dcb (their failures are not reported as failures: line
  * settings the port does not take are noted in the debug text, and the port
  * keeps its own) and purges the port; MPDLL_E_OPEN when the port cannot be
@@ -431,7 +444,7 @@ MPDLL_API int32_t MPDLL_CALL IsBufferOk(const char* text) MPDLL_NOEXCEPT;
  * other mode: MPDLL_E_MODE. NULL dev: MPDLL_E_ARGUMENT. */
 MPDLL_API int32_t MPDLL_CALL EnterMP(DevContext* dev) MPDLL_NOEXCEPT;
 
-/* ---- Command text builder (output buffers: 2048 bytes) ------------------------- */
+/* ---- Command text builder (output buffers: MPDLL_COMMAND_SIZE bytes) ----------- */
 /* The board's names: dev->ifName and dev->toolPath, or "wlan0" and "iwpriv"
  * when empty. Every builder export upper-cases dev->chipModel in place. */
 
@@ -443,7 +456,7 @@ MPDLL_API int32_t MPDLL_CALL EnterMP(DevContext* dev) MPDLL_NOEXCEPT;
  * pointer. */
 MPDLL_API int32_t MPDLL_CALL mp_command_d2s(DevContext* dev, char* ifNameOut, char* toolNameOut,
                                            int32_t* chipFlag) MPDLL_NOEXCEPT;
-/* Writes text into out (2048 bytes) with its first "wlan0" replaced by the
+/* Writes text into out (MPDLL_COMMAND_SIZE bytes) with its first "wlan0" replaced by the
  * interface name and then its first "iwpriv" by the tool word (each only
  * when the record's field is set); a result longer than 2047 characters is
  * cut there, and out always gets a terminator. Returns 0 (also when cut);
@@ -471,7 +484,7 @@ MPDLL_API int32_t MPDLL_CALL mp_rate_s2i(const char* rateText) MPDLL_NOEXCEPT;
  * truncated toward zero. NULL, no digit or a value above 2147483647 gives 3. */
 MPDLL_API int32_t MPDLL_CALL mp_channel_s2i(const char* channelText) MPDLL_NOEXCEPT;
 
-/* ---- Chip capability (value buffers: up to 16384 bytes) ---------------------------- */
+/* ---- Chip capability (value buffers: up to MPDLL_RESPONSE_SIZE bytes) -------------- */
 /* Each runs "cat /proc/IF/mib_rf | grep MIMO_TR_hw_support" (or "grep
  * chipVersion"), IF being dev->ifName as it is (an empty one is not replaced
  * by "wlan0"). UDP: the reply must hold "ok" (else MPDLL_E_REPLY and nothing
@@ -509,7 +522,7 @@ MPDLL_API int32_t MPDLL_CALL mp_arx(DevContext* dev, const char* word) MPDLL_NOE
 MPDLL_API int32_t MPDLL_CALL mp_ctx(DevContext* dev, const char* word) MPDLL_NOEXCEPT;
 MPDLL_API int32_t MPDLL_CALL mp_pwrtrk(DevContext* dev, const char* word) MPDLL_NOEXCEPT;
 
-/* ---- Receive filter commands (address outputs: 18 bytes each) ------------------- */
+/* ---- Receive filter commands (address outputs: MPDLL_MAC_TEXT_SIZE bytes each) -- */
 /* Each sends one word through mp_arx and returns what mp_arx returns:
  * "start", "stop", "filter_init", "filter_clean", "filter_DA=ADDRESS",
  * "filter_SA=ADDRESS", "filter_BSSID=ADDRESS". */
@@ -587,7 +600,7 @@ MPDLL_API int32_t MPDLL_CALL PowerTrackingQuery(DevContext* dev, int32_t* therma
 /* mp_pwrtrk with "stop". */
 MPDLL_API int32_t MPDLL_CALL PowerTrackingOff(DevContext* dev) MPDLL_NOEXCEPT;
 
-/* ---- Flash parameters and RF registers (valueOut: up to 16384 bytes) ------------- */
+/* ---- Flash parameters and RF registers (valueOut: up to MPDLL_RESPONSE_SIZE bytes) */
 /* These lines are sent as written: no board names are put in. */
 
 /* Runs "flash get NAME". UDP: the reply must hold "ok" (else MPDLL_E_REPLY),

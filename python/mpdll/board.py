@@ -31,6 +31,7 @@ import weakref
 from . import errors, fork_safety, outputs
 from .dev_context import DevContext, put_text
 from .board_log import exchange_logger
+from .header_values import COMMAND_SIZE, MAC_TEXT_SIZE, RESPONSE_SIZE
 from .library import library
 from .session_events import ExchangeCollector, dispatcher
 from .results import BoardNames, Exchange, FilterAddresses, PacketCounters, RxCounters
@@ -46,10 +47,6 @@ MODE_SERIAL = 4
 WAIT_NONE = -123   # no delay, collect until the prompt
 WAIT_QUIET = -124  # take the first burst once the line is quiet
 
-RESPONSE_SIZE = 16384
-COMMAND_TEXT_SIZE = 2048
-SENT_SIZE = 2048
-ADDRESS_SIZE = 18
 
 TRANSMIT_MODES = {"pkt": 0, "background": 1, "stone": 2, "cs": 3}
 # The word each transmit mode opens its mp_ctx argument with (background has none).
@@ -198,7 +195,7 @@ class Board:
     @classmethod
     def udp(cls, host, *, prompt="# ", if_name="wlan0", tool="", chip="", transcript=True, strict=False,
             refusals=REFUSALS, log=None):
-        """A board reached through its UDP command endpoint (port 9034) at host."""
+        """A board reached through its UDP command endpoint (port 9034, UDP_PORT) at host."""
         record = cls._fresh_record(MODE_UDP, prompt, if_name, tool, chip)
         address = _ipv4(host)
         record.udpPeer.address = struct.unpack("=I", socket.inet_aton(address))[0]
@@ -334,8 +331,8 @@ class Board:
         """What GetBuffer holds now: the whole process's last exchange, which
         a call on another thread may have replaced (board.transcript holds
         this board's own), masked."""
-        sent, received = buffer(SENT_SIZE + 1), buffer(RESPONSE_SIZE + 1)
-        self._lib.GetBuffer(ctypes.byref(self._record), sent, SENT_SIZE, received, RESPONSE_SIZE)
+        sent, received = buffer(COMMAND_SIZE + 1), buffer(RESPONSE_SIZE + 1)
+        self._lib.GetBuffer(ctypes.byref(self._record), sent, COMMAND_SIZE, received, RESPONSE_SIZE)
         return Exchange("GetBuffer", errors.OK, self._mask(from_buffer(sent)), self._mask(from_buffer(received)))
 
     # ---- Command execution and test-mode entry ------------------------------------
@@ -402,20 +399,20 @@ class Board:
 
     def command_names(self):
         """The interface name, tool word and chip-model flag command lines get (mp_command_d2s)."""
-        if_name, tool = buffer(COMMAND_TEXT_SIZE), buffer(COMMAND_TEXT_SIZE)
+        if_name, tool = buffer(COMMAND_SIZE), buffer(COMMAND_SIZE)
         flag = ctypes.c_int32(0)
         self._run("mp_command_d2s", if_name, tool, ctypes.byref(flag), record=False)
         return BoardNames(from_buffer(if_name), from_buffer(tool), flag.value)
 
     def command_template(self, text):
         """text with this board's interface and tool names in place of wlan0 and iwpriv (mp_command_s2s)."""
-        out = buffer(COMMAND_TEXT_SIZE)
+        out = buffer(COMMAND_SIZE)
         self._run("mp_command_s2s", to_bytes(text), out, record=False)
         return from_buffer(out)
 
     def command_text(self, command_id, raw=False):
         """The command catalogue's text of command_id, with the names put in unless raw (mp_command_c2s)."""
-        out = buffer(COMMAND_TEXT_SIZE)
+        out = buffer(COMMAND_SIZE)
         self._run("mp_command_c2s", command_id, out, 1 if raw else 0, record=False)
         return from_buffer(out)
 
@@ -507,7 +504,7 @@ class Board:
     def filter_print(self):
         """The three filter addresses as the board reports them (mp_arx_filter_print);
         over UDP the board's reply carries no report, which raises ReplyError."""
-        da, sa, bssid = (outputs.text(ADDRESS_SIZE) for _ in range(3))
+        da, sa, bssid = (outputs.text(MAC_TEXT_SIZE) for _ in range(3))
         self._read("mp_arx_filter_print", da, sa, bssid, written=(da, sa, bssid))
         return FilterAddresses(from_buffer(da), from_buffer(sa), from_buffer(bssid))
 

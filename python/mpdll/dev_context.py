@@ -8,6 +8,8 @@ offset with what a C program compiled against the header prints.
 import ctypes
 import os
 
+from .header_values import FIELD_SIZE, FIRST_COMMAND_SIZE, IP_TEXT_SIZE, LOGIN_TEXT_SIZE
+
 WINDOWS = os.name == "nt"
 
 # The platform's socket: UINT_PTR on Windows, a 32-bit file descriptor elsewhere.
@@ -90,12 +92,12 @@ class DevContext(ctypes.Structure):
         ("cmdTimeout", ctypes.c_int32),
         ("telnetSocket", MpSocket),
         ("telnetPeer", MpSockAddrIn),
-        ("ipText", ctypes.c_char * 20),
+        ("ipText", ctypes.c_char * IP_TEXT_SIZE),
         ("recvTimeout", ctypes.c_int32),
         ("sendTimeout", ctypes.c_int32),
-        ("userName", ctypes.c_char * 20),
-        ("password", ctypes.c_char * 20),
-        ("firstCommand", ctypes.c_char * 100),
+        ("userName", ctypes.c_char * LOGIN_TEXT_SIZE),
+        ("password", ctypes.c_char * LOGIN_TEXT_SIZE),
+        ("firstCommand", ctypes.c_char * FIRST_COMMAND_SIZE),
         ("serialHandle", MpHandle),
         ("portName", ctypes.c_char_p),
         ("inQueueSize", ctypes.c_uint32),
@@ -104,10 +106,10 @@ class DevContext(ctypes.Structure):
         ("dcb", MpDcb),
         ("openFlags", ctypes.c_uint32),
         ("mode", ctypes.c_int32),
-        ("chipModel", ctypes.c_char * 50),
-        ("toolPath", ctypes.c_char * 50),
-        ("ifName", ctypes.c_char * 50),
-        ("prompt", ctypes.c_char * 50),
+        ("chipModel", ctypes.c_char * FIELD_SIZE),
+        ("toolPath", ctypes.c_char * FIELD_SIZE),
+        ("ifName", ctypes.c_char * FIELD_SIZE),
+        ("prompt", ctypes.c_char * FIELD_SIZE),
     ]
 
 

@@ -95,7 +95,7 @@ _MEANINGS = {
                        SerialTimeoutError),
     E_REPLY: ("the board's answer failed its test", ReplyError),
     E_OPEN_MODE: ("open with a connection mode other than UDP, telnet and serial", OpenModeError),
-    E_OPEN: ("the telnet or serial connection could not be made", OpenError),
+    E_OPEN: ("the telnet or serial connection could not be made, or CloseDev was given an invalid record", OpenError),
     E_ARGUMENT: ("an argument is missing or too long for its buffer; nothing was sent", ArgumentError),
 }
 

@@ -16,10 +16,10 @@ import tempfile
 import threading
 
 from .board import Board
+from .header_values import UDP_PORT
 from .library import PACKAGE_DIR
 
 PROGRAM_VARIABLE = "MPDLL_MPBOARD"
-UDP_PORT = 9034
 START_ATTEMPTS = 5
 
 _addresses = itertools.count()

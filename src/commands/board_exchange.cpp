@@ -24,11 +24,6 @@ std::int32_t read_output(DevContext& dev, const char* line, Response& response) 
     return exchange(dev, "flash read", response);
 }
 
-std::int32_t read_output(DevContext& dev, const TextComposer& line, Response& response) noexcept {
-    if (!line.fits()) return MPDLL_E_ARGUMENT;
-    return read_output(dev, line.c_str(), response);
-}
-
 std::string_view response_text(const Response& response) noexcept {
     return text_within(response.data(), response.size());
 }

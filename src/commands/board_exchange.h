@@ -29,7 +29,6 @@ std::int32_t exchange(DevContext& dev, const TextComposer& line, Response& respo
 // beginning with "data:"); a reply without "ok" is MPDLL_E_REPLY and nothing
 // more is sent.
 std::int32_t read_output(DevContext& dev, const char* line, Response& response) noexcept;
-std::int32_t read_output(DevContext& dev, const TextComposer& line, Response& response) noexcept;
 
 // The text in a response area up to its terminator (never past the area).
 std::string_view response_text(const Response& response) noexcept;

@@ -33,21 +33,22 @@ bool replace_first(std::string_view text, std::string_view word, std::string_vie
 
 }  // namespace
 
-BoardNames read_board_names(DevContext& dev, std::int32_t& chipFlag) noexcept {
+BoardNames board_names(const DevContext& dev) noexcept {
     const std::string_view ifName = field_text(dev.ifName);
     const std::string_view tool = field_text(dev.toolPath);
-    if (!field_text(dev.chipModel).empty()) {
-        upper_case_in_place(dev.chipModel);
-        chipFlag = field_text(dev.chipModel) == kNoFilterReportModel ? 1 : 0;
-    }
     return {ifName.empty() ? kDefaultIfName : ifName, tool.empty() ? kDefaultTool : tool};
+}
+
+bool upper_case_chip_model(DevContext& dev) noexcept {
+    upper_case_in_place(dev.chipModel);
+    return field_text(dev.chipModel) == kNoFilterReportModel;
 }
 
 bool put_board_names(DevContext& dev, std::string_view text, std::span<char> out) noexcept {
     if (out.empty()) return false;
     if (out.size() > kCommandSize) out = out.first(kCommandSize);
-    std::int32_t unusedFlag = 0;
-    const BoardNames names = read_board_names(dev, unusedFlag);
+    upper_case_chip_model(dev);
+    const BoardNames names = board_names(dev);
     // The tool word may still shorten the text by up to its own length, so
     // the middle step keeps that much more than the result may hold.
     std::array<char, kCommandSize + kDefaultTool.size()> withIfName{};

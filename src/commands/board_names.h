@@ -24,18 +24,20 @@ struct BoardNames {
     std::string_view tool;    // the context's, or "iwpriv" when not set
 };
 
-// Reads the names and upper-cases chipModel in place (a lasting change to
-// the caller's record). When chipModel is not empty, *chipFlag becomes 1 for
-// the model without a filter report and 0 for any other; when it is empty,
-// *chipFlag is left alone.
-BoardNames read_board_names(DevContext& dev, std::int32_t& chipFlag) noexcept;
+// The names the record holds, each with its default when not set.
+BoardNames board_names(const DevContext& dev) noexcept;
+
+// Upper-cases chipModel in place (a lasting change to the caller's record),
+// as every command text does before it reads the model. True when it then
+// names the model without a filter report; false for any other and for none.
+bool upper_case_chip_model(DevContext& dev) noexcept;
 
 // Writes text into out with the first "wlan0" replaced by the context's
 // interface name and then the first "iwpriv" by its tool word (each only when
 // the field is set), and a terminator. The result is at most
 // min(out.size(), 2048) - 1 characters. Returns false when it had to be cut;
-// out then holds as much as fits, terminated. Upper-cases chipModel like
-// read_board_names.
+// out then holds as much as fits, terminated. Upper-cases chipModel
+// (upper_case_chip_model).
 bool put_board_names(DevContext& dev, std::string_view text, std::span<char> out) noexcept;
 
 }  // namespace mpdll::commands

@@ -10,9 +10,7 @@ namespace mpdll::commands {
 
 std::int32_t compose_command(DevContext& dev, std::uint32_t id, std::initializer_list<LineArg> args,
                              CommandBuffer line) noexcept {
-    std::int32_t chipFlag = 0;
-    read_board_names(dev, chipFlag);
-    const auto templateText = catalogue_text(id, chipFlag != 0);
+    const auto templateText = catalogue_text(id, upper_case_chip_model(dev));
     if (!templateText) return MPDLL_E_COMMAND_ID;
     std::array<char, kCommandSize + kNamesSlack> filled{};
     if (!format_line(filled, *templateText, args)) return MPDLL_E_ARGUMENT;

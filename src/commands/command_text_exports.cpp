@@ -21,7 +21,9 @@ void write_characters(std::string_view text, char* out) noexcept {
 MPDLL_API int32_t MPDLL_CALL mp_command_d2s(DevContext* dev, char* ifNameOut, char* toolNameOut,
                                             int32_t* chipFlag) MPDLL_NOEXCEPT {
     if (!dev || !ifNameOut || !toolNameOut || !chipFlag) return MPDLL_E_ARGUMENT;
-    const BoardNames names = read_board_names(*dev, *chipFlag);
+    const bool noFilterReport = upper_case_chip_model(*dev);
+    if (!mpdll::field_text(dev->chipModel).empty()) *chipFlag = noFilterReport ? 1 : 0;  // left alone without a model
+    const BoardNames names = board_names(*dev);
     write_characters(names.ifName, ifNameOut);
     write_characters(names.tool, toolNameOut);
     return MPDLL_OK;
@@ -38,9 +40,7 @@ MPDLL_API int32_t MPDLL_CALL mp_command_s2s(DevContext* dev, const char* text, c
 MPDLL_API int32_t MPDLL_CALL mp_command_c2s(DevContext* dev, uint32_t commandId, char* out,
                                             int32_t raw) MPDLL_NOEXCEPT {
     if (!dev || !out) return MPDLL_E_ARGUMENT;
-    std::int32_t chipFlag = 0;
-    read_board_names(*dev, chipFlag);
-    const auto templateText = catalogue_text(commandId, chipFlag != 0);
+    const auto templateText = catalogue_text(commandId, upper_case_chip_model(*dev));
     if (!templateText) return MPDLL_E_COMMAND_ID;
     if ((raw & 0xff) != 0) {
         write_characters(*templateText, out);

@@ -7,10 +7,12 @@
 #include <span>
 #include <string_view>
 
+#include "text/buffer_sizes.h"
+
 namespace mpdll::last_exchange {
 
-inline constexpr std::size_t kSentSize = 2048;
-inline constexpr std::size_t kReceivedSize = 16384;
+inline constexpr std::size_t kSentSize = kCommandSize;
+inline constexpr std::size_t kReceivedSize = kResponseSize;
 
 void clear() noexcept;
 // Each record replaces the whole previous text (cut to fit, terminated).

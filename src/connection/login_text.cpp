@@ -12,7 +12,7 @@
 namespace mpdll {
 namespace {
 
-constexpr char kEscape = '\x1b';
+constexpr char kTerminalEscape = '\x1b';
 // The end of the text looked at for a question or a refusal line.
 constexpr std::size_t kEndLookedAt = 256;
 using Plain = std::array<char, kEndLookedAt>;
@@ -23,7 +23,7 @@ std::string_view plain_upper(std::string_view text, Plain& out) {
     std::size_t length = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
         const char c = text[at];
-        if (c == kEscape) {
+        if (c == kTerminalEscape) {
             // ESC [ parameters final-byte, or ESC and one more byte.
             if (at + 1 < text.size() && text[at + 1] == '[') {
                 at += 2;
@@ -40,14 +40,14 @@ std::string_view plain_upper(std::string_view text, Plain& out) {
     return {out.data(), length};
 }
 
-bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+bool ends_line(char c) { return c == '\r' || c == '\n'; }
 
 // The last line that holds more than blanks, without its line end.
 std::string_view last_line(std::string_view text) {
     std::size_t end = text.size();
     while (end > 0 && (is_space(text[end - 1]) || text[end - 1] == '\0')) --end;
     std::size_t start = end;
-    while (start > 0 && !is_line_end(text[start - 1])) --start;
+    while (start > 0 && !ends_line(text[start - 1])) --start;
     return text.substr(start, end - start);
 }
 

@@ -1,9 +1,8 @@
 // Response text helpers: the normal form (FormatBuffer) the queries scan,
-// the "ok" test of a UDP reply (IsBufferOk), and the line end of a line.
+// and the "ok" test of a UDP reply (IsBufferOk).
 #include "connection/response_text.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "mpdll/mpdll.h"
 #include "text/bounded_text.h"
@@ -24,14 +23,6 @@ std::size_t normal_form(std::string_view text, std::span<char> out) noexcept {
     }
     out[length] = '\0';
     return length;
-}
-
-char* append_line_end(std::span<char, kResponseSize> line) noexcept {
-    const std::size_t length = strnlen(line.data(), line.size());
-    if (length + 2 > line.size()) return nullptr;
-    line[length] = '\r';
-    line[length + 1] = '\0';
-    return line.data();
 }
 
 }  // namespace mpdll

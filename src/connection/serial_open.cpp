@@ -11,10 +11,11 @@
 #include "connection/serial_timeouts.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 
 namespace mpdll {
 namespace {
-constexpr std::uint32_t kSmallestQueue = 16384;
+constexpr std::uint32_t kSmallestQueue = kResponseSize;
 constexpr std::size_t kLongestNameShown = 64;
 
 std::int32_t serial_open_failed(DevContext& dev, const OpenTrace& trace, std::string_view why, int error) {

@@ -10,12 +10,12 @@
 #include "connection/open_trace.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
+#include "text/buffer_sizes.h"
 #include "text/byte_order.h"
 
 namespace mpdll {
 namespace {
 constexpr std::int32_t kUdpCommandTimeoutMs = 5000;
-constexpr std::uint16_t kUdpCommandPort = 9034;
 
 std::int32_t udp_open_failed(DevContext& dev, const OpenTrace& trace, std::string_view why, int error) {
     release_udp_handles(dev);

@@ -31,10 +31,3 @@ std::int32_t run_setting(DevContext* dev, std::uint32_t id, std::initializer_lis
 std::int32_t run_text_setting(DevContext* dev, std::uint32_t id, const char* text) noexcept;
 
 }  // namespace mpdll::testmode
-
-// Defines the export `exportName(dev, text)` as `runner(dev, id, text)`: the
-// exports that differ only in the command they run with the caller's text.
-#define MPDLL_TEXT_EXPORT(exportName, runner, id)                                               \
-    MPDLL_API int32_t MPDLL_CALL exportName(DevContext* dev, const char* text) MPDLL_NOEXCEPT { \
-        return runner(dev, id, text);                                                           \
-    }

@@ -8,14 +8,14 @@
 #include "commands/command_catalogue.h"
 #include "commands/command_line.h"
 #include "testmode/command_runner.h"
+#include "text/buffer_sizes.h"
 
 using namespace mpdll::commands;
 using mpdll::kCommandSize;
+using mpdll::kMacTextSize;
 using mpdll::scan::Target;
 
 namespace {
-
-constexpr std::size_t kAddressSize = 18;  // 17 characters and a terminator
 
 // mp_arx with a catalogue word that takes the caller's address.
 int32_t send_address_word(DevContext* dev, std::uint32_t wordId, const char* address) noexcept {
@@ -37,18 +37,26 @@ int32_t send_word(DevContext* dev, std::uint32_t wordId) noexcept {
 }  // namespace
 
 // The fixed words, and the words that carry the caller's address.
-#define MPDLL_FIXED_WORD(exportName, wordId) \
-    MPDLL_API int32_t MPDLL_CALL exportName(DevContext* dev) MPDLL_NOEXCEPT { return send_word(dev, wordId); }
+MPDLL_API int32_t MPDLL_CALL mp_arx_start(DevContext* dev) MPDLL_NOEXCEPT { return send_word(dev, kArxStart); }
+MPDLL_API int32_t MPDLL_CALL mp_arx_stop(DevContext* dev) MPDLL_NOEXCEPT { return send_word(dev, kArxStop); }
+MPDLL_API int32_t MPDLL_CALL mp_arx_filter_init(DevContext* dev) MPDLL_NOEXCEPT {
+    return send_word(dev, kArxFilterInit);
+}
+MPDLL_API int32_t MPDLL_CALL mp_arx_filter_clean(DevContext* dev) MPDLL_NOEXCEPT {
+    return send_word(dev, kArxFilterClean);
+}
 
-MPDLL_FIXED_WORD(mp_arx_start, kArxStart)
-MPDLL_FIXED_WORD(mp_arx_stop, kArxStop)
-MPDLL_FIXED_WORD(mp_arx_filter_init, kArxFilterInit)
-MPDLL_FIXED_WORD(mp_arx_filter_clean, kArxFilterClean)
-MPDLL_TEXT_EXPORT(mp_arx_filter_da, send_address_word, kArxFilterDa)
-MPDLL_TEXT_EXPORT(mp_arx_filter_sa, send_address_word, kArxFilterSa)
-MPDLL_TEXT_EXPORT(mp_arx_filter_bssid, send_address_word, kArxFilterBssid)
+MPDLL_API int32_t MPDLL_CALL mp_arx_filter_da(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return send_address_word(dev, kArxFilterDa, text);
+}
 
-#undef MPDLL_FIXED_WORD
+MPDLL_API int32_t MPDLL_CALL mp_arx_filter_sa(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return send_address_word(dev, kArxFilterSa, text);
+}
+
+MPDLL_API int32_t MPDLL_CALL mp_arx_filter_bssid(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return send_address_word(dev, kArxFilterBssid, text);
+}
 
 // The report lists SA before DA; the outputs take DA, SA, BSSID. Each output
 // is 18 bytes and is written as its field is read, also when a later field
@@ -56,12 +64,10 @@ MPDLL_TEXT_EXPORT(mp_arx_filter_bssid, send_address_word, kArxFilterBssid)
 MPDLL_API int32_t MPDLL_CALL mp_arx_filter_print(DevContext* dev, char* daOut, char* saOut,
                                                  char* bssidOut) MPDLL_NOEXCEPT {
     if (dev == nullptr || daOut == nullptr || saOut == nullptr || bssidOut == nullptr) return MPDLL_E_ARGUMENT;
-    std::int32_t chipFlag = 0;
-    read_board_names(*dev, chipFlag);
-    const std::string_view word = *catalogue_text(kArxFilterReport, chipFlag != 0);
-    const Target targets[] = {Target::skip(), Target::skip(), Target::into(std::span<char>(saOut, kAddressSize)),
-                              Target::into(std::span<char>(daOut, kAddressSize)),
-                              Target::into(std::span<char>(bssidOut, kAddressSize))};
+    const std::string_view word = *catalogue_text(kArxFilterReport, upper_case_chip_model(*dev));
+    const Target targets[] = {Target::skip(), Target::skip(), Target::into(std::span<char>(saOut, kMacTextSize)),
+                              Target::into(std::span<char>(daOut, kMacTextSize)),
+                              Target::into(std::span<char>(bssidOut, kMacTextSize))};
     const Query query{
         .udp = kNothingRead,
         .shell = {.format = "%[^:]:FLAG:%dSA:%17sDA:%17sBSSID:%17s", .targets = targets},

@@ -34,10 +34,30 @@ MPDLL_API int32_t MPDLL_CALL mp_phypara(DevContext* dev, int32_t xcap) MPDLL_NOE
 }
 
 // The settings that pass the caller's text as the command's one argument.
-MPDLL_TEXT_EXPORT(mp_txpower_a, run_text_setting, kMpTxpowerText)
-MPDLL_TEXT_EXPORT(mp_bssid, run_text_setting, kMpBssid)
-MPDLL_TEXT_EXPORT(mp_ant_tx, run_text_setting, kMpAntTx)
-MPDLL_TEXT_EXPORT(mp_ant_rx, run_text_setting, kMpAntRx)
-MPDLL_TEXT_EXPORT(mp_arx, run_text_setting, kMpArx)
-MPDLL_TEXT_EXPORT(mp_ctx, run_text_setting, kMpCtx)
-MPDLL_TEXT_EXPORT(mp_pwrtrk, run_text_setting, kMpPwrtrk)
+MPDLL_API int32_t MPDLL_CALL mp_txpower_a(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return run_text_setting(dev, kMpTxpowerText, text);
+}
+
+MPDLL_API int32_t MPDLL_CALL mp_bssid(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return run_text_setting(dev, kMpBssid, text);
+}
+
+MPDLL_API int32_t MPDLL_CALL mp_ant_tx(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return run_text_setting(dev, kMpAntTx, text);
+}
+
+MPDLL_API int32_t MPDLL_CALL mp_ant_rx(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return run_text_setting(dev, kMpAntRx, text);
+}
+
+MPDLL_API int32_t MPDLL_CALL mp_arx(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return run_text_setting(dev, kMpArx, text);
+}
+
+MPDLL_API int32_t MPDLL_CALL mp_ctx(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return run_text_setting(dev, kMpCtx, text);
+}
+
+MPDLL_API int32_t MPDLL_CALL mp_pwrtrk(DevContext* dev, const char* text) MPDLL_NOEXCEPT {
+    return run_text_setting(dev, kMpPwrtrk, text);
+}

@@ -41,7 +41,6 @@ class TextComposer {
 
     // False once anything did not fit.
     bool fits() const noexcept { return fits_; }
-    bool empty() const noexcept { return length_ == 0; }
     std::string_view view() const noexcept { return {out_.data(), length_}; }
     // The terminated text ("" when out had no room at all).
     const char* c_str() const noexcept { return out_.empty() ? "" : out_.data(); }

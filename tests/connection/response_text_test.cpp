@@ -89,26 +89,6 @@ TEST(IsBufferOk, LowerCaseOkAnywhere) {
     EXPECT_EQ(IsBufferOk(nullptr), MPDLL_E_ARGUMENT);
 }
 
-TEST(LineEnd, AppendsOneCrWhenItFits) {
-    std::array<char, mpdll::kResponseSize> line{};
-    std::strcpy(line.data(), "abc");
-    EXPECT_EQ(mpdll::append_line_end(line), line.data());
-    EXPECT_STREQ(line.data(), "abc\r");
-
-    line.fill('\0');
-    std::memset(line.data(), 'x', line.size() - 2);  // 16382 characters: CR and terminator still fit
-    ASSERT_NE(mpdll::append_line_end(line), nullptr);
-    EXPECT_EQ(line[line.size() - 2], '\r');
-
-    line.fill('\0');
-    std::memset(line.data(), 'x', line.size() - 1);  // 16383: no room for the CR
-    EXPECT_EQ(mpdll::append_line_end(line), nullptr);
-    EXPECT_EQ(std::strlen(line.data()), line.size() - 1) << "text left unchanged";
-
-    line.fill('x');  // not terminated at all
-    EXPECT_EQ(mpdll::append_line_end(line), nullptr);
-}
-
 struct TrimCase {
     const char* raw;
     const char* command;

@@ -20,41 +20,8 @@ std::string flash_names_footer() {
            names;
 }
 
-// The readings that make a board fail a station's limits.
-void add_reading_options(CLI::App& app, mpboard::Measurements& m) {
-    auto group = "Readings (make a board fail a test limit)";
-    app.add_option("--thermal", m.thermal, "the thermal meter reads N at rest (default: the flash THER value)")
-        ->type_name("N")
-        ->check(CLI::Range(0, 255))
-        ->group(group);
-    app.add_option("--tssi", m.tssi, "the TSSI reads N while transmitting (default: 40 + path A power / 2)")
-        ->type_name("N")
-        ->check(CLI::Range(0, 255))
-        ->group(group);
-    app.add_option("--packet-error-rate", m.packet_error_rate,
-                   "this share of the frames is lost on transmit (TX Fail) and damaged on receive (CRC error); "
-                   "default: 3% on transmit, 2% of the tester's frames")
-        ->type_name("PERCENT")
-        ->check(CLI::Range(0, 100))
-        ->group(group);
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    mpboard::Options o;
-    mpboard::Faults& f = o.faults;
-    bool no_serial = false;
-    CLI::App app{"mpboard: a simulated wireless router board in radio test mode (telnet, UDP, serial console)"};
-
-    app.add_option("--listen", o.listen_address, "telnet listen address")->capture_default_str();
-    app.add_option("--telnet-port", o.telnet_port, "telnet port (0 = any free port, -1 = no telnet)")
-        ->capture_default_str();
-    app.add_option("--udp-address", o.udp_address, "UDP command endpoint address")->capture_default_str();
-    app.add_option("--udp-port", o.udp_port, "UDP port (0 = any free port, -1 = no UDP)")->capture_default_str();
-    app.add_flag("--no-serial", no_serial, "no serial console");
-    app.add_option("--serial-link", o.serial_link, "make a symlink to the console's pseudo-terminal here");
-    app.add_flag("--serial-login", o.serial_login, "ask for a login on the serial console too");
+// The login program: its questions, timing, refusal and notices.
+void add_login_options(CLI::App& app, mpboard::Options& o) {
     app.add_option("--user", o.user, "login name")->capture_default_str();
     app.add_option("--password", o.password, "login password")->capture_default_str();
     std::map<std::string, mpboard::LoginStyle> styles{
@@ -90,6 +57,44 @@ int main(int argc, char** argv) {
     app.add_option("--refusal-pause", o.refusal_pause_ms, "ms between the refusal line and the next question");
     app.add_option("--login-notice", o.login_notice, "text shown after a good login, before the prompt");
     app.add_option("--login-notice-delay", o.login_notice_delay_ms, "ms between the login notice and the prompt");
+}
+
+// The readings that make a board fail a station's limits.
+void add_reading_options(CLI::App& app, mpboard::Measurements& m) {
+    auto group = "Readings (make a board fail a test limit)";
+    app.add_option("--thermal", m.thermal, "the thermal meter reads N at rest (default: the flash THER value)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 255))
+        ->group(group);
+    app.add_option("--tssi", m.tssi, "the TSSI reads N while transmitting (default: 40 + path A power / 2)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 255))
+        ->group(group);
+    app.add_option("--packet-error-rate", m.packet_error_rate,
+                   "this share of the frames is lost on transmit (TX Fail) and damaged on receive (CRC error); "
+                   "default: 3% on transmit, 2% of the tester's frames")
+        ->type_name("PERCENT")
+        ->check(CLI::Range(0, 100))
+        ->group(group);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    mpboard::Options o;
+    mpboard::Faults& f = o.faults;
+    bool no_serial = false;
+    CLI::App app{"mpboard: a simulated wireless router board in radio test mode (telnet, UDP, serial console)"};
+
+    app.add_option("--listen", o.listen_address, "telnet listen address")->capture_default_str();
+    app.add_option("--telnet-port", o.telnet_port, "telnet port (0 = any free port, -1 = no telnet)")
+        ->capture_default_str();
+    app.add_option("--udp-address", o.udp_address, "UDP command endpoint address")->capture_default_str();
+    app.add_option("--udp-port", o.udp_port, "UDP port (0 = any free port, -1 = no UDP)")->capture_default_str();
+    app.add_flag("--no-serial", no_serial, "no serial console");
+    app.add_option("--serial-link", o.serial_link, "make a symlink to the console's pseudo-terminal here");
+    app.add_flag("--serial-login", o.serial_login, "ask for a login on the serial console too");
+    add_login_options(app, o);
     app.add_option("--if-name", o.if_name, "wireless interface name")->capture_default_str();
     app.add_option("--tool", o.tool, "wireless tool word (as typed on the board, e.g. a path)")->capture_default_str();
     app.add_option("--chip-version", o.chip_version, "chipVersion in /proc/IF/mib_rf")->capture_default_str();

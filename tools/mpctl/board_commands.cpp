@@ -103,9 +103,9 @@ void add_send_and_enter(CLI::App& app, std::optional<Operation>& chosen) {
     on_parse(send, chosen, "send", Needs::board, [args] {
         BoardLine line{"LINE", args->line, false, true};
         return Prepared{[a = *args](DevContext& dev) {
-                            std::vector<char> answer(16384, '\0');
-                            const std::int32_t status =
-                                SendCommand(&dev, a.line.c_str(), answer.data(), 16384, a.keep_prompt ? 1 : 0, a.wait);
+                            std::vector<char> answer(MPDLL_RESPONSE_SIZE, '\0');
+                            const std::int32_t status = SendCommand(&dev, a.line.c_str(), answer.data(),
+                                                                    MPDLL_RESPONSE_SIZE, a.keep_prompt ? 1 : 0, a.wait);
                             Result result{status, {}, {}};
                             if (status == MPDLL_OK) {
                                 result.values.push_back({"answer", std::string(answer.data())});
@@ -190,7 +190,8 @@ void add_receive_filter(CLI::App& rx, std::optional<Operation>& chosen) {
     on_query(filter->add_subcommand("print", "Read the three filter addresses back (mp_arx_filter_print)"), chosen,
              "rx filter print", {"da", "sa", "bssid"}, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> da = text_output(18), sa = text_output(18), bssid = text_output(18);
+                     std::vector<char> da = text_output(MPDLL_MAC_TEXT_SIZE), sa = text_output(MPDLL_MAC_TEXT_SIZE),
+                                       bssid = text_output(MPDLL_MAC_TEXT_SIZE);
                      Result result{mp_arx_filter_print(&dev, da.data(), sa.data(), bssid.data()), {}, {}};
                      add_text(result, "da", da);
                      add_text(result, "sa", sa);
@@ -290,7 +291,7 @@ void add_flash_and_registers(CLI::App& app, std::optional<Operation>& chosen) {
     get->add_option("NAME", *get_name, "Parameter name")->required();
     on_query(get, chosen, "flash get", {"value"}, [get_name] {
         return Prepared{[name = *get_name](DevContext& dev) {
-                            std::vector<char> value = text_output(16384 + 1);
+                            std::vector<char> value = text_output(MPDLL_RESPONSE_SIZE + 1);
                             return with_text(FlashGet(&dev, name.c_str(), value.data()), "value", value);
                         },
                         {{BoardLine{"NAME", "flash get " + *get_name, false, false}}, {}, {}}};
@@ -355,14 +356,14 @@ void add_queries(CLI::App& app, std::optional<Operation>& chosen) {
     on_query(chip->add_subcommand("version", "Read the chip version (GetChipVersion)"), chosen, "chip version",
              {"version"}, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> text = text_output(16384 + 1);
+                     std::vector<char> text = text_output(MPDLL_RESPONSE_SIZE + 1);
                      return with_text(GetChipVersion(&dev, text.data()), "version", text);
                  };
              });
     on_query(chip->add_subcommand("mimo", "Read the MIMO transmit and receive support (GetHwSupport)"), chosen,
              "chip mimo", {"support"}, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> text = text_output(16384 + 1);
+                     std::vector<char> text = text_output(MPDLL_RESPONSE_SIZE + 1);
                      return with_text(GetHwSupport(&dev, text.data()), "support", text);
                  };
              });

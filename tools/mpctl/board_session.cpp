@@ -69,9 +69,9 @@ std::vector<SessionStep> BoardSession::prepare(Needs needs) {
 }
 
 Exchange BoardSession::last_exchange() const {
-    std::vector<char> sent(2048 + 1, '\0');
-    std::vector<char> received(16384 + 1, '\0');
-    GetBuffer(dev_.get(), sent.data(), 2048, received.data(), 16384);
+    std::vector<char> sent(MPDLL_COMMAND_SIZE + 1, '\0');
+    std::vector<char> received(MPDLL_RESPONSE_SIZE + 1, '\0');
+    GetBuffer(dev_.get(), sent.data(), MPDLL_COMMAND_SIZE, received.data(), MPDLL_RESPONSE_SIZE);
     return {masked(std::string(sent.data()), options_.password),
             masked(std::string(received.data()), options_.password)};
 }

@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace mpctl {
@@ -94,7 +95,9 @@ void add_connection_options(CLI::App& app, ConnectionOptions& o) {
                    "Serial reads end this many ms after the last byte (the library's default is 100); "
                    "without it they return what the port holds at once")
         ->type_name("MS");
-    app.add_option("--udp", o.udp, "Reach the board's UDP command endpoint (port 9034) at this IPv4 address")
+    app.add_option(
+           "--udp", o.udp,
+           "Reach the board's UDP command endpoint (port " + std::to_string(MPDLL_UDP_PORT) + ") at this IPv4 address")
         ->type_name("HOST");
     app.add_option("--prompt", o.prompt, "The board's shell prompt; \\r, \\n, \\t and \\\\ are escapes")
         ->default_str("\"# \"");

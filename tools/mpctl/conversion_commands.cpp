@@ -34,16 +34,15 @@ void add_name_conversions(CLI::App& convert, std::optional<Operation>& chosen) {
     });
 }
 
-void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
-    CLI::App* power = group_command(convert, "power-index", "Transmit power index tables");
-
+// convert power-index decode: seven table texts to ten tables (DecPowerIndex).
+void add_power_index_decode(CLI::App& power, std::optional<Operation>& chosen) {
     struct DecodeArgs {
         std::vector<std::string> texts;
         std::int32_t count = -1;
     };
     auto decode_args = storage<DecodeArgs>();
     CLI::App* decode =
-        power->add_subcommand("decode", "Seven hexadecimal table texts to ten tables of numbers (DecPowerIndex)");
+        power.add_subcommand("decode", "Seven hexadecimal table texts to ten tables of numbers (DecPowerIndex)");
     decode
         ->add_option("TEXTS", decode_args->texts,
                      "hexPlain1 hexPlain2 hexBaseA hexBaseB hexDiff1 hexDiff2 hexDiff3, two digits per entry")
@@ -69,10 +68,13 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
             return result;
         };
     });
+}
 
+// convert power-index encode: ten tables to seven table texts (HexPowerIndex).
+void add_power_index_encode(CLI::App& power, std::optional<Operation>& chosen) {
     auto encode_args = storage<std::vector<std::string>>();
     CLI::App* encode =
-        power->add_subcommand("encode", "Ten tables of numbers to the seven hexadecimal table texts (HexPowerIndex)");
+        power.add_subcommand("encode", "Ten tables of numbers to the seven hexadecimal table texts (HexPowerIndex)");
     encode
         ->add_option("TABLES", *encode_args,
                      "plain1 plain2 baseA baseB group1A group1B group2A group2B group3A group3B, "
@@ -94,13 +96,16 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
             return result;
         };
     });
+}
 
+// convert power-index table: one table text to numbers (Hex2Dec).
+void add_power_index_table(CLI::App& power, std::optional<Operation>& chosen) {
     struct TableArgs {
         std::string text;
         std::int32_t count = -1;
     };
     auto table_args = storage<TableArgs>();
-    CLI::App* table = power->add_subcommand("table", "One hexadecimal table text to numbers (Hex2Dec)");
+    CLI::App* table = power.add_subcommand("table", "One hexadecimal table text to numbers (Hex2Dec)");
     table->add_option("TEXT", table_args->text, "Two hexadecimal digits per entry")->required();
     table->add_option("--count", table_args->count, "Entries (default: from the text's length)");
     on_parse(table, chosen, "convert power-index table", Needs::nothing, [table_args] {
@@ -117,9 +122,12 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
             return Result{MPDLL_OK, {{"values", std::move(values)}}};
         };
     });
+}
 
+// convert power-index diff: one difference entry to its two differences (DiffHex2Dec).
+void add_power_index_diff(CLI::App& power, std::optional<Operation>& chosen) {
     auto pair = storage<std::string>();
-    CLI::App* diff = power->add_subcommand(
+    CLI::App* diff = power.add_subcommand(
         "diff", "One difference table entry to its two differences, table B then table A (DiffHex2Dec)");
     diff->add_option("ENTRY", *pair, "Two hexadecimal digits, e.g. 9F")->required();
     on_parse(diff, chosen, "convert power-index diff", Needs::nothing, [pair] {
@@ -132,16 +140,27 @@ void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
                            {"diffA", std::int64_t{DiffHex2Dec(entry.c_str(), 0)}}}};
         };
     });
+}
 
+// convert power-index digit: a difference to its digit (DiffDec2Hex).
+void add_power_index_digit(CLI::App& power, std::optional<Operation>& chosen) {
     auto number = storage<std::string>();
-    CLI::App* digit =
-        power->add_subcommand("digit", "A difference from -8 to 7 to its hexadecimal digit (DiffDec2Hex)");
+    CLI::App* digit = power.add_subcommand("digit", "A difference from -8 to 7 to its hexadecimal digit (DiffDec2Hex)");
     digit->add_option("DIFFERENCE", *number, "Decimal difference")->required();
     on_parse(digit, chosen, "convert power-index digit", Needs::nothing, [number] {
         return [text = *number](DevContext&) {
             return Result{MPDLL_OK, {{"digit", std::string(1, DiffDec2Hex(text.c_str()))}}};
         };
     });
+}
+
+void add_power_index(CLI::App& convert, std::optional<Operation>& chosen) {
+    CLI::App* power = group_command(convert, "power-index", "Transmit power index tables");
+    add_power_index_decode(*power, chosen);
+    add_power_index_encode(*power, chosen);
+    add_power_index_table(*power, chosen);
+    add_power_index_diff(*power, chosen);
+    add_power_index_digit(*power, chosen);
 }
 
 // The command text conversions read the names from --if, --tool and --chip.
@@ -157,7 +176,7 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
     command->add_flag("--raw", command_args->raw, "The catalogue text without the names put in");
     on_parse(command, chosen, "convert command", Needs::nothing, [command_args] {
         return [a = *command_args](DevContext& dev) {
-            std::vector<char> out(2048 + 1, '\0');
+            std::vector<char> out(MPDLL_COMMAND_SIZE + 1, '\0');
             Result result{mp_command_c2s(&dev, a.id, out.data(), a.raw ? 1 : 0), {}};
             if (result.status == MPDLL_OK) {
                 result.values.push_back({"text", std::string(out.data())});
@@ -169,7 +188,7 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
     on_parse(convert.add_subcommand("names", "The interface name, tool word and chip-model flag (mp_command_d2s)"),
              chosen, "convert names", Needs::nothing, [] {
                  return [](DevContext& dev) {
-                     std::vector<char> if_name(2048 + 1, '\0'), tool(2048 + 1, '\0');
+                     std::vector<char> if_name(MPDLL_COMMAND_SIZE + 1, '\0'), tool(MPDLL_COMMAND_SIZE + 1, '\0');
                      std::int32_t flag = 0;
                      const std::int32_t status = mp_command_d2s(&dev, if_name.data(), tool.data(), &flag);
                      return Result{status,
@@ -189,7 +208,7 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
             "length"));
     on_parse(substitute, chosen, "convert template", Needs::nothing, [template_text] {
         return [text = *template_text](DevContext& dev) {
-            std::vector<char> out(2048 + 1, '\0');
+            std::vector<char> out(MPDLL_COMMAND_SIZE + 1, '\0');
             const std::int32_t status = mp_command_s2s(&dev, text.c_str(), out.data());
             return Result{status, {{"text", std::string(out.data())}}};
         };
@@ -203,8 +222,8 @@ void add_answer_helpers(CLI::App& convert, std::optional<Operation>& chosen) {
     normal->add_option("TEXT", *normal_text, "The answer; \\r, \\n, \\t and \\\\ are escapes")->required();
     on_parse(normal, chosen, "convert normal-form", Needs::nothing, [normal_text] {
         return [text = unescape(*normal_text)](DevContext&) {
-            std::vector<char> out(16384 + 1, '\0');
-            const std::int32_t status = FormatBuffer(text.c_str(), out.data(), 16384);
+            std::vector<char> out(MPDLL_RESPONSE_SIZE + 1, '\0');
+            const std::int32_t status = FormatBuffer(text.c_str(), out.data(), MPDLL_RESPONSE_SIZE);
             return Result{status, {{"text", std::string(out.data())}}};
         };
     });

@@ -55,7 +55,9 @@ public class ExportTests
             ParameterInfo[] parameters = method.GetParameters();
             if (import.CallingConvention != CallingConvention.StdCall || import.ExactSpelling)
                 wrong.Add(method.Name + ": not a stdcall import the runtime may decorate");
-            if (parameters.Any(parameter => !FourByteArguments.Contains(parameter.ParameterType)))
+            // A delegate goes as a function pointer.
+            if (parameters.Any(parameter => !FourByteArguments.Contains(parameter.ParameterType) &&
+                                            !typeof(Delegate).IsAssignableFrom(parameter.ParameterType)))
                 wrong.Add(method.Name + ": an argument that is not 4 bytes in a 32-bit process");
             if (4 * parameters.Length != exports[method.Name])
                 wrong.Add(method.Name + ": " + 4 * parameters.Length + " argument bytes, _" + method.Name + "@" + exports[method.Name]);
@@ -73,6 +75,23 @@ public class ExportTests
         Assert.AreEqual(9, rows.Count);
         foreach (Match row in rows)
             Assert.AreEqual(row.Groups[2].Value, Status.Meaning(values[row.Groups[1].Value]), row.Groups[1].Value);
+    }
+
+    // MPDLL_COMMAND_SIZE is Sizes.CommandSize, MPDLL_UDP_PORT ConnectionMode.UdpPort.
+    [Test]
+    public void SizesAndThePortAreTheHeaders()
+    {
+        string header = Source("include", "mpdll", "mpdll.h");
+        var defines = Regex.Matches(header, @"#define MPDLL_(\w+_SIZE|UDP_PORT) (\d+)").Cast<Match>().ToList();
+        Assert.That(defines.Count, Is.GreaterThanOrEqualTo(7));
+        foreach (Match define in defines) {
+            string name = string.Concat(define.Groups[1].Value.Split('_')
+                                        .Select(word => word[0] + word.Substring(1).ToLowerInvariant()));
+            Type holder = name == "UdpPort" ? typeof(ConnectionMode) : typeof(Sizes);
+            FieldInfo constant = holder.GetField(name, BindingFlags.Public | BindingFlags.Static);
+            Assert.IsNotNull(constant, "no " + holder.Name + "." + name + " for MPDLL_" + define.Groups[1].Value);
+            Assert.AreEqual(int.Parse(define.Groups[2].Value), constant.GetValue(null), name);
+        }
     }
 
     [TestCase("54M", 108)]

@@ -112,7 +112,7 @@ public unsafe class SessionTests
     [TestCase("password")]
     public void TextsTooLongForTheirFieldAreRefused(string field)
     {
-        string tooLong = new string('x', DevContext.LoginTextSize);
+        string tooLong = new string('x', Sizes.LoginTextSize);
         var refusal = Assert.Throws<ArgumentException>(() => Board.Telnet(host, field == "userName" ? tooLong : "root",
                                                                            field == "password" ? tooLong : Password, port));
         StringAssert.StartsWith(field + " holds at most 19 characters", refusal.Message);

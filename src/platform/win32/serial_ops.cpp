@@ -89,10 +89,10 @@ int write(MpHandle h, const char* data, int length) {
 
 void close(MpHandle h) { ::CloseHandle(h); }
 
-int last_error() { return lastPortError; }
+int last_port_error() { return lastPortError; }
 
-constexpr SerialOps kCommPort{open, set_queue_sizes, set_timeouts, set_line,  purge, status, wait_input,
-                              read, write,           close,        last_error};
+constexpr SerialOps kCommPort{open, set_queue_sizes, set_timeouts, set_line,       purge, status, wait_input,
+                              read, write,           close,        last_port_error};
 
 }  // namespace
 

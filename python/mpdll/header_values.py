@@ -1,0 +1,25 @@
+"""The sizes and the port include/mpdll/mpdll.h defines, under the names of
+its macros without the MPDLL_ prefix (MPDLL_RESPONSE_SIZE is RESPONSE_SIZE):
+buffer and field sizes in bytes with the terminator, and the board's UDP
+command port. The package takes them from here only; a test compares this
+table with the header."""
+
+HEADER_VALUES = {
+    "COMMAND_SIZE": 2048,  # one command line
+    "RESPONSE_SIZE": 16384,  # one answer
+    "MAC_TEXT_SIZE": 18,  # an address "aa:bb:cc:dd:ee:ff"
+    "FIELD_SIZE": 50,  # chipModel, toolPath, ifName, prompt
+    "IP_TEXT_SIZE": 20,
+    "LOGIN_TEXT_SIZE": 20,  # userName, password
+    "FIRST_COMMAND_SIZE": 100,
+    "UDP_PORT": 9034,
+}
+
+COMMAND_SIZE = HEADER_VALUES["COMMAND_SIZE"]
+RESPONSE_SIZE = HEADER_VALUES["RESPONSE_SIZE"]
+MAC_TEXT_SIZE = HEADER_VALUES["MAC_TEXT_SIZE"]
+FIELD_SIZE = HEADER_VALUES["FIELD_SIZE"]
+IP_TEXT_SIZE = HEADER_VALUES["IP_TEXT_SIZE"]
+LOGIN_TEXT_SIZE = HEADER_VALUES["LOGIN_TEXT_SIZE"]
+FIRST_COMMAND_SIZE = HEADER_VALUES["FIRST_COMMAND_SIZE"]
+UDP_PORT = HEADER_VALUES["UDP_PORT"]

@@ -1,0 +1,32 @@
+"""The package's copies of what include/mpdll/mpdll.h defines, read from the
+header itself: the sizes and the UDP port, the status codes and the meaning
+MPDLL_STATUS_LIST gives each status."""
+import re
+
+import pytest
+
+from conftest import REPO
+from mpdll import errors
+from mpdll.header_values import HEADER_VALUES
+
+HEADER = (REPO / "include" / "mpdll" / "mpdll.h").read_text()
+DEFINES = {name: int(value) for name, value in re.findall(r"#define MPDLL_(\w+) \(?(-?\d+)\)?", HEADER)}
+STATUS_ROWS = re.findall(r'X\(MPDLL_(\w+), "([^"]*)"\)', HEADER)
+
+
+def test_the_table_holds_every_size_and_the_port_as_the_header_defines_them():
+    in_header = {name: value for name, value in DEFINES.items() if name.endswith("_SIZE") or name == "UDP_PORT"}
+    assert len(in_header) >= 8
+    assert HEADER_VALUES == in_header
+
+
+@pytest.mark.parametrize("name, meaning", STATUS_ROWS, ids=[row[0] for row in STATUS_ROWS])
+def test_each_status_has_the_headers_value_and_meaning(name, meaning):
+    status = getattr(errors, "OK" if name == "OK" else name)
+    assert status == DEFINES[name]
+    assert errors.status_meaning(status) == meaning
+
+
+def test_the_header_lists_every_status_the_package_knows():
+    known = {name for name in dir(errors) if name == "OK" or name.startswith("E_")}
+    assert known == {name for name, _ in STATUS_ROWS} and len(known) == 9

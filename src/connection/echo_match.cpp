@@ -31,6 +31,15 @@ std::size_t escape_length(std::string_view text, std::size_t at) {
     return 2;
 }
 
+// Whether an escape sequence (from its ESC) has its final byte.
+bool escape_is_whole(std::string_view sequence) {
+    if (sequence.size() < 2) return false;
+    const char last = sequence.back();
+    if (sequence[1] == '[') return sequence.size() > 2 && last >= '@' && last <= '~';
+    if (sequence[1] == ']') return last == '\a' || (sequence.size() > 3 && sequence.ends_with("\x1b\\"));
+    return sequence.size() == 2;
+}
+
 // The length of the terminal's own bytes at text[at] that are no part of a
 // typed line: CR, LF, NUL, an escape sequence, a backspace, or a blank and
 // the backspace or CR after it (a line editor's wrap at the margin).
@@ -64,7 +73,10 @@ std::size_t end_before_trailing_controls(std::string_view text) noexcept {
     for (int sequences = 0; sequences < 4; ++sequences) {
         const std::size_t escape = text.substr(0, end).rfind(kEscape);
         if (escape == std::string_view::npos || end - escape > kLongestSequence) break;
-        if (escape_length(text.substr(0, end), escape) != end - escape) break;
+        // Only a whole sequence: one cut off by the end may still take in
+        // what looks like the prompt.
+        const std::string_view sequence = text.substr(escape, end - escape);
+        if (escape_length(text.substr(0, end), escape) != sequence.size() || !escape_is_whole(sequence)) break;
         end = escape;
     }
     return end;

@@ -74,16 +74,18 @@ INSTANTIATE_TEST_SUITE_P(Waits, DrippingConsole,
 
 // Fills what the console side buffers until a write would block: the
 // console then takes nothing more, as a far end holding the flow off. The
-// kernel moves written bytes on to the other side in the background, so
-// filling goes on until a round after a pause takes nothing.
+// kernel moves written bytes on to the other side in the background, later
+// on a busy machine, so filling goes on until two rounds in a row, each
+// after a pause, take nothing.
 void fill_until_blocked(int slave) {
     ::fcntl(slave, F_SETFL, ::fcntl(slave, F_GETFL) | O_NONBLOCK);
     const std::string block(4096, 'f');
-    for (bool took = true; took;) {
-        took = false;
+    for (int idleRounds = 0; idleRounds < 2;) {
+        bool took = false;
         for (std::size_t size = block.size(); size > 0; size /= 2)
             while (::write(slave, block.data(), size) > 0) took = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        idleRounds = took ? 0 : idleRounds + 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 }
 

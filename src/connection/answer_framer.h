@@ -98,7 +98,7 @@ class AnswerFramer {
 
     FramingRules rules_;
     PromptFinder finder_;
-    std::array<char, kResponseSize> text_{};
+    std::array<char, kResponseSize> text_;  // only its first length_ bytes are ever read
     std::size_t base_ = 0;    // carried bytes at the front of text_
     std::size_t length_ = 0;  // bytes kept in text_, carried ones included
     // Text beyond what text_ keeps is only counted for prompts.

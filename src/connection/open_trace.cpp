@@ -43,13 +43,20 @@ void OpenTrace::heard(std::string_view data) noexcept {
     tailLength_ = append_keeping_newest(tail_, tailLength_, data, password_);
 }
 
-void OpenTrace::note(std::string_view what, int systemError) const noexcept {
-    FixedText<512> text;
-    text.append("mpdll: open at ").append(step_).append(" after ");
+// "LEAD STEP after N ms: WHAT (system error E)", the error part only for a
+// systemError other than 0.
+void OpenTrace::append_headline(TextComposer& text, std::string_view lead, std::string_view what,
+                                int systemError) const noexcept {
+    text.append(lead).append(step_).append(" after ");
     text.append_decimal(
         static_cast<std::int32_t>(std::min<std::uint64_t>(platform::monotonic_ms() - startMs_, INT32_MAX)));
     text.append(" ms: ").append(what);
     if (systemError != 0) text.append(" (system error ").append_decimal(systemError).append(")");
+}
+
+void OpenTrace::note(std::string_view what, int systemError) const noexcept {
+    FixedText<512> text;
+    append_headline(text, "mpdll: open at ", what, systemError);
     text.append("; going on\n");
     platform::debug_text(text.c_str());
 }
@@ -64,11 +71,7 @@ std::int32_t OpenTrace::fail(std::string_view why, int systemError) const noexce
     mask_secret(std::span<char>(shown.data(), tailLength_), password_);
     const std::string_view tail(shown.data(), tailLength_);
     FixedText<512> text;
-    text.append("mpdll: open failed at ").append(step_).append(" after ");
-    text.append_decimal(
-        static_cast<std::int32_t>(std::min<std::uint64_t>(platform::monotonic_ms() - startMs_, INT32_MAX)));
-    text.append(" ms: ").append(why);
-    if (systemError != 0) text.append(" (system error ").append_decimal(systemError).append(")");
+    append_headline(text, "mpdll: open failed at ", why, systemError);
     text.append("; last heard \"");
     append_escaped(text, tail);
     text.append("\"\n");

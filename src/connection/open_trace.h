@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "mpdll/mpdll.h"
+#include "text/bounded_text.h"
 
 namespace mpdll {
 
@@ -35,6 +36,9 @@ class OpenTrace {
     void note(std::string_view what, int systemError = 0) const noexcept;
 
   private:
+    void append_headline(TextComposer& text, std::string_view lead, std::string_view what,
+                         int systemError) const noexcept;
+
     static constexpr std::size_t kKept = 96;
     std::string_view password_;
     std::string_view step_ = "connect";

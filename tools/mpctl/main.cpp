@@ -1,7 +1,7 @@
 // mpctl: type one command and see what the board said. Every operation of
 // the library is a subcommand; `mpctl run PLAN` runs a plan file of them in
 // one session, on one board or on several at once.
-#include "board_spec.h"
+#include "board_address.h"
 #include "connection_options.h"
 #include "operation_commands.h"
 #include "parse_problem.h"
@@ -37,7 +37,7 @@ struct Request {
     std::vector<std::string> refusals;
     std::vector<std::string> serial_numbers;
     std::string plan_name;
-    std::vector<std::string> board_specs;
+    std::vector<std::string> board_addresses;
 };
 
 void add_output_options(CLI::App& app, Request& r) {
@@ -69,7 +69,7 @@ CLI::App* add_run_command(CLI::App& app, Request& r) {
         "run", "Run a plan file, one operation per line in the words of these subcommands, in one session");
     run->add_option("PLAN", r.plan_name, "The plan file")->required();
     run->add_flag("--keep-going", r.settings.keep_going, "Run the remaining steps after a failed one");
-    run->add_option("--board", r.board_specs,
+    run->add_option("--board", r.board_addresses,
                     "Run the plan on this board too, at the same time as the others: telnet:HOST[:PORT], "
                     "serial:DEVICE or udp:HOST (the connection options give the rest)")
         ->type_name("BOARD");
@@ -84,14 +84,14 @@ int usage(const std::string& problem) {
 // The boards the request names: each --board, or the one connection.
 std::optional<std::vector<mpctl::Board>> boards_of(const Request& r, const mpctl::ConnectionOptions& connection,
                                                    std::string& error) {
-    const std::size_t count = r.board_specs.empty() ? 1 : r.board_specs.size();
+    const std::size_t count = r.board_addresses.empty() ? 1 : r.board_addresses.size();
     if (!r.serial_numbers.empty() && r.serial_numbers.size() != count) {
         error = "give one --serial-number per board: " + std::to_string(count) + " board(s), " +
                 std::to_string(r.serial_numbers.size()) + " serial number(s)";
         return std::nullopt;
     }
     const auto serial_number = [&](std::size_t i) { return r.serial_numbers.empty() ? "" : r.serial_numbers[i]; };
-    if (r.board_specs.empty()) {
+    if (r.board_addresses.empty()) {
         return std::vector<mpctl::Board>{{connection, serial_number(0)}};
     }
     if (!mpctl::describe(connection).empty()) {
@@ -99,8 +99,8 @@ std::optional<std::vector<mpctl::Board>> boards_of(const Request& r, const mpctl
         return std::nullopt;
     }
     std::vector<mpctl::Board> boards;
-    for (std::size_t i = 0; i < r.board_specs.size(); ++i) {
-        std::optional<mpctl::ConnectionOptions> options = mpctl::board_connection(r.board_specs[i], connection, error);
+    for (std::size_t i = 0; i < r.board_addresses.size(); ++i) {
+        std::optional<mpctl::ConnectionOptions> options = mpctl::board_connection(r.board_addresses[i], connection, error);
         if (!options) {
             return std::nullopt;
         }

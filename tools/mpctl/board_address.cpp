@@ -1,5 +1,5 @@
 // Reading a --board text.
-#include "board_spec.h"
+#include "board_address.h"
 
 namespace mpctl {
 

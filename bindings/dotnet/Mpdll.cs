@@ -94,6 +94,32 @@ namespace Mpdll
         public const int FirstCommandSize = 100;
     }
 
+    /// <summary>Parity codes of MpdllSetSerialLine (MPDLL_PARITY_NONE and the others).</summary>
+    public enum SerialParity
+    {
+        None = 0,
+        Odd = 1,
+        Even = 2,
+        Mark = 3,
+        Space = 4,
+    }
+
+    /// <summary>Stop-bit codes of MpdllSetSerialLine (MPDLL_STOP_BITS_ONE and the others).</summary>
+    public enum SerialStopBits
+    {
+        One = 0,
+        OneAndHalf = 1,
+        Two = 2,
+    }
+
+    /// <summary>Flow control codes of MpdllSetSerialLine (MPDLL_FLOW_NONE and the others).</summary>
+    public enum SerialFlow
+    {
+        None = 0,
+        Rtscts = 1,  // hardware: RTS and CTS
+        Xonxoff = 2, // software: XON and XOFF
+    }
+
     /// <summary>Wait values of SendCommand, TelnetRcv, SerialRcv and RcvPrompt; above 0 a delay in ms.</summary>
     public static class Wait
     {
@@ -427,8 +453,9 @@ namespace Mpdll
         public static extern int DiffHex2Dec(string pair, int highDigit);
 
         // Extensions: every byte of every record to a handler, why a record's
-        // open failed, the library's version. Keep the delegate alive (in a
-        // field) for as long as it is set.
+        // open failed, the library's version, the password masked in a text,
+        // the serial line settings. Keep the delegate alive (in a field) for
+        // as long as it is set.
         [UnmanagedFunctionPointer(Convention)]
         public delegate void LogHandler(IntPtr context, IntPtr dev, int kind, int status, IntPtr bytes, int length,
                                         uint elapsedMs);
@@ -439,6 +466,11 @@ namespace Mpdll
                                                   byte[] lastHeard, int lastHeardSize);
         [DllImport(Library, CallingConvention = Convention)]
         public static extern IntPtr MpdllLibraryVersion();
+        [DllImport(Library, CallingConvention = Convention)]
+        public static extern int MpdllMaskSecret([In, Out] byte[] text, int length, byte[] secret);
+        [DllImport(Library, CallingConvention = Convention)]
+        public static extern int MpdllSetSerialLine(ref DevContext dev, uint baud, int dataBits, int parity, int stopBits,
+                                                    int flow);
     }
 
     /// <summary>A failed call: the export, its status and what the status means.</summary>
@@ -531,7 +563,7 @@ namespace Mpdll
             return board;
         }
 
-        /// <summary>A board reached through its UDP command endpoint (port 9034) at an IPv4 address.</summary>
+        /// <summary>A board reached through its UDP command endpoint (port ConnectionMode.UdpPort) at an IPv4 address.</summary>
         public static Board Udp(string address, string prompt = "# ")
         {
             var board = new Board(ConnectionMode.Udp, prompt, "udp " + address);
@@ -539,9 +571,13 @@ namespace Mpdll
             return board;
         }
 
-        /// <summary>A board reached through its serial console (8 data bits, no parity,
-        /// one stop bit, no flow control); reads return what the port holds.</summary>
-        public static Board Serial(string device, uint baud = 115200, string prompt = "# ")
+        /// <summary>A board reached through its serial console (by default 8 data bits, no
+        /// parity, one stop bit, no flow control); reads return what the port holds. The
+        /// library fills the line settings (MpdllSetSerialLine): ArgumentException when it
+        /// refuses them (baud 0, data bits outside 5 to 8).</summary>
+        public static Board Serial(string device, uint baud = 115200, string prompt = "# ", int dataBits = 8,
+                                   SerialParity parity = SerialParity.None, SerialStopBits stopBits = SerialStopBits.One,
+                                   SerialFlow flow = SerialFlow.None)
         {
             var board = new Board(ConnectionMode.Serial, prompt, "serial " + device);
             DevContext* r = board.record;
@@ -551,10 +587,12 @@ namespace Mpdll
             r->commTimeouts.ReadIntervalTimeout = 0xFFFFFFFF;
             r->commTimeouts.WriteTotalTimeoutMultiplier = 100;
             r->commTimeouts.WriteTotalTimeoutConstant = 500;
-            r->dcb.DCBlength = (uint)sizeof(MpDcb);
-            r->dcb.BaudRate = baud;
-            r->dcb.fBinary = 1;
-            r->dcb.ByteSize = 8;
+            int status = Native.MpdllSetSerialLine(ref *r, baud, dataBits, (int)parity, (int)stopBits, (int)flow);
+            if (status != Status.Ok) {
+                board.Dispose();
+                throw new ArgumentException("the library refuses the serial line (MpdllSetSerialLine: " + status +
+                                            "): baud must be above 0 and data bits 5 to 8, not " + baud + " and " + dataBits);
+            }
             return board;
         }
 
@@ -733,12 +771,24 @@ namespace Mpdll
         }
 
         /// <summary>What GetBuffer holds now: the last exchange of the whole process,
-        /// of this board only when no other board's call ran since its own.</summary>
+        /// of this board only when no other board's call ran since its own; the
+        /// record's password masked.</summary>
         public Exchange LastExchange()
         {
             byte[] sent = new byte[Sizes.CommandSize], received = new byte[Sizes.ResponseSize];
             Run("GetBuffer", Native.GetBuffer((IntPtr)Live(), sent, Sizes.CommandSize, received, Sizes.ResponseSize));
-            return new Exchange { Sent = LibraryText.Decode(sent), Received = LibraryText.Decode(received) };
+            return new Exchange { Sent = Masked(sent), Received = Masked(received) };
+        }
+
+        /// <summary>The text of an output buffer with the record's password masked as the
+        /// library masks it (MpdllMaskSecret): one '*' per character.</summary>
+        private string Masked(byte[] text)
+        {
+            var password = new byte[Sizes.LoginTextSize + 1]; // the field, and a terminator after it
+            Marshal.Copy((IntPtr)Live()->password, password, 0, Sizes.LoginTextSize);
+            int end = Array.IndexOf(text, (byte)0);
+            Run("MpdllMaskSecret", Native.MpdllMaskSecret(text, end < 0 ? text.Length : end, password));
+            return LibraryText.Decode(text);
         }
     }
 }

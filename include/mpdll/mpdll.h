@@ -732,6 +732,50 @@ MPDLL_API int32_t MPDLL_CALL MpdllOpenFailure(const DevContext* dev, char* step,
 /* The library's version as "MAJOR.MINOR.PATCH" (a static text). */
 MPDLL_API const char* MPDLL_CALL MpdllLibraryVersion(void) MPDLL_NOEXCEPT;
 
+/* Masks a secret (the login password) in a text a program shows or keeps,
+ * the way the library masks it in its own texts: in the first `length` bytes
+ * of text, every occurrence of secret, and a start of secret that those
+ * bytes end with (an echo that stopped short, a text cut off inside it), is
+ * overwritten with '*', one '*' per byte, so the text keeps its length.
+ * text may hold any byte, a NUL included, and needs no terminator: only
+ * text[0] to text[length - 1] are read or written, never a byte before or
+ * after them. secret is read up to its terminator; an empty one masks
+ * nothing. A piece of secret that begins before the text does (the text is
+ * the tail of a longer one) cannot be told from other bytes and stays: mask
+ * a text whole before keeping only its tail. Returns MPDLL_OK (also for a
+ * length of 0); MPDLL_E_ARGUMENT, with text untouched, for a NULL text or
+ * secret or a negative length. */
+MPDLL_API int32_t MPDLL_CALL MpdllMaskSecret(char* text, int32_t length, const char* secret) MPDLL_NOEXCEPT;
+
+/* Codes of MpdllSetSerialLine. Parity and stop bits go into dcb as they
+ * are (the values of its Parity and StopBits fields). */
+#define MPDLL_PARITY_NONE 0
+#define MPDLL_PARITY_ODD 1
+#define MPDLL_PARITY_EVEN 2
+#define MPDLL_PARITY_MARK 3
+#define MPDLL_PARITY_SPACE 4
+#define MPDLL_STOP_BITS_ONE 0
+#define MPDLL_STOP_BITS_ONE_AND_HALF 1
+#define MPDLL_STOP_BITS_TWO 2
+#define MPDLL_FLOW_NONE 0    /* no flow control */
+#define MPDLL_FLOW_RTSCTS 1  /* hardware: RTS and CTS */
+#define MPDLL_FLOW_XONXOFF 2 /* software: XON (0x11) and XOFF (0x13) */
+
+/* Fills dev->dcb, the serial line settings OpenDev applies to the port, from
+ * a line speed and the codes above. The dcb is replaced whole: DCBlength is
+ * its size, BaudRate baud, fBinary 1, ByteSize dataBits, Parity parity and
+ * fParity 1 unless parity is MPDLL_PARITY_NONE, StopBits stopBits;
+ * MPDLL_FLOW_RTSCTS sets fOutxCtsFlow 1 and fRtsControl 2 (handshake),
+ * MPDLL_FLOW_XONXOFF sets fOutX and fInX 1, XonChar 0x11 and XoffChar 0x13;
+ * every other field of dcb is 0. Nothing else of the record changes and
+ * nothing is sent: the settings take effect at the next OpenDev (a port
+ * that does not take a baud rate keeps its own then, as OpenDev says).
+ * Returns MPDLL_OK; MPDLL_E_ARGUMENT, with the record untouched, for a NULL
+ * dev, a baud of 0, dataBits outside 5 to 8, or a parity, stopBits or flow
+ * that is none of the codes above. */
+MPDLL_API int32_t MPDLL_CALL MpdllSetSerialLine(DevContext* dev, uint32_t baud, int32_t dataBits, int32_t parity,
+                                               int32_t stopBits, int32_t flow) MPDLL_NOEXCEPT;
+
 #if defined(__cplusplus)
 }
 #endif

@@ -31,8 +31,9 @@ import weakref
 from . import errors, fork_safety, outputs
 from .dev_context import DevContext, put_text
 from .board_log import exchange_logger
-from .header_values import COMMAND_SIZE, MAC_TEXT_SIZE, RESPONSE_SIZE
+from .header_values import COMMAND_SIZE, MAC_TEXT_SIZE, RESPONSE_SIZE, SERIAL_LINE_CODES
 from .library import library
+from .secret_mask import masked
 from .session_events import ExchangeCollector, dispatcher
 from .results import BoardNames, Exchange, FilterAddresses, PacketCounters, RxCounters
 from .strict_checks import REFUSALS, answer_text, checked_channel, checked_rate, refusal_in
@@ -51,9 +52,13 @@ WAIT_QUIET = -124  # take the first burst once the line is quiet
 TRANSMIT_MODES = {"pkt": 0, "background": 1, "stone": 2, "cs": 3}
 # The word each transmit mode opens its mp_ctx argument with (background has none).
 _OPENING_WORDS = {"pkt": "pkt", "background": "", "stone": "stone", "cs": "cs"}
-PARITIES = {"none": 0, "odd": 1, "even": 2, "mark": 3, "space": 4}
-STOP_BITS = {1: 0, 1.5: 1, 2: 2}
-FLOW_CONTROLS = ("none", "rtscts", "xonxoff")
+# The names Board.serial takes, and the header's code of each.
+PARITIES = {name: SERIAL_LINE_CODES[f"PARITY_{name.upper()}"] for name in ("none", "odd", "even", "mark", "space")}
+STOP_BITS = {1: SERIAL_LINE_CODES["STOP_BITS_ONE"], 1.5: SERIAL_LINE_CODES["STOP_BITS_ONE_AND_HALF"],
+             2: SERIAL_LINE_CODES["STOP_BITS_TWO"]}
+FLOW_CONTROLS = {name: SERIAL_LINE_CODES[f"FLOW_{name.upper()}"] for name in ("none", "rtscts", "xonxoff")}
+_UINT32_END = 1 << 32
+_INT32_END = 1 << 31
 
 # Serial reads that return what the port holds at once: a command then costs
 # the board's answer time, not an interval time-out after its last byte.
@@ -64,7 +69,6 @@ WRITE_CONSTANT_MS = 500
 # Statuses of calls that sent nothing, after which GetBuffer still holds an
 # earlier exchange.
 _NOTHING_SENT = (errors.E_MODE, errors.E_OPEN_MODE, errors.E_ARGUMENT, errors.E_COMMAND_ID)
-_MASK = "********"
 
 
 def _transmit_word(mode, count, time):
@@ -160,15 +164,17 @@ class Board:
         """A board reached through its serial console at device (a path, or a
         port name on Windows). Reads return what the port holds unless
         read_interval_ms makes them end that long after the last byte; each
-        write waits up to drain_ms for the line to drain."""
+        write waits up to drain_ms for the line to drain. The library fills
+        the line settings (MpdllSetSerialLine) and judges baud and data_bits."""
         if parity not in PARITIES:
             raise ValueError(f"parity must be one of {', '.join(PARITIES)}, not {parity!r}")
         if stop_bits not in STOP_BITS:
             raise ValueError(f"stop_bits must be 1, 1.5 or 2, not {stop_bits!r}")
         if flow not in FLOW_CONTROLS:
             raise ValueError(f"flow must be one of {', '.join(FLOW_CONTROLS)}, not {flow!r}")
-        if not 5 <= data_bits <= 8:
-            raise ValueError(f"data_bits must lie within 5 to 8, not {data_bits}")
+        # ctypes would cut a larger number to its low 32 bits without a word.
+        if not (0 <= baud < _UINT32_END and -_INT32_END <= data_bits < _INT32_END):
+            raise ValueError(f"baud and data_bits must be numbers of 32 bits, not {baud} and {data_bits}")
         record = cls._fresh_record(MODE_SERIAL, prompt, if_name, tool, chip)
         record.portName = to_bytes(device)
         record.sendTimeout = drain_ms
@@ -176,26 +182,17 @@ class Board:
         timeouts.ReadIntervalTimeout = READ_WHAT_IS_HELD if read_interval_ms is None else read_interval_ms
         timeouts.WriteTotalTimeoutMultiplier = WRITE_PER_BYTE_MS
         timeouts.WriteTotalTimeoutConstant = WRITE_CONSTANT_MS
-        dcb = record.dcb
-        dcb.DCBlength = ctypes.sizeof(dcb)
-        dcb.BaudRate = baud
-        dcb.fBinary = 1
-        dcb.ByteSize = data_bits
-        dcb.Parity = PARITIES[parity]
-        dcb.fParity = 1 if parity != "none" else 0
-        dcb.StopBits = STOP_BITS[stop_bits]
-        if flow == "rtscts":
-            dcb.fOutxCtsFlow = 1
-            dcb.fRtsControl = 2  # handshake
-        elif flow == "xonxoff":
-            dcb.fOutX = dcb.fInX = 1
-            dcb.XonChar, dcb.XoffChar = b"\x11", b"\x13"
+        status = library().MpdllSetSerialLine(ctypes.byref(record), baud, data_bits, PARITIES[parity],
+                                              STOP_BITS[stop_bits], FLOW_CONTROLS[flow])
+        if status != errors.OK:
+            raise ValueError(f"the library refuses the serial line (MpdllSetSerialLine: {status}): baud must be "
+                             f"above 0 and data_bits 5 to 8, not {baud} and {data_bits}")
         return cls(record, f"serial {device}", transcript=transcript, strict=strict, refusals=refusals, log=log)
 
     @classmethod
     def udp(cls, host, *, prompt="# ", if_name="wlan0", tool="", chip="", transcript=True, strict=False,
             refusals=REFUSALS, log=None):
-        """A board reached through its UDP command endpoint (port 9034, UDP_PORT) at host."""
+        """A board reached through its UDP command endpoint (port UDP_PORT) at host."""
         record = cls._fresh_record(MODE_UDP, prompt, if_name, tool, chip)
         address = _ipv4(host)
         record.udpPeer.address = struct.unpack("=I", socket.inet_aton(address))[0]
@@ -307,7 +304,7 @@ class Board:
                                     reason=f"the board refused the command ({word!r})")
 
     def _mask(self, text):
-        return text.replace(self._password, _MASK) if self._password else text
+        return masked(text, self._password)
 
     def _exchange(self, operation, status):
         """The call's exchange from the events the library told this board."""

@@ -29,6 +29,19 @@ def worst(verdicts):
 
 
 @dataclass
+class Timed:
+    """When a part of a test ran: from its making until it is ended (then
+    ended is set)."""
+
+    started: datetime.datetime = field(init=False, default_factory=now)
+    ended: Optional[datetime.datetime] = field(init=False, default=None)
+
+    @property
+    def duration_s(self):
+        return (self.ended - self.started).total_seconds() if self.ended else None
+
+
+@dataclass
 class Attempt:
     """One run of a step."""
 
@@ -45,13 +58,11 @@ class Attempt:
 
 
 @dataclass
-class StepRecord:
+class StepRecord(Timed):
     """A named step of a board's test and its attempts (more than one when
     it was retried)."""
 
     name: str
-    started: datetime.datetime = field(default_factory=now)
-    ended: Optional[datetime.datetime] = None
     attempts: List[Attempt] = field(default_factory=list)
 
     @property
@@ -88,14 +99,12 @@ class StepRecord:
 
 
 @dataclass
-class BoardRecord:
+class BoardRecord(Timed):
     """One board's test at a station."""
 
     station: str
     serial_number: str
     board: str
-    started: datetime.datetime = field(default_factory=now)
-    ended: Optional[datetime.datetime] = None
     steps: List[StepRecord] = field(default_factory=list)
 
     @property
@@ -114,10 +123,6 @@ class BoardRecord:
     @property
     def measurements(self):
         return [measurement for step in self.steps for measurement in step.measurements]
-
-    @property
-    def duration_s(self):
-        return (self.ended - self.started).total_seconds() if self.ended else None
 
     def as_dict(self):
         return {

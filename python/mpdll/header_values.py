@@ -1,8 +1,8 @@
-"""The sizes and the port include/mpdll/mpdll.h defines, under the names of
-its macros without the MPDLL_ prefix (MPDLL_RESPONSE_SIZE is RESPONSE_SIZE):
-buffer and field sizes in bytes with the terminator, and the board's UDP
-command port. The package takes them from here only; a test compares this
-table with the header."""
+"""The values include/mpdll/mpdll.h defines, under the names of its macros
+without the MPDLL_ prefix (MPDLL_RESPONSE_SIZE is RESPONSE_SIZE): buffer and
+field sizes in bytes with the terminator, the board's UDP command port, and
+the serial line codes MpdllSetSerialLine takes. The package takes them from
+here only; a test compares these tables with the header."""
 
 HEADER_VALUES = {
     "COMMAND_SIZE": 2048,  # one command line
@@ -23,3 +23,17 @@ IP_TEXT_SIZE = HEADER_VALUES["IP_TEXT_SIZE"]
 LOGIN_TEXT_SIZE = HEADER_VALUES["LOGIN_TEXT_SIZE"]
 FIRST_COMMAND_SIZE = HEADER_VALUES["FIRST_COMMAND_SIZE"]
 UDP_PORT = HEADER_VALUES["UDP_PORT"]
+
+SERIAL_LINE_CODES = {
+    "PARITY_NONE": 0,
+    "PARITY_ODD": 1,
+    "PARITY_EVEN": 2,
+    "PARITY_MARK": 3,
+    "PARITY_SPACE": 4,
+    "STOP_BITS_ONE": 0,
+    "STOP_BITS_ONE_AND_HALF": 1,
+    "STOP_BITS_TWO": 2,
+    "FLOW_NONE": 0,
+    "FLOW_RTSCTS": 1,
+    "FLOW_XONXOFF": 2,
+}

@@ -3,7 +3,7 @@ endpoints, stopped again, with Board constructors that reach it.
 
 The simulator is looked for in the environment variable MPDLL_MPBOARD, next
 to this package, then on PATH. Its telnet server takes any free loopback
-port; its UDP endpoint must be on port 9034, the one the library sends to, so
+port; its UDP endpoint must be on UDP_PORT, the one the library sends to, so
 each simulator gets a loopback address of its own; its serial console is a
 pseudo-terminal whose path it reports.
 """

@@ -1,13 +1,13 @@
 """The package's copies of what include/mpdll/mpdll.h defines, read from the
-header itself: the sizes and the UDP port, the status codes and the meaning
-MPDLL_STATUS_LIST gives each status."""
+header itself: the sizes and the UDP port, the serial line codes, the status
+codes and the meaning MPDLL_STATUS_LIST gives each status."""
 import re
 
 import pytest
 
 from conftest import REPO
 from mpdll import errors
-from mpdll.header_values import HEADER_VALUES
+from mpdll.header_values import HEADER_VALUES, SERIAL_LINE_CODES
 
 HEADER = (REPO / "include" / "mpdll" / "mpdll.h").read_text()
 DEFINES = {name: int(value) for name, value in re.findall(r"#define MPDLL_(\w+) \(?(-?\d+)\)?", HEADER)}
@@ -18,6 +18,13 @@ def test_the_table_holds_every_size_and_the_port_as_the_header_defines_them():
     in_header = {name: value for name, value in DEFINES.items() if name.endswith("_SIZE") or name == "UDP_PORT"}
     assert len(in_header) >= 8
     assert HEADER_VALUES == in_header
+
+
+def test_the_serial_line_codes_are_the_headers():
+    in_header = {name: value for name, value in DEFINES.items()
+                 if name.startswith(("PARITY_", "STOP_BITS_", "FLOW_"))}
+    assert len(in_header) == 11
+    assert SERIAL_LINE_CODES == in_header
 
 
 @pytest.mark.parametrize("name, meaning", STATUS_ROWS, ids=[row[0] for row in STATUS_ROWS])

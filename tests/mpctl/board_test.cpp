@@ -112,6 +112,22 @@ TEST_F(MpctlBoard, VerboseShowsEachExchangeButNeverThePassword) {
     EXPECT_TRUE(board_->commands().empty());
 }
 
+// The password in a line and in its echo is masked as the library masks
+// it: one '*' per character, so the line keeps its length.
+TEST_F(MpctlBoard, AnExchangeHoldingThePasswordShowsItMaskedCharacterByCharacter) {
+    start();
+    const std::string line = std::string("flash set WLAN_KEY ") + password;
+    const ProcessResult run = run_mpctl(with(telnet(), {"-v", "--json", "--no-enter", "send", line}));
+    ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+    Json json = json_of(run);
+    const Json& exchange = find_step(json, "send")->operator[]("exchange");
+    const std::string masked_line = "flash set WLAN_KEY " + std::string(std::string(password).size(), '*');
+    EXPECT_EQ(exchange["sent"].get<std::string>(), masked_line + "\r");
+    EXPECT_EQ(exchange["received"].get<std::string>().rfind(masked_line + "\r\n", 0), 0u) << exchange["received"];
+    EXPECT_EQ((run.out + run.err).find(password), std::string::npos) << run.out;
+    EXPECT_EQ(board_->flash_value("WLAN_KEY"), password);
+}
+
 TEST_F(MpctlBoard, ReceiveFilterIsSetAndReadBack) {
     start();
     const std::string plan =

@@ -59,6 +59,33 @@ void add_login_options(CLI::App& app, mpboard::Options& o) {
     app.add_option("--login-notice-delay", o.login_notice_delay_ms, "ms between the login notice and the prompt");
 }
 
+// The faults a board can be made to show: lost prompts, chunked or late
+// answers, lost or doubled datagrams, resets, refused logins, noise.
+void add_fault_options(CLI::App& app, mpboard::Faults& f) {
+    auto faults = "Faults";
+    app.add_flag("--no-prompt", f.no_prompt, "never print the prompt after a command")->group(faults);
+    app.add_option("--chunk-size", f.chunk_size, "write answers in chunks of this many bytes")->group(faults);
+    app.add_option("--chunk-delay", f.chunk_delay_ms, "ms between chunks")->group(faults);
+    app.add_flag("--split-prompt", f.split_prompt, "write the prompt in two writes")->group(faults);
+    app.add_option("--answer-delay", f.answer_delay_ms, "ms before each answer")->group(faults);
+    app.add_flag("--udp-drop", f.udp_drop, "never answer a UDP datagram")->group(faults);
+    app.add_option("--udp-delay", f.udp_delay_ms, "ms before each UDP reply")->group(faults);
+    app.add_flag("--udp-duplicate", f.udp_duplicate, "send every UDP reply twice")->group(faults);
+    app.add_flag("--upper-case-ok", f.upper_case_ok, "UDP \"OK\" instead of \"ok\"")->group(faults);
+    app.add_option("--reset-after", f.reset_after_bytes, "reset the telnet connection after this many answer bytes")
+        ->group(faults);
+    app.add_flag("--refuse-login", f.refuse_login, "every password is wrong")->group(faults);
+    app.add_flag("--endless-negotiation", f.endless_negotiation, "keep negotiating, never ask for a login")
+        ->group(faults);
+    app.add_flag("--no-login-prompt", f.no_login_prompt, "after the negotiation, wait for a line before the login")
+        ->group(faults);
+    app.add_option("--flood", f.flood_bytes, "precede every answer's output with this many filler bytes")
+        ->group(faults);
+    app.add_flag("--garbage", f.garbage, "mix NUL and control bytes into answers")->group(faults);
+    app.add_flag("--no-echo", f.no_echo, "do not echo command lines")->group(faults);
+    app.add_option("--seed", f.seed, "seed for the garbage bytes")->group(faults)->capture_default_str();
+}
+
 // The readings that make a board fail a station's limits.
 void add_reading_options(CLI::App& app, mpboard::Measurements& m) {
     auto group = "Readings (make a board fail a test limit)";
@@ -82,7 +109,6 @@ void add_reading_options(CLI::App& app, mpboard::Measurements& m) {
 
 int main(int argc, char** argv) {
     mpboard::Options o;
-    mpboard::Faults& f = o.faults;
     bool no_serial = false;
     CLI::App app{"mpboard: a simulated wireless router board in radio test mode (telnet, UDP, serial console)"};
 
@@ -112,29 +138,7 @@ int main(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
 
-    auto faults = "Faults";
-    app.add_flag("--no-prompt", f.no_prompt, "never print the prompt after a command")->group(faults);
-    app.add_option("--chunk-size", f.chunk_size, "write answers in chunks of this many bytes")->group(faults);
-    app.add_option("--chunk-delay", f.chunk_delay_ms, "ms between chunks")->group(faults);
-    app.add_flag("--split-prompt", f.split_prompt, "write the prompt in two writes")->group(faults);
-    app.add_option("--answer-delay", f.answer_delay_ms, "ms before each answer")->group(faults);
-    app.add_flag("--udp-drop", f.udp_drop, "never answer a UDP datagram")->group(faults);
-    app.add_option("--udp-delay", f.udp_delay_ms, "ms before each UDP reply")->group(faults);
-    app.add_flag("--udp-duplicate", f.udp_duplicate, "send every UDP reply twice")->group(faults);
-    app.add_flag("--upper-case-ok", f.upper_case_ok, "UDP \"OK\" instead of \"ok\"")->group(faults);
-    app.add_option("--reset-after", f.reset_after_bytes, "reset the telnet connection after this many answer bytes")
-        ->group(faults);
-    app.add_flag("--refuse-login", f.refuse_login, "every password is wrong")->group(faults);
-    app.add_flag("--endless-negotiation", f.endless_negotiation, "keep negotiating, never ask for a login")
-        ->group(faults);
-    app.add_flag("--no-login-prompt", f.no_login_prompt, "after the negotiation, wait for a line before the login")
-        ->group(faults);
-    app.add_option("--flood", f.flood_bytes, "precede every answer's output with this many filler bytes")
-        ->group(faults);
-    app.add_flag("--garbage", f.garbage, "mix NUL and control bytes into answers")->group(faults);
-    app.add_flag("--no-echo", f.no_echo, "do not echo command lines")->group(faults);
-    app.add_option("--seed", f.seed, "seed for the garbage bytes")->group(faults)->capture_default_str();
-
+    add_fault_options(app, o.faults);
     add_reading_options(app, o.measurements);
     app.footer(flash_names_footer());
 

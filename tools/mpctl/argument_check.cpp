@@ -11,9 +11,11 @@ namespace mpctl {
 
 namespace {
 
-constexpr std::size_t composed_line_limit = 2047;  // the library's command line, without its terminator
-constexpr std::size_t telnet_line_limit = 16382;
-constexpr std::size_t serial_line_limit = 2046;
+// The library's command line without its terminator; a line the transports
+// send, with room left for its CR and the terminator.
+constexpr std::size_t composed_line_limit = MPDLL_COMMAND_SIZE - 1;
+constexpr std::size_t telnet_line_limit = MPDLL_RESPONSE_SIZE - 2;
+constexpr std::size_t serial_line_limit = MPDLL_COMMAND_SIZE - 2;
 constexpr std::size_t datagram_limit = 65507;    // the most one UDP datagram carries
 constexpr std::int32_t default_rate_code = 135;  // what mp_rate_s2i gives for an unknown name
 

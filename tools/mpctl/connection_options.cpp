@@ -3,10 +3,12 @@
 
 #include "text_escapes.h"
 
-#include <CLI/CLI.hpp>
 #include <arpa/inet.h>
+#include <CLI/CLI.hpp>
 
 #include <cstring>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,42 +33,45 @@ std::string put(char* field, std::size_t size, std::string_view text, std::strin
     return {};
 }
 
-std::string fill_serial_line(const ConnectionOptions& options, MpDcb& dcb) {
-    dcb.DCBlength = sizeof(MpDcb);
-    dcb.BaudRate = options.baud;
-    dcb.fBinary = 1;
-    dcb.ByteSize = static_cast<std::uint8_t>(options.data_bits);
-    static const char* const parities[] = {"none", "odd", "even", "mark", "space"};
-    bool known = false;
-    for (std::uint8_t i = 0; i < 5; ++i) {
-        if (options.parity == parities[i]) {
-            dcb.Parity = i;
-            dcb.fParity = i != 0;
-            known = true;
+struct NamedCode {
+    std::string_view name;
+    std::int32_t code;
+};
+
+// The header's code for the name an option was given, or none.
+std::optional<std::int32_t> code_of(std::string_view name, std::initializer_list<NamedCode> codes) {
+    for (const NamedCode& known : codes) {
+        if (known.name == name) {
+            return known.code;
         }
     }
-    if (!known) {
+    return std::nullopt;
+}
+
+// The line settings go into dev.dcb through the library, as every program
+// that fills a record does (MpdllSetSerialLine).
+std::string fill_serial_line(const ConnectionOptions& options, DevContext& dev) {
+    const auto parity = code_of(options.parity, {{"none", MPDLL_PARITY_NONE},
+                                                 {"odd", MPDLL_PARITY_ODD},
+                                                 {"even", MPDLL_PARITY_EVEN},
+                                                 {"mark", MPDLL_PARITY_MARK},
+                                                 {"space", MPDLL_PARITY_SPACE}});
+    if (!parity) {
         return "--parity must be none, odd, even, mark or space";
     }
-    if (options.stop_bits == "1") {
-        dcb.StopBits = 0;
-    } else if (options.stop_bits == "1.5") {
-        dcb.StopBits = 1;
-    } else if (options.stop_bits == "2") {
-        dcb.StopBits = 2;
-    } else {
+    const auto stop_bits =
+        code_of(options.stop_bits,
+                {{"1", MPDLL_STOP_BITS_ONE}, {"1.5", MPDLL_STOP_BITS_ONE_AND_HALF}, {"2", MPDLL_STOP_BITS_TWO}});
+    if (!stop_bits) {
         return "--stop-bits must be 1, 1.5 or 2";
     }
-    if (options.flow == "rtscts") {
-        dcb.fOutxCtsFlow = 1;
-        dcb.fRtsControl = 2;  // handshake
-    } else if (options.flow == "xonxoff") {
-        dcb.fOutX = 1;
-        dcb.fInX = 1;
-        dcb.XonChar = 0x11;
-        dcb.XoffChar = 0x13;
-    } else if (options.flow != "none") {
+    const auto flow = code_of(
+        options.flow, {{"none", MPDLL_FLOW_NONE}, {"rtscts", MPDLL_FLOW_RTSCTS}, {"xonxoff", MPDLL_FLOW_XONXOFF}});
+    if (!flow) {
         return "--flow must be none, rtscts or xonxoff";
+    }
+    if (MpdllSetSerialLine(&dev, options.baud, options.data_bits, *parity, *stop_bits, *flow) != MPDLL_OK) {
+        return "the library refuses the serial line: --baud must be above 0 and --data-bits 5 to 8";
     }
     return {};
 }
@@ -165,7 +170,7 @@ std::string fill_record(const ConnectionOptions& o, DevContext& dev) {
     dev.sendTimeout = serial_drain_ms;
     dev.commTimeouts =
         MpCommTimeouts{o.read_interval.value_or(read_what_is_held), 0, 0, write_per_byte_ms, write_constant_ms};
-    return fill_serial_line(o, dev.dcb);
+    return fill_serial_line(o, dev);
 }
 
 std::string describe(const ConnectionOptions& o) {

@@ -28,7 +28,7 @@ struct ConnectionOptions {
     // The serial read interval time-out in ms; none: reads return what the
     // port holds at once.
     std::optional<std::uint32_t> read_interval;
-    std::string udp;  // IPv4 address; the board listens on port 9034
+    std::string udp;  // IPv4 address; the board listens on port MPDLL_UDP_PORT
     std::string prompt = "# ";
     std::string first_command;
     std::string if_name = "wlan0";

@@ -204,8 +204,11 @@ void add_command_texts(CLI::App& convert, std::optional<Operation>& chosen) {
     substitute->add_option("TEXT", *template_text, "Command text, e.g. \"ifconfig wlan0 down\"")
         ->required()
         ->check(CLI::Validator(
-            [](std::string& text) { return text.size() > 2047 ? std::string("longer than 2047 characters") : ""; }, "",
-            "length"));
+            [](std::string& text) {
+                constexpr std::size_t longest = MPDLL_COMMAND_SIZE - 1;
+                return text.size() > longest ? "longer than " + std::to_string(longest) + " characters" : "";
+            },
+            "", "length"));
     on_parse(substitute, chosen, "convert template", Needs::nothing, [template_text] {
         return [text = *template_text](DevContext& dev) {
             std::vector<char> out(MPDLL_COMMAND_SIZE + 1, '\0');

@@ -1,7 +1,12 @@
 // Escapes in typed texts and in board answers shown on a terminal.
 #include "text_escapes.h"
 
+#include <mpdll/mpdll.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 
 namespace mpctl {
 
@@ -66,13 +71,11 @@ std::string printable(std::string_view text) {
     return out;
 }
 
-std::string masked(std::string text, std::string_view secret) {
-    if (secret.empty()) {
-        return text;
-    }
-    for (std::size_t at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 4)) {
-        text.replace(at, secret.size(), "****");
-    }
+std::string masked(std::string text, const std::string& secret) {
+    // The texts shown are the library's own (at most one answer long), far
+    // below the length one call takes.
+    const std::size_t length = std::min<std::size_t>(text.size(), std::numeric_limits<std::int32_t>::max());
+    MpdllMaskSecret(text.data(), static_cast<std::int32_t>(length), secret.c_str());
     return text;
 }
 

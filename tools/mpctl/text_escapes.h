@@ -15,7 +15,8 @@ std::string unescape(std::string_view text);
 // above 126 as \xHH.
 std::string printable(std::string_view text);
 
-// Every occurrence of secret replaced by "****" (nothing when secret is empty).
-std::string masked(std::string text, std::string_view secret);
+// text with secret masked as the library masks it (MpdllMaskSecret): every
+// occurrence, and a start of it the text ends with, one '*' per byte.
+std::string masked(std::string text, const std::string& secret);
 
 }  // namespace mpctl

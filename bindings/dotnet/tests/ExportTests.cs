@@ -94,6 +94,29 @@ public class ExportTests
         }
     }
 
+    // MPDLL_PARITY_ODD is SerialParity.Odd, MPDLL_STOP_BITS_ONE_AND_HALF
+    // SerialStopBits.OneAndHalf, MPDLL_FLOW_RTSCTS SerialFlow.Rtscts.
+    [Test]
+    public void SerialLineCodesAreTheHeaders()
+    {
+        string header = Source("include", "mpdll", "mpdll.h");
+        var defines = Regex.Matches(header, @"#define MPDLL_(PARITY|STOP_BITS|FLOW)_(\w+) (\d+)").Cast<Match>().ToList();
+        Assert.AreEqual(11, defines.Count);
+        var kinds = new Dictionary<string, Type> {
+            { "PARITY", typeof(SerialParity) }, { "STOP_BITS", typeof(SerialStopBits) }, { "FLOW", typeof(SerialFlow) },
+        };
+        foreach (Match define in defines) {
+            Type kind = kinds[define.Groups[1].Value];
+            string name = string.Concat(define.Groups[2].Value.Split('_')
+                                        .Select(word => word[0] + word.Substring(1).ToLowerInvariant()));
+            Assert.IsTrue(Enum.IsDefined(kind, name), "no " + kind.Name + "." + name + " for " + define.Value);
+            Assert.AreEqual(int.Parse(define.Groups[3].Value), (int)Enum.Parse(kind, name), kind.Name + "." + name);
+        }
+        foreach (Type kind in kinds.Values)
+            Assert.AreEqual(defines.Count(define => kinds[define.Groups[1].Value] == kind), Enum.GetValues(kind).Length,
+                            kind.Name + " has a value the header lacks");
+    }
+
     [TestCase("54M", 108)]
     [TestCase("mcs7", 135)]
     [TestCase("5.5M", 11)]

@@ -1,8 +1,9 @@
 // A whole session of the Board class against the board simulator over
 // telnet: open, test mode, a transmit and a receive test, flash and register
-// read-back, the chip version and the last exchange; and the failures a
-// station program meets: a wrong password, a closed or disposed board, a
-// text too long for its field.
+// read-back, the chip version and the last exchange (the password masked by
+// the library's rule); the serial line settings the library fills; and the
+// failures a station program meets: a wrong password, a closed or disposed
+// board, a text too long for its field, a serial line the library refuses.
 using System;
 using System.Diagnostics;
 using System.Linq;
@@ -80,6 +81,55 @@ public unsafe class SessionTests
             StringAssert.Contains("Tx OK:", board.Send("iwpriv wlan0 mp_query"));
             Assert.AreEqual((uint)ConnectionMode.Telnet, board.Record->openFlags);
         }
+    }
+
+    [Test]
+    public void TheLastExchangeShowsThePasswordMaskedOneStarPerCharacter()
+    {
+        using (Board board = Telnet().Open()) {
+            board.FlashSet("WLAN_KEY", Password);
+            Exchange last = board.LastExchange();
+            string line = "flash set WLAN_KEY " + new string('*', Password.Length);
+            Assert.AreEqual(line + "\r", last.Sent);
+            StringAssert.StartsWith(line + "\r\n", last.Received);
+        }
+    }
+
+    // The settings of each case, and the dcb fields they give besides the
+    // length, the speed, binary mode and the byte size: Parity, fParity,
+    // StopBits, fOutxCtsFlow, fRtsControl, fOutX, fInX, XonChar, XoffChar.
+    public static readonly object[] SerialLines = {
+        new object[] { SerialParity.None, SerialStopBits.One, SerialFlow.None, new uint[] { 0, 0, 0, 0, 0, 0, 0, 0, 0 } },
+        new object[] { SerialParity.Odd, SerialStopBits.One, SerialFlow.None, new uint[] { 1, 1, 0, 0, 0, 0, 0, 0, 0 } },
+        new object[] { SerialParity.Space, SerialStopBits.OneAndHalf, SerialFlow.None,
+                       new uint[] { 4, 1, 1, 0, 0, 0, 0, 0, 0 } },
+        new object[] { SerialParity.Even, SerialStopBits.Two, SerialFlow.Rtscts, new uint[] { 2, 1, 2, 1, 2, 0, 0, 0, 0 } },
+        new object[] { SerialParity.Mark, SerialStopBits.One, SerialFlow.Xonxoff,
+                       new uint[] { 3, 1, 0, 0, 0, 1, 1, 0x11, 0x13 } },
+    };
+
+    [TestCaseSource("SerialLines")]
+    public void SerialLineSettingsAreTheLibrarys(SerialParity parity, SerialStopBits stopBits, SerialFlow flow,
+                                                 uint[] fields)
+    {
+        using (Board board = Board.Serial("/dev/null", 9600, "# ", 7, parity, stopBits, flow)) {
+            MpDcb dcb = board.Record->dcb;
+            Assert.AreEqual(new uint[] { 28, 9600, 1, 7 }, new uint[] { dcb.DCBlength, dcb.BaudRate, dcb.fBinary, dcb.ByteSize });
+            Assert.AreEqual(fields, new uint[] { dcb.Parity, dcb.fParity, dcb.StopBits, dcb.fOutxCtsFlow, dcb.fRtsControl,
+                                                 dcb.fOutX, dcb.fInX, dcb.XonChar, dcb.XoffChar });
+            // No flag but fBinary, fParity, fOutxCtsFlow, fOutX, fInX and fRtsControl.
+            Assert.AreEqual(0u, dcb.Flags & ~0x3307u, "a flag no setting names");
+        }
+    }
+
+    [TestCase(0u, 8)]
+    [TestCase(115200u, 4)]
+    [TestCase(115200u, 9)]
+    public void ASerialLineTheLibraryRefusesIsAnArgumentException(uint baud, int dataBits)
+    {
+        var refusal = Assert.Throws<ArgumentException>(() => Board.Serial("/dev/null", baud, "# ", dataBits));
+        StringAssert.StartsWith("the library refuses the serial line (MpdllSetSerialLine: " + Status.Argument + ")",
+                                refusal.Message);
     }
 
     [Test]

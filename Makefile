@@ -142,6 +142,7 @@ test-deb: deb
 
 test-windows: native win64
 	bash scripts/run-windows-e2e.sh $(BUILD)/native $(BUILD)/x86_64
+	bash scripts/run-windows-record-replay.sh $(BUILD)/native $(BUILD)/x86_64
 
 # Every build and every test; the builds run beside the suites that wait
 # (see scripts/test-gate.sh).

@@ -4,7 +4,8 @@
 # operation (a COM port mapped to the simulator's pseudo-terminal, with
 # tests/windows/keep_pty_output.c preloaded so that the port keeps its output
 # as a real one does), the flash value the serial run set as the board saved
-# it, and the library's debugger output ("Enter MP DLL", "Leave MP DLL").
+# it, the library's debugger output ("Enter MP DLL", "Leave MP DLL"), and no
+# recording written without MPDLL_RECORD.
 # Usage: run-windows-e2e.sh NATIVE_BUILD_DIR WIN64_BUILD_DIR
 set -euo pipefail
 native=$(realpath "$1")
@@ -18,39 +19,25 @@ udp_address=127.0.0.61
 
 [ -f "$keep_pty_output" ] || { echo "missing $keep_pty_output (built by the native build)"; exit 1; }
 rm -rf "$work" && mkdir -p "$work"
-export WINEPREFIX="$win64/wineprefix"
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
-if [ ! -d "$WINEPREFIX/dosdevices" ]; then
-  echo "creating the Wine prefix (first use)"
-  WINEDEBUG=-all wineboot -i >"$work/wineboot.log" 2>&1 || true
-  wineserver -w || true
-fi
+source "$(dirname "$0")/wine_board.sh"
+use_wine_prefix "$win64"
 
-board_pid=
 cleanup() {
-  [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null || true
+  stop_boards
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT INT TERM
 
-"$board" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 --serial-link "$work/board-console" \
-  --flash-file "$work/board-flash" --log "$work/board.log" >"$work/board.out" 2>&1 &
-board_pid=$!
-for _ in $(seq 1 100); do
-  grep -q '^ready' "$work/board.out" 2>/dev/null && break
-  sleep 0.1
-done
-ready=$(grep '^ready' "$work/board.out") || { echo "the simulator did not start:"; cat "$work/board.out"; exit 1; }
-telnet=$(sed -n 's/.*telnet=\([^ ]*\).*/\1/p' <<<"$ready")
-serial=$(sed -n 's/.*serial=\([^ ]*\).*/\1/p' <<<"$ready")
+start_board simulator "$board" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 \
+  --serial-link "$work/board-console" --flash-file "$work/board-flash" --log "$work/board.log"
+telnet=$(ready_field telnet)
+serial=$(ready_field serial)
 ln -sfn "$serial" "$WINEPREFIX/dosdevices/com5"
-echo "simulator: $ready"
 
 cp "$dll" "$work/"
 status=0
 started=$(date +%s%N)
-(cd "$work" && LD_PRELOAD="$keep_pty_output" WINEDEBUG=+debugstr timeout 90 wine "$exe" mpdll.dll "$telnet" \
+(cd "$work" && unset MPDLL_RECORD && LD_PRELOAD="$keep_pty_output" WINEDEBUG=+debugstr timeout 90 wine "$exe" mpdll.dll "$telnet" \
   "$udp_address" COM5) >"$work/e2e.out" 2>"$work/debug.log" || status=$?
 cat "$work/e2e.out"
 spent_ms=$((($(date +%s%N) - started) / 1000000))
@@ -70,6 +57,12 @@ if grep -qx 'E2E_SERIAL_PARAM=0d0e0f' "$work/board-flash" 2>/dev/null; then
   echo "PASS the board saved the flash value set over the serial port"
 else
   echo "FAIL the board's flash file lacks E2E_SERIAL_PARAM=0d0e0f"
+  status=1
+fi
+if [ -z "$(find "$work" -name '*.cast')" ]; then
+  echo "PASS without MPDLL_RECORD the DLL wrote no recording"
+else
+  echo "FAIL without MPDLL_RECORD the DLL wrote a recording: $(find "$work" -name '*.cast')"
   status=1
 fi
 if [ $status -ne 0 ]; then

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     mpbench::register_growth();
     mpbench::register_operations();
     mpbench::register_idle();
+    mpbench::register_log_handler();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

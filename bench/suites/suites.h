@@ -6,4 +6,5 @@ void register_round_trips();
 void register_growth();
 void register_operations();
 void register_idle();
+void register_log_handler();
 }  // namespace mpbench

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "mpdll/mpdll.h"
 
@@ -47,10 +48,16 @@ void fill(char (&field)[N], const std::string& text) {
     fill(field, N, text);
 }
 
+// Control characters written as escapes, for failure details and printed
+// answers.
+std::string visible(std::string_view text);
+
 // A zeroed record from the process heap with the names every board needs
 // (prompt "# ", interface wlan0); the caller sets the transport.
 DevContext* new_record();
 void free_record(DevContext* dev);
+// The serial line every serial scenario uses: 115200 baud, 8N1, binary.
+void set_serial_line(DevContext& dev);
 
 // A whole board test on one open record: test mode, transmit, receive,
 // power tracking, flash, registers, chip facts.
@@ -58,5 +65,7 @@ void board_test(const Api& api, DevContext& dev, Ledger& ledger, const std::stri
 void telnet_session(const Api& api, const Peers& peers, Ledger& ledger);
 void udp_session(const Api& api, const Peers& peers, Ledger& ledger);
 void serial_session(const Api& api, const Peers& peers, Ledger& ledger);
+// The record-and-replay part: telnet, then serial when a port is given.
+void recorded_plan(const Api& api, const Peers& peers, Ledger& ledger);
 
 }  // namespace e2e

@@ -1,5 +1,5 @@
 // The telnet and UDP scenarios of the Windows end-to-end program, and the
-// record helpers every scenario uses.
+// record and text helpers every scenario uses.
 #include <cstring>
 #include <string>
 
@@ -20,6 +20,30 @@ DevContext* new_record() {
 }
 
 void free_record(DevContext* dev) { ::HeapFree(::GetProcessHeap(), 0, dev); }
+
+void set_serial_line(DevContext& dev) {
+    dev.dcb.DCBlength = sizeof(DCB);
+    dev.dcb.BaudRate = 115200;
+    dev.dcb.ByteSize = 8;
+    dev.dcb.Parity = NOPARITY;
+    dev.dcb.StopBits = ONESTOPBIT;
+    dev.dcb.fBinary = 1;
+}
+
+std::string visible(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            out += "\\x" + std::string(1, "0123456789abcdef"[(c >> 4) & 0xf]) + "0123456789abcdef"[c & 0xf];
+        else
+            out += c;
+    }
+    return out;
+}
 
 namespace {
 

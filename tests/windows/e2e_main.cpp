@@ -1,14 +1,20 @@
 // Windows end-to-end program: loads mpdll.dll with LoadLibraryA, resolves
 // every export by name, and drives the board simulator over telnet, UDP and
-// serial. Prints one PASS/FAIL line per check and a closing count.
+// serial; with --plan, only the record-and-replay part over telnet and
+// serial, against the simulator or a replayed board. Prints one PASS/FAIL
+// line per check and a closing count.
 // Usage: mpdll_e2e DLL TELNET_HOST:PORT UDP_ADDRESS [COMPORT]
+//        mpdll_e2e DLL --plan TELNET_HOST:PORT [COMPORT]
 #include <cstdio>
+#include <string_view>
 
 #include "e2e.h"
 
 int main(int argc, char** argv) {
+    const bool planOnly = argc > 2 && std::string_view(argv[2]) == "--plan";
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s DLL TELNET_HOST:PORT UDP_ADDRESS [COMPORT]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s DLL TELNET_HOST:PORT UDP_ADDRESS [COMPORT]\n"
+                             "       %s DLL --plan TELNET_HOST:PORT [COMPORT]\n", argv[0], argv[0]);
         return 2;
     }
     e2e::Ledger ledger;
@@ -31,10 +37,14 @@ int main(int argc, char** argv) {
                  std::to_string(resolved) + " of " + std::to_string(total));
     if (resolved != total) return 1;
 
-    e2e::Peers peers{argv[2], argv[3], argc > 4 ? argv[4] : ""};
-    e2e::telnet_session(api, peers, ledger);
-    e2e::udp_session(api, peers, ledger);
-    e2e::serial_session(api, peers, ledger);
+    if (planOnly) {
+        e2e::recorded_plan(api, e2e::Peers{argv[3], "", argc > 4 ? argv[4] : ""}, ledger);
+    } else {
+        e2e::Peers peers{argv[2], argv[3], argc > 4 ? argv[4] : ""};
+        e2e::telnet_session(api, peers, ledger);
+        e2e::udp_session(api, peers, ledger);
+        e2e::serial_session(api, peers, ledger);
+    }
 
     ::FreeLibrary(library);
     std::printf("%d passed, %d failed\n", ledger.passed, ledger.failed);

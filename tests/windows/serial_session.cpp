@@ -32,20 +32,6 @@ struct Counters {
     }
 };
 
-// Control characters written as escapes, for failure details.
-std::string visible(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
-}
-
 // Milliseconds on the performance counter (the tick count moves in steps of
 // several milliseconds under some loaders).
 double now_ms() {
@@ -259,12 +245,7 @@ void serial_session(const Api& api, const Peers& peers, Ledger& ledger) {
     if (!peers.serialPort.empty()) {
         dev->portName = peers.serialPort.c_str();
         dev->mode = MPDLL_MODE_SERIAL;
-        dev->dcb.DCBlength = sizeof(DCB);
-        dev->dcb.BaudRate = 115200;
-        dev->dcb.ByteSize = 8;
-        dev->dcb.Parity = NOPARITY;
-        dev->dcb.StopBits = ONESTOPBIT;
-        dev->dcb.fBinary = 1;
+        set_serial_line(*dev);
         const int32_t opened = api.OpenDev(dev);
         ledger.status(opened, "serial OpenDev " + peers.serialPort);
         ledger.check(dev->openFlags == MPDLL_MODE_SERIAL && dev->serialHandle != INVALID_HANDLE_VALUE,

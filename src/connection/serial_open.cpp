@@ -4,6 +4,8 @@
 // says why in the trace. Line settings the port does not take are noted in
 // the trace and the open goes on: the port keeps the settings it has, which
 // callers that leave dcb zero rely on.
+#include "connection/serial_open.h"
+
 #include <algorithm>
 
 #include "connection/device_open_close.h"

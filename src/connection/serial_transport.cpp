@@ -1,5 +1,6 @@
 // Serial transport: SerialSnd writes one line, SerialRcv collects the
-// board's output until the prompt ends what it sent or 5000 ms pass. While the input
+// board's output until the prompt ends what it sent or 5000 ms pass, and
+// what already waits is dropped before a line goes out. While the input
 // queue is empty the receive waits on the port instead of spinning, and no
 // read outlasts the time left, however the console drips its bytes.
 #include <algorithm>
@@ -67,35 +68,42 @@ bool wait_until_quiet(const SerialOps& port, MpHandle handle, std::uint32_t seen
 
 }  // namespace
 
-static int32_t serial_snd(DevContext* dev, const char* data, int32_t length) noexcept {
-    using namespace mpdll;
-    if (!dev || !data || length < 0 || static_cast<std::size_t>(length) > kCommandSize - 2) return MPDLL_E_ARGUMENT;
+namespace mpdll {
+
+std::int32_t serial_send(const DevContext& dev, std::string_view data) noexcept {
+    if (data.size() > kCommandSize - 2) return MPDLL_E_ARGUMENT;
     const std::uint64_t start = platform::monotonic_ms();
     char line[kCommandSize] = {};
-    std::memcpy(line, data, static_cast<std::size_t>(length));
-    line[length] = '\r';
+    std::memcpy(line, data.data(), data.size());
+    line[data.size()] = '\r';
     const std::string_view text = text_within(line, sizeof line);
     last_exchange::record_sent(text);
 
     const SerialOps& port = platform::serial();
-    port.purge(dev->serialHandle, platform::kPurgeAll);
+    port.purge(dev.serialHandle, platform::kPurgeAll);
     const int lineLength = static_cast<int>(text.size());
-    if (port.write(dev->serialHandle, text.data(), lineLength) != lineLength) {
-        port.purge(dev->serialHandle, platform::kPurgeOutput);
+    if (port.write(dev.serialHandle, text.data(), lineLength) != lineLength) {
+        port.purge(dev.serialHandle, platform::kPurgeOutput);
         return MPDLL_E_TRANSPORT;
     }
     session_log::sent(text);
-    const std::uint64_t limit = drain_limit(*dev, text.size());
-    if (limit != 0 && !drain_output(port, dev->serialHandle, limit, start)) return MPDLL_E_TRANSPORT;
-    port.purge(dev->serialHandle, platform::kPurgeOutput);
+    const std::uint64_t limit = drain_limit(dev, text.size());
+    if (limit != 0 && !drain_output(port, dev.serialHandle, limit, start)) return MPDLL_E_TRANSPORT;
+    port.purge(dev.serialHandle, platform::kPurgeOutput);
     return MPDLL_OK;
 }
 
-MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
-    return mpdll::session_log::logged_call(dev, "SerialSnd", [&] { return serial_snd(dev, data, length); });
+void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> scratch) noexcept {
+    const SerialOps& ops = platform::serial();
+    for (int reads = 0; reads < kMostStaleReads; ++reads) {
+        std::uint32_t queued = 0, unsent = 0;
+        if (!ops.status(port, &queued, &unsent) || queued == 0) break;
+        const int wanted = static_cast<int>(std::min<std::size_t>(queued, scratch.size()));
+        const int got = ops.read(port, scratch.data(), wanted, 0);
+        if (got <= 0) break;
+        dropped.add(without_nul_bytes(scratch.data(), static_cast<std::size_t>(got)));
+    }
 }
-
-namespace mpdll {
 
 std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait,
                             std::int32_t& received) noexcept {
@@ -164,6 +172,13 @@ static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int
     last_exchange::record_received(text_within(buffer, out.size()));
     platform::serial().purge(dev->serialHandle, platform::kPurgeAll);
     return MPDLL_OK;
+}
+
+MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
+    return mpdll::session_log::logged_call(dev, "SerialSnd", [&] {
+        if (!dev || !data || length < 0) return MPDLL_E_ARGUMENT;
+        return mpdll::serial_send(*dev, std::string_view(data, static_cast<std::size_t>(length)));
+    });
 }
 
 MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,

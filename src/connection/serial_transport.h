@@ -1,12 +1,23 @@
-// Serial transport internals shared by SerialRcv and SendCommand.
+// Serial transport internals shared by SerialSnd, SerialRcv and the serial
+// backend's command exchange.
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 #include "connection/answer_framer.h"
+#include "connection/stale_input.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {
+
+// Purges the port, writes data followed by one CR (lastSent takes it) and
+// waits for the output to drain as sendTimeout says. 0; MPDLL_E_ARGUMENT
+// for a line longer than 2046 bytes; MPDLL_E_TRANSPORT when the port does
+// not take the whole line (the output is purged) or its status cannot be
+// read while it drains.
+std::int32_t serial_send(const DevContext& dev, std::string_view data) noexcept;
 
 // Sleeps a positive wait, then reads the console into framer until its
 // answer is complete or 5000 ms pass (framer.complete() tells which); with
@@ -16,5 +27,8 @@ namespace mpdll {
 // purged).
 std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait,
                             std::int32_t& received) noexcept;
+
+// Reads and drops the input queued on the console; scratch is the read area.
+void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> scratch) noexcept;
 
 }  // namespace mpdll

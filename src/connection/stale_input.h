@@ -2,21 +2,22 @@
 // earlier line, a duplicated datagram or an extra prompt must never be taken
 // as the answer to the next one. What was dropped still counts: the prompts
 // in it end late answers the board owed, and its last bytes may hold the
-// first part of a prompt whose rest follows.
+// first part of a prompt whose rest follows. Each transport reads and drops
+// its own input; the text dropped is kept here.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "connection/prompt_search.h"
-#include "connection/telnet_negotiation.h"
-#include "mpdll/mpdll.h"
 #include "text/buffer_sizes.h"
 
 namespace mpdll {
+
+// Bounds a discard when the peer keeps sending.
+inline constexpr int kMostStaleReads = 64;
 
 // The text dropped before a line: its prompts and its newest bytes after
 // the last of them.
@@ -34,16 +35,5 @@ class DroppedInput {
     std::size_t tailLength_ = 0;
     std::uint64_t fed_ = 0;
 };
-
-// Reads and drops everything readable at once on the telnet socket, through
-// the session's telnet decoder (options in it are answered); scratch is the
-// read buffer.
-void discard_telnet_input(const DevContext& dev, telnet::Stream& stream, DroppedInput& dropped,
-                          std::span<char> scratch) noexcept;
-// The same for the input queued on a serial console.
-void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> scratch) noexcept;
-// Drops the datagrams waiting, and those that arrive within waitMs of the
-// last one.
-void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs = 0) noexcept;
 
 }  // namespace mpdll

@@ -1,6 +1,8 @@
 // Opening the telnet session: connect within 5 s to ipText (port 23 unless
 // the text names one), then negotiation, login and firstCommand. A failed
 // open closes its socket and leaves telnetSocket invalid.
+#include "connection/telnet_open.h"
+
 #include "connection/device_open_close.h"
 #include "connection/open_trace.h"
 #include "connection/telnet_address.h"

@@ -1,5 +1,6 @@
 // Telnet transport: TelnetSnd sends one line, TelnetRcv collects the board's
-// output until the prompt ends what it sent or the 5-6 s window ends.
+// output until the prompt ends what it sent or the 5-6 s window ends, and
+// what already waits is dropped before a line goes out.
 #include "connection/telnet_transport.h"
 
 #include <algorithm>
@@ -125,6 +126,18 @@ std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, Answe
     if (framer.idle_at_prompt_owing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs)
         framer.take_idle_prompt();
     return MPDLL_OK;
+}
+
+void discard_telnet_input(const DevContext& dev, telnet::Stream& stream, DroppedInput& dropped,
+                          std::span<char> scratch) noexcept {
+    const ReceiveWindow window;
+    for (int reads = 0;
+         reads < kMostStaleReads && platform::sockets().wait_readable(dev.telnetSocket, 0) == platform::Wait::ready;
+         ++reads) {
+        const TelnetData got = read_telnet_data(dev, stream, scratch, false, window);
+        if (got.kind != TelnetData::Kind::data) break;
+        dropped.add(got.text);
+    }
 }
 
 }  // namespace mpdll

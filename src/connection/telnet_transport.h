@@ -1,5 +1,5 @@
 // Telnet byte transport internals shared by TelnetSnd, TelnetRcv, the login
-// and SendCommand. Every byte the board sends goes through the session's
+// and the telnet backend's command exchange. Every byte the board sends goes through the session's
 // one telnet decoder, at the login and after it: IAC IAC is one 0xFF data
 // byte, options are answered from the reply table as they come, and no part
 // of a command reaches an answer. A 0xFF in a line sent is doubled.
@@ -11,6 +11,7 @@
 
 #include "connection/answer_framer.h"
 #include "connection/receive_window.h"
+#include "connection/stale_input.h"
 #include "connection/telnet_negotiation.h"
 #include "mpdll/mpdll.h"
 
@@ -48,5 +49,11 @@ TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::
 // the socket error number when a read or an option reply fails.
 std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
                             long long& received) noexcept;
+
+// Reads and drops everything readable at once on the socket, through the
+// session's telnet decoder (options in it are answered); scratch is the
+// read area.
+void discard_telnet_input(const DevContext& dev, telnet::Stream& stream, DroppedInput& dropped,
+                          std::span<char> scratch) noexcept;
 
 }  // namespace mpdll

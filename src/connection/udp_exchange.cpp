@@ -29,6 +29,14 @@ constexpr std::string_view kNoReplyNote =
 bool from_board(const MpSockAddrIn& sender, const MpSockAddrIn& board) { return sender.address == board.address; }
 }  // namespace
 
+void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs) noexcept {
+    const platform::SocketOps& ops = platform::sockets();
+    for (int reads = 0; reads < kMostStaleReads && ops.wait_readable(socket, waitMs) == platform::Wait::ready;
+         ++reads) {
+        if (ops.recv_from(socket, scratch.data(), static_cast<int>(scratch.size()), nullptr) < 0) return;
+    }
+}
+
 std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
                           std::span<char> scratch) noexcept {
     const int length = static_cast<int>(std::min<std::size_t>(command.size(), INT_MAX));

@@ -1,5 +1,6 @@
 // One command over the UDP path: the bare line in one datagram, the first
-// datagram back from the board within the 5-6 s window is the whole reply.
+// datagram back from the board within the 5-6 s window is the whole reply;
+// what already waits is dropped before it.
 #pragma once
 
 #include <cstdint>
@@ -13,4 +14,8 @@ namespace mpdll {
 // scratch takes the copies of the reply that a board sends right after it.
 std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
                           std::span<char> scratch) noexcept;
+
+// Drops the datagrams waiting, and those that arrive within waitMs of the
+// last one; scratch is the read area.
+void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs = 0) noexcept;
 }  // namespace mpdll

@@ -3,6 +3,8 @@
 // object cannot be made, the open fails, says why in the trace and closes
 // what it made. And DevTimeout, which stores the UDP command time-out for
 // the caller's UDP side.
+#include "connection/udp_open.h"
+
 #include <initializer_list>
 #include <string_view>
 
@@ -16,6 +18,16 @@
 namespace mpdll {
 namespace {
 constexpr std::int32_t kUdpCommandTimeoutMs = 5000;
+
+void close_socket(MpSocket& socket) {
+    if (platform::sockets().is_valid(socket)) platform::sockets().close(socket);
+    socket = platform::kInvalidSocket;
+}
+
+void close_named(MpHandle& object) {
+    platform::close_named(object);
+    object = nullptr;
+}
 
 std::int32_t udp_open_failed(DevContext& dev, const OpenTrace& trace, std::string_view why, int error) {
     release_udp_handles(dev);
@@ -35,6 +47,14 @@ constexpr NamedObject kNamedObjects[] = {
     {&DevContext::cmdDoneEvent, "EVENT_CMD_DONE", true, false},
 };
 }  // namespace
+
+void release_udp_handles(DevContext& dev) noexcept {
+    close_socket(dev.udpSocket);
+    close_socket(dev.udpAuxSocket);
+    close_named(dev.cmdDoneEvent);
+    close_named(dev.cmdEvent);
+    close_named(dev.cmdMutex);
+}
 
 std::int32_t open_udp(DevContext& dev) noexcept {
     OpenTrace trace("");

@@ -6,6 +6,8 @@
 #include <array>
 
 #include "connection/stale_input.h"
+#include "connection/telnet_transport.h"
+#include "connection/udp_exchange.h"
 #include "platform/native_ops.h"
 #include "platform/platform.h"
 #include "support/swapped_platform_ops.h"

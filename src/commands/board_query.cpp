@@ -2,7 +2,7 @@
 // board_query.h).
 #include "commands/board_query.h"
 
-#include "connection/response_text.h"
+#include "connection/answer/response_text.h"
 #include "connection/transport.h"
 
 namespace mpdll::commands {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <span>
 
+#include "connection/answer/response_trim.h"
 #include "connection/last_exchange.h"
-#include "connection/response_trim.h"
 #include "connection/session_log.h"
 #include "connection/transport.h"
 

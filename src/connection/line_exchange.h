@@ -10,9 +10,9 @@
 #include <span>
 #include <string_view>
 
-#include "connection/answer_framer.h"
+#include "connection/answer/answer_framer.h"
+#include "connection/answer/stale_input.h"
 #include "connection/session_state.h"
-#include "connection/stale_input.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {

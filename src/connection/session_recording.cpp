@@ -90,7 +90,8 @@ void put_header(std::FILE* file, const DevContext& dev) {
     const Transport* transport = transport_of(dev);
     const std::string_view mode = transport ? transport->name : telnetTransport.name;
     const int modeLength = static_cast<int>(mode.size());
-    std::fprintf(file, "{\"version\": 2, \"width\": 120, \"height\": 40, \"timestamp\": %lld, \"title\": \"mpdll %.*s\", ",
+    std::fprintf(file,
+                 "{\"version\": 2, \"width\": 120, \"height\": 40, \"timestamp\": %lld, \"title\": \"mpdll %.*s\", ",
                  static_cast<long long>(std::time(nullptr)), modeLength, mode.data());
     std::fprintf(file, "\"mpdll\": {\"format\": 1, \"mode\": \"%.*s\", \"prompt\": \"", modeLength, mode.data());
     put_bytes(file, field_text(dev.prompt));

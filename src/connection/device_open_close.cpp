@@ -12,6 +12,7 @@
 
 #include "connection/session_log.h"
 #include "connection/session_state.h"
+#include "connection/trace.h"
 #include "mpdll/mpdll.h"
 #include "platform/platform.h"
 
@@ -35,11 +36,12 @@ std::int32_t open_line_connection(DevContext& dev, std::int32_t (*open)(DevConte
     return status;
 }
 
-void close_connection(DevContext& dev, const Transport& transport) noexcept {
+void close_connection(DevContext& dev, const Transport& transport, std::string_view by) noexcept {
     const auto bit = static_cast<std::uint32_t>(transport.mode);
     if (!(dev.openFlags & bit)) return;
     transport.close(dev);
     dev.openFlags &= ~bit;
+    trace_close(dev, by, transport.name);
 }
 
 }  // namespace mpdll
@@ -47,12 +49,14 @@ void close_connection(DevContext& dev, const Transport& transport) noexcept {
 MPDLL_API int32_t MPDLL_CALL OpenDev(DevContext* dev) MPDLL_NOEXCEPT {
     if (!dev) return MPDLL_E_ARGUMENT;
     const mpdll::Transport* transport = mpdll::transport_of(*dev);
+    // Closed before the open's clock starts, so that the trace tells how
+    // long the old connection was open.
+    if (transport) mpdll::close_connection(*dev, *transport, "OpenDev");
     mpdll::session_log::OpenScope scope(*dev, transport ? transport->firstOpenStep : "connect");
     if (!transport) {
         dev->openFlags = 0;
         return scope.end(MPDLL_E_OPEN_MODE);
     }
-    mpdll::close_connection(*dev, *transport);
     return scope.end(transport->open(*dev));
 }
 
@@ -60,7 +64,7 @@ MPDLL_API int32_t MPDLL_CALL CloseDev(DevContext* dev, uint32_t which) MPDLL_NOE
     if (!dev || reinterpret_cast<std::uintptr_t>(dev) == mpdll::kUninitialisedPointer) return MPDLL_E_OPEN;
     mpdll::session_log::CallScope scope(dev, "CloseDev");
     for (const mpdll::Transport* transport : mpdll::all_transports())
-        if (which & static_cast<std::uint32_t>(transport->mode)) mpdll::close_connection(*dev, *transport);
+        if (which & static_cast<std::uint32_t>(transport->mode)) mpdll::close_connection(*dev, *transport, "CloseDev");
     dev->mode = static_cast<int32_t>(static_cast<std::uint32_t>(dev->mode) & ~which);
     const int32_t status = scope.end(MPDLL_OK);
     if (dev->openFlags == 0) mpdll::session_log::forget(*dev);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "connection/transport.h"
 #include "mpdll/mpdll.h"
@@ -17,8 +18,9 @@ std::int32_t open_line_connection(DevContext& dev, std::int32_t (*open)(DevConte
 // connection a moment to settle and returns MPDLL_OK.
 std::int32_t finish_open(DevContext& dev, std::int32_t mode) noexcept;
 
-// Closes the transport's connection when its bit is set in dev.openFlags
-// and clears the bit; dev.mode is left alone.
-void close_connection(DevContext& dev, const Transport& transport) noexcept;
+// Closes the transport's connection when its bit is set in dev.openFlags,
+// clears the bit and says so in the trace as closed by the export `by`;
+// the record's mode is left alone.
+void close_connection(DevContext& dev, const Transport& transport, std::string_view by) noexcept;
 
 }  // namespace mpdll

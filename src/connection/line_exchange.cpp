@@ -12,7 +12,7 @@
 namespace mpdll {
 
 std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                           std::int32_t wait, const LineConsole& console) noexcept {
+                           std::int32_t wait, const LineConsole& console, CallTrace& trace) noexcept {
     const std::string_view prompt = field_text(dev.prompt);
     SessionState state = session::load(dev);
     std::array<char, kResponseSize> scratch;  // only the bytes of each read are ever read
@@ -20,7 +20,7 @@ std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<cha
     console.discard(dev, state, dropped, scratch);
     const std::size_t owed = state.owedPrompts - std::min(state.owedPrompts, dropped.prompts());
 
-    std::int32_t status = console.send(dev, line);
+    std::int32_t status = console.send(dev, line, trace);
     state.owedPrompts = owed;
     if (status != MPDLL_OK) {
         session::store(dev, state);
@@ -30,7 +30,7 @@ std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<cha
     const bool quiet = wait == MPDLL_WAIT_QUIET;
     AnswerFramer framer(FramingRules{line, prompt, state.boardEchoes, owed, quiet, state.prompt_trailer()},
                         dropped.tail());
-    status = console.receive(dev, state, framer, wait);
+    status = console.receive(dev, state, framer, wait, trace);
     if (status == MPDLL_OK) framer.close();
     // Line ends inside the line are lines of their own to the shell (a
     // firstCommand that ends in CR gets two): each owes one more prompt.
@@ -44,7 +44,7 @@ std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<cha
     if (framer.complete() && !quiet) state.learn_prompt_trailer(framer.trailer_seen());
     session::store(dev, state);
     if (status != MPDLL_OK) return status;
-    status = console.settle(dev, framer);
+    status = console.settle(dev, framer, trace);
     if (status != MPDLL_OK) return status;
     last_exchange::record_received(framer.text());
     copy_text(response, framer.answer(keepPrompt));

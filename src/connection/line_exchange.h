@@ -13,6 +13,7 @@
 #include "connection/answer/answer_framer.h"
 #include "connection/answer/stale_input.h"
 #include "connection/session_state.h"
+#include "connection/trace.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {
@@ -23,19 +24,21 @@ struct LineConsole {
     void (*discard)(const DevContext& dev, SessionState& session, DroppedInput& dropped,
                     std::span<char> scratch) noexcept;
     // Sends the line followed by one CR; lastSent takes the line. MPDLL_OK
-    // or the failure.
-    std::int32_t (*send)(DevContext& dev, std::string_view line) noexcept;
+    // or the failure, said in trace.
+    std::int32_t (*send)(const DevContext& dev, std::string_view line, CallTrace& trace) noexcept;
     // Reads the board into framer until its answer is complete or the
-    // receive time ends. MPDLL_OK (complete or not) or the failure.
-    std::int32_t (*receive)(const DevContext& dev, SessionState& session, AnswerFramer& framer,
-                            std::int32_t wait) noexcept;
+    // receive time ends. MPDLL_OK (complete or not) or the failure, said in
+    // trace.
+    std::int32_t (*receive)(const DevContext& dev, SessionState& session, AnswerFramer& framer, std::int32_t wait,
+                            CallTrace& trace) noexcept;
     // The receive ended with framer as it stands (closed): MPDLL_OK hands
-    // its answer out, anything else is the exchange's failure.
-    std::int32_t (*settle)(const DevContext& dev, const AnswerFramer& framer) noexcept;
+    // its answer out, anything else is the exchange's failure, said in
+    // trace.
+    std::int32_t (*settle)(const DevContext& dev, const AnswerFramer& framer, CallTrace& trace) noexcept;
 };
 
 // response is cleared by the caller; the answer is kept terminated in it.
 std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                           std::int32_t wait, const LineConsole& console) noexcept;
+                           std::int32_t wait, const LineConsole& console, CallTrace& trace) noexcept;
 
 }  // namespace mpdll

@@ -168,6 +168,15 @@ void forget(const DevContext& dev) noexcept {
     recording::end(dev);
 }
 
+std::uint64_t open_started_ms(const DevContext& dev) noexcept {
+    {
+        std::lock_guard lock(recordsLock);
+        const auto found = records().find(&dev);
+        if (found != records().end()) return found->second.openStartMs;
+    }
+    return platform::monotonic_ms();
+}
+
 void set_handler(MpdllLogHandler newHandler, void* context) noexcept {
     try {
         std::unique_lock lock(handlerLock);

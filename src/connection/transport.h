@@ -12,6 +12,8 @@
 
 namespace mpdll {
 
+class CallTrace;
+
 struct Transport {
     // MPDLL_MODE_UDP, MPDLL_MODE_TELNET or MPDLL_MODE_SERIAL: the record's
     // mode that selects it, and its bit in openFlags.
@@ -27,9 +29,9 @@ struct Transport {
     void (*close)(DevContext& dev) noexcept;
     // Runs one command line: drops what already waits, sends the line and
     // puts its answer, terminated, into response (cleared by the caller,
-    // as lastSent and lastReceived are).
+    // as lastSent and lastReceived are). A failure is said in trace.
     std::int32_t (*exchange)(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                             std::int32_t wait) noexcept;
+                             std::int32_t wait, CallTrace& trace) noexcept;
     // Lines go to the board's shell, which needs the test-mode entry and
     // answers in the shell's form; false for the UDP endpoint, which is in
     // test mode already and answers in its own form.

@@ -23,26 +23,24 @@ void drop_serial_input(const DevContext& dev, SessionState&, DroppedInput& dropp
     discard_serial_input(dev.serialHandle, dropped, scratch);
 }
 
-std::int32_t send_serial_line(DevContext& dev, std::string_view line) noexcept { return serial_send(dev, line); }
-
-std::int32_t receive_serial_answer(const DevContext& dev, SessionState&, AnswerFramer& framer,
-                                   std::int32_t wait) noexcept {
+std::int32_t receive_serial_answer(const DevContext& dev, SessionState&, AnswerFramer& framer, std::int32_t wait,
+                                   CallTrace& trace) noexcept {
     std::int32_t received = 0;
-    return serial_receive(dev, framer, wait, received);
+    return serial_receive(dev, framer, wait, received, trace);
 }
 
 // The answer came whole: what is left on the port is dropped.
-std::int32_t settle_serial_answer(const DevContext& dev, const AnswerFramer& framer) noexcept {
-    if (!framer.complete()) return MPDLL_E_SERIAL_TIMEOUT;
+std::int32_t settle_serial_answer(const DevContext& dev, const AnswerFramer& framer, CallTrace& trace) noexcept {
+    if (!framer.complete()) return serial_answer_missing(trace);
     platform::serial().purge(dev.serialHandle, platform::kPurgeAll);
     return MPDLL_OK;
 }
 
-constexpr LineConsole kSerialConsole{drop_serial_input, send_serial_line, receive_serial_answer, settle_serial_answer};
+constexpr LineConsole kSerialConsole{drop_serial_input, serial_send, receive_serial_answer, settle_serial_answer};
 
 std::int32_t run_serial_line(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                             std::int32_t wait) noexcept {
-    return line_exchange(dev, line, response, keepPrompt, wait, kSerialConsole);
+                             std::int32_t wait, CallTrace& trace) noexcept {
+    return line_exchange(dev, line, response, keepPrompt, wait, kSerialConsole, trace);
 }
 
 }  // namespace

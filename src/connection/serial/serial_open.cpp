@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "connection/device_open_close.h"
-#include "connection/open_trace.h"
+#include "connection/trace.h"
 #include "connection/serial/serial_timeouts.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"

@@ -70,8 +70,8 @@ bool wait_until_quiet(const SerialOps& port, MpHandle handle, std::uint32_t seen
 
 namespace mpdll {
 
-std::int32_t serial_send(const DevContext& dev, std::string_view data) noexcept {
-    if (data.size() > kCommandSize - 2) return MPDLL_E_ARGUMENT;
+std::int32_t serial_send(const DevContext& dev, std::string_view data, CallTrace& trace) noexcept {
+    if (data.size() > kCommandSize - 2) return trace.fail("send", MPDLL_E_ARGUMENT, "the line is longer than 2046 bytes");
     const std::uint64_t start = platform::monotonic_ms();
     char line[kCommandSize] = {};
     std::memcpy(line, data.data(), data.size());
@@ -84,11 +84,12 @@ std::int32_t serial_send(const DevContext& dev, std::string_view data) noexcept 
     const int lineLength = static_cast<int>(text.size());
     if (port.write(dev.serialHandle, text.data(), lineLength) != lineLength) {
         port.purge(dev.serialHandle, platform::kPurgeOutput);
-        return MPDLL_E_TRANSPORT;
+        return trace.fail("send", MPDLL_E_TRANSPORT, "the port did not take the whole line");
     }
     session_log::sent(text);
     const std::uint64_t limit = drain_limit(dev, text.size());
-    if (limit != 0 && !drain_output(port, dev.serialHandle, limit, start)) return MPDLL_E_TRANSPORT;
+    if (limit != 0 && !drain_output(port, dev.serialHandle, limit, start))
+        return trace.fail("send", MPDLL_E_TRANSPORT, "the port status could not be read while the line went out");
     port.purge(dev.serialHandle, platform::kPurgeOutput);
     return MPDLL_OK;
 }
@@ -105,8 +106,8 @@ void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> 
     }
 }
 
-std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait,
-                            std::int32_t& received) noexcept {
+std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait, std::int32_t& received,
+                            CallTrace& trace) noexcept {
     char chunk[kResponseSize];  // only the bytes of each read are ever read
     if (wait > 0) platform::sleep_ms(wait);
     const std::uint64_t start = platform::monotonic_ms();
@@ -117,7 +118,8 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
     while (spent <= kReceiveLimitMs) {
         const SerialOps& port = platform::serial();
         std::uint32_t in = 0, out = 0;
-        if (!port.status(handle, &in, &out)) return MPDLL_E_SERIAL_TIMEOUT;
+        if (!port.status(handle, &in, &out))
+            return trace.fail("receive", MPDLL_E_SERIAL_TIMEOUT, "the port status could not be read");
         if (in == 0) {
             const std::uint64_t quietMs = platform::monotonic_ms() - lastDataMs;
             if (framer.only_echo_missing() && quietMs >= kIdlePromptMs) {
@@ -128,11 +130,12 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
             if (framer.only_echo_missing()) waitMs = std::min(waitMs, static_cast<int>(kIdlePromptMs - quietMs) + 1);
             port.wait_input(handle, waitMs);
         } else {
-            if (quietWait && !wait_until_quiet(port, handle, in, start)) return MPDLL_E_SERIAL_TIMEOUT;
+            if (quietWait && !wait_until_quiet(port, handle, in, start))
+                return trace.fail("receive", MPDLL_E_SERIAL_TIMEOUT, "the port status could not be read");
             const int got = port.read(handle, chunk, static_cast<int>(sizeof chunk - 1), time_left(start));
             if (got < 0) {
                 port.purge(handle, platform::kPurgeInput);
-                return MPDLL_E_TRANSPORT;
+                return trace.fail("receive", MPDLL_E_TRANSPORT, "reading the port failed");
             }
             session_log::received(std::string_view(chunk, static_cast<std::size_t>(got)));
             received = static_cast<int32_t>(std::min<std::int64_t>(std::int64_t{received} + got, INT32_MAX));
@@ -146,16 +149,21 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
     return MPDLL_OK;
 }
 
+std::int32_t serial_answer_missing(CallTrace& trace) noexcept {
+    return trace.fail("receive", MPDLL_E_SERIAL_TIMEOUT, "no prompt ended the answer within 5000 ms");
+}
+
 }  // namespace mpdll
 
 // buffer is not cleared: the text already in it stays and the answer is
 // appended (SendCommand passes it cleared); with the quiet wait the burst
 // replaces it. receivedLength, when given, gets the count of bytes read from
 // the port by this call, however it ends.
-static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
-                          int32_t wait) noexcept {
+static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait,
+                          mpdll::CallTrace& trace) noexcept {
     using namespace mpdll;
-    if (!dev || !buffer || bufferSize < 1) return MPDLL_E_ARGUMENT;
+    if (!dev || !buffer || bufferSize < 1)
+        return trace.fail("arguments", MPDLL_E_ARGUMENT, "dev or buffer is missing, or bufferSize is below 1");
     int32_t readCount = 0;
     int32_t& received = receivedLength ? *receivedLength : readCount;
     received = 0;
@@ -163,26 +171,28 @@ static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int
     const bool quietWait = wait == MPDLL_WAIT_QUIET;
     const std::string_view held = quietWait ? std::string_view{} : text_within(buffer, out.size() - 1);
     AnswerFramer framer(FramingRules{{}, field_text(dev->prompt), false, 0, quietWait}, held);
-    const std::int32_t status = serial_receive(*dev, framer, wait, received);
+    const std::int32_t status = serial_receive(*dev, framer, wait, received, trace);
     if (status != MPDLL_OK) return status;
     // What came is appended to what the buffer held (replaces it with the
     // quiet wait), as far as it fits.
     copy_text(out.subspan(held.size()), framer.text());
-    if (!framer.complete()) return MPDLL_E_SERIAL_TIMEOUT;
+    if (!framer.complete()) return serial_answer_missing(trace);
     last_exchange::record_received(text_within(buffer, out.size()));
     platform::serial().purge(dev->serialHandle, platform::kPurgeAll);
     return MPDLL_OK;
 }
 
 MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
-    return mpdll::session_log::logged_call(dev, "SerialSnd", [&] {
-        if (!dev || !data || length < 0) return MPDLL_E_ARGUMENT;
-        return mpdll::serial_send(*dev, std::string_view(data, static_cast<std::size_t>(length)));
+    return mpdll::traced_call(dev, "SerialSnd", [&](mpdll::CallTrace& trace) {
+        if (!dev || !data || length < 0)
+            return trace.fail("arguments", MPDLL_E_ARGUMENT, "dev or data is missing, or length is negative");
+        return mpdll::serial_send(*dev, std::string_view(data, static_cast<std::size_t>(length)), trace);
     });
 }
 
 MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
                                        int32_t wait) MPDLL_NOEXCEPT {
-    return mpdll::session_log::logged_call(dev, "SerialRcv",
-                                           [&] { return serial_rcv(dev, buffer, bufferSize, receivedLength, wait); });
+    return mpdll::traced_call(dev, "SerialRcv", [&](mpdll::CallTrace& trace) {
+        return serial_rcv(dev, buffer, bufferSize, receivedLength, wait, trace);
+    });
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "connection/open_trace.h"
+#include "connection/trace.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {

@@ -4,7 +4,7 @@
 #include "connection/telnet/telnet_open.h"
 
 #include "connection/device_open_close.h"
-#include "connection/open_trace.h"
+#include "connection/trace.h"
 #include "connection/telnet/telnet_address.h"
 #include "connection/telnet/telnet_login.h"
 #include "platform/platform.h"

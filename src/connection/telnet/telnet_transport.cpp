@@ -68,6 +68,13 @@ std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool
     return MPDLL_OK;
 }
 
+std::int32_t telnet_send_command(const DevContext& dev, std::string_view line, CallTrace& trace) noexcept {
+    const std::int32_t status = telnet_send_line(dev, line, true);
+    if (status == MPDLL_E_ARGUMENT) return trace.fail("send", status, "the line is longer than 16382 bytes");
+    if (status != MPDLL_OK) return trace.fail("send", status, "the socket send failed", std::max(status, 0));
+    return MPDLL_OK;
+}
+
 TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::span<char> area, bool settleFirst,
                             const ReceiveWindow& window) noexcept {
     const TelnetChunk got = read_telnet_chunk(dev.telnetSocket, area, settleFirst, window);
@@ -92,7 +99,7 @@ TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::
 }
 
 std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
-                            long long& received) noexcept {
+                            long long& received, CallTrace& trace) noexcept {
     char chunk[telnet::Stream::kLongestChunk];  // only the bytes of each read are ever read
     const ReceiveWindow window;
     std::uint64_t lastDataMs = platform::monotonic_ms();
@@ -101,10 +108,16 @@ std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, Answe
         received += static_cast<long long>(got.received);
         switch (got.kind) {
             case TelnetData::Kind::waitFailed:
-                return MPDLL_E_TRANSPORT;
+                return trace.fail("receive", MPDLL_E_TRANSPORT, "waiting for the socket failed",
+                                  platform::sockets().last_error());
             case TelnetData::Kind::readFailed:
-            case TelnetData::Kind::replyFailed:
-                return socket_error();
+            case TelnetData::Kind::replyFailed: {
+                const std::int32_t status = socket_error();
+                return trace.fail("receive", status,
+                                  got.kind == TelnetData::Kind::readFailed ? "the socket read failed"
+                                                                           : "the reply to an option could not be sent",
+                                  std::max(status, 0));
+            }
             case TelnetData::Kind::data:
                 if (!got.text.empty()) lastDataMs = platform::monotonic_ms();
                 if (framer.add(got.text)) return MPDLL_OK;
@@ -144,21 +157,22 @@ void discard_telnet_input(const DevContext& dev, telnet::Stream& stream, Dropped
 
 MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
     if (!dev || !data || length < 0) return MPDLL_E_ARGUMENT;
-    return mpdll::session_log::logged_call(dev, "TelnetSnd", [&] {
-        return mpdll::telnet_send_line(*dev, std::string_view(data, static_cast<std::size_t>(length)), true);
+    return mpdll::traced_call(dev, "TelnetSnd", [&](mpdll::CallTrace& trace) {
+        return mpdll::telnet_send_command(*dev, std::string_view(data, static_cast<std::size_t>(length)), trace);
     });
 }
 
-static int32_t telnet_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
-                          int32_t wait) noexcept {
+static int32_t telnet_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait,
+                          mpdll::CallTrace& trace) noexcept {
     using namespace mpdll;
-    if (!dev || !buffer || !receivedLength || bufferSize < 1) return MPDLL_E_ARGUMENT;
+    if (!dev || !buffer || !receivedLength || bufferSize < 1)
+        return trace.fail("arguments", MPDLL_E_ARGUMENT, "dev, buffer or receivedLength is missing, or bufferSize is below 1");
     std::memset(buffer, 0, static_cast<std::size_t>(bufferSize));
     const bool quiet = wait == MPDLL_WAIT_QUIET;
     SessionState state = session::load(*dev);
     AnswerFramer framer(FramingRules{{}, field_text(dev->prompt), false, 0, quiet});
     long long received = 0;
-    const std::int32_t status = telnet_receive(*dev, state.stream, framer, quiet, received);
+    const std::int32_t status = telnet_receive(*dev, state.stream, framer, quiet, received, trace);
     session::store(*dev, state);
     if (status != MPDLL_OK) return status;
     copy_text(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), framer.text());
@@ -169,6 +183,7 @@ static int32_t telnet_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int
 
 MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
                                        int32_t wait) MPDLL_NOEXCEPT {
-    return mpdll::session_log::logged_call(dev, "TelnetRcv",
-                                           [&] { return telnet_rcv(dev, buffer, bufferSize, receivedLength, wait); });
+    return mpdll::traced_call(dev, "TelnetRcv", [&](mpdll::CallTrace& trace) {
+        return telnet_rcv(dev, buffer, bufferSize, receivedLength, wait, trace);
+    });
 }

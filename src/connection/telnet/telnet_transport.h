@@ -13,6 +13,7 @@
 #include "connection/answer/receive_window.h"
 #include "connection/answer/stale_input.h"
 #include "connection/telnet/telnet_negotiation.h"
+#include "connection/trace.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {
@@ -25,6 +26,10 @@ std::int32_t telnet_send_bytes(MpSocket socket, std::string_view bytes) noexcept
 // the line also becomes lastSent. 0, the socket error number, or
 // MPDLL_E_ARGUMENT for a line longer than 16382 bytes.
 std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool record) noexcept;
+
+// A command line sent as telnet_send_line does with lastSent, its failure
+// said in trace.
+std::int32_t telnet_send_command(const DevContext& dev, std::string_view line, CallTrace& trace) noexcept;
 
 // The socket error number of the last failed socket call, never 0.
 std::int32_t socket_error() noexcept;
@@ -46,9 +51,10 @@ TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::
 // Reads the board into framer until its answer is complete or the 5 to 6 s
 // window closes (framer.complete() tells which). received adds the bytes
 // read from the socket. 0; MPDLL_E_TRANSPORT when waiting for data fails;
-// the socket error number when a read or an option reply fails.
+// the socket error number when a read or an option reply fails (a failure
+// said in trace).
 std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
-                            long long& received) noexcept;
+                            long long& received, CallTrace& trace) noexcept;
 
 // Reads and drops everything readable at once on the socket, through the
 // session's telnet decoder (options in it are answered); scratch is the

@@ -37,24 +37,26 @@ void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs) noe
     }
 }
 
-std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
-                          std::span<char> scratch) noexcept {
+std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response, std::span<char> scratch,
+                          CallTrace& trace) noexcept {
     const int length = static_cast<int>(std::min<std::size_t>(command.size(), INT_MAX));
     const int sent = platform::sockets().send_to(dev.udpSocket, command.data(), length, dev.udpPeer);
+    const int sendError = sent < 0 ? platform::sockets().last_error() : 0;
     last_exchange::record_sent(command);
-    if (sent < 0) return MPDLL_E_TRANSPORT;
+    if (sent < 0) return trace.fail("send", MPDLL_E_TRANSPORT, "the datagram could not be sent", sendError);
     session_log::sent(command.substr(0, static_cast<std::size_t>(sent)));
 
     const ReceiveWindow window;
     do {
         const platform::SocketOps& ops = platform::sockets();
         const platform::Wait readable = ops.wait_readable(dev.udpSocket, kPollIntervalMs);
-        if (readable == platform::Wait::failed) return MPDLL_E_TRANSPORT;
+        if (readable == platform::Wait::failed)
+            return trace.fail("receive", MPDLL_E_TRANSPORT, "waiting for the socket failed", ops.last_error());
         if (readable != platform::Wait::ready) continue;
         std::memset(response.data(), 0, response.size());
         MpSockAddrIn sender{};
         const int got = ops.recv_from(dev.udpSocket, response.data(), static_cast<int>(response.size() - 1), &sender);
-        if (got < 0) return MPDLL_E_TRANSPORT;
+        if (got < 0) return trace.fail("receive", MPDLL_E_TRANSPORT, "the socket read failed", ops.last_error());
         if (from_board(sender, dev.udpPeer))
             session_log::received(std::string_view(response.data(), static_cast<std::size_t>(got)));
         if (!from_board(sender, dev.udpPeer)) {

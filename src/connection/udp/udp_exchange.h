@@ -7,13 +7,16 @@
 #include <span>
 #include <string_view>
 
+#include "connection/trace.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {
 // response is cleared by the caller; the reply is kept terminated in it.
 // scratch takes the copies of the reply that a board sends right after it.
-std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response,
-                          std::span<char> scratch) noexcept;
+// MPDLL_OK, also when no reply came; MPDLL_E_TRANSPORT when the send, a
+// wait or a read fails (said in trace).
+std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response, std::span<char> scratch,
+                          CallTrace& trace) noexcept;
 
 // Drops the datagrams waiting, and those that arrive within waitMs of the
 // last one; scratch is the read area.

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "connection/device_open_close.h"
-#include "connection/open_trace.h"
+#include "connection/trace.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
 #include "text/buffer_sizes.h"

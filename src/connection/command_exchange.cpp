@@ -10,7 +10,7 @@
 #include "connection/transport.h"
 
 static int32_t send_command(DevContext* dev, const char* command, char* response, int32_t responseSize,
-                            int32_t keepPrompt, int32_t wait, mpdll::CallTrace& trace) noexcept {
+                            int32_t keepPrompt, int32_t wait, const mpdll::CallTrace& trace) noexcept {
     using namespace mpdll;
     if (!dev || !command || !response || responseSize < 1)
         return trace.fail("arguments", MPDLL_E_ARGUMENT,
@@ -28,7 +28,7 @@ static int32_t send_command(DevContext* dev, const char* command, char* response
 
 MPDLL_API int32_t MPDLL_CALL SendCommand(DevContext* dev, const char* command, char* response, int32_t responseSize,
                                          int32_t keepPrompt, int32_t wait) MPDLL_NOEXCEPT {
-    return mpdll::traced_call(dev, "SendCommand", [&](mpdll::CallTrace& trace) {
+    return mpdll::traced_call(dev, "SendCommand", [&](const mpdll::CallTrace& trace) {
         return send_command(dev, command, response, responseSize, keepPrompt, wait, trace);
     });
 }

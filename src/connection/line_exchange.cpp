@@ -12,7 +12,7 @@
 namespace mpdll {
 
 std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                           std::int32_t wait, const LineConsole& console, CallTrace& trace) noexcept {
+                           std::int32_t wait, const LineConsole& console, const CallTrace& trace) noexcept {
     const std::string_view prompt = field_text(dev.prompt);
     SessionState state = session::load(dev);
     std::array<char, kResponseSize> scratch;  // only the bytes of each read are ever read

@@ -25,20 +25,20 @@ struct LineConsole {
                     std::span<char> scratch) noexcept;
     // Sends the line followed by one CR; lastSent takes the line. MPDLL_OK
     // or the failure, said in trace.
-    std::int32_t (*send)(const DevContext& dev, std::string_view line, CallTrace& trace) noexcept;
+    std::int32_t (*send)(const DevContext& dev, std::string_view line, const CallTrace& trace) noexcept;
     // Reads the board into framer until its answer is complete or the
     // receive time ends. MPDLL_OK (complete or not) or the failure, said in
     // trace.
     std::int32_t (*receive)(const DevContext& dev, SessionState& session, AnswerFramer& framer, std::int32_t wait,
-                            CallTrace& trace) noexcept;
+                            const CallTrace& trace) noexcept;
     // The receive ended with framer as it stands (closed): MPDLL_OK hands
     // its answer out, anything else is the exchange's failure, said in
     // trace.
-    std::int32_t (*settle)(const DevContext& dev, const AnswerFramer& framer, CallTrace& trace) noexcept;
+    std::int32_t (*settle)(const DevContext& dev, const AnswerFramer& framer, const CallTrace& trace) noexcept;
 };
 
 // response is cleared by the caller; the answer is kept terminated in it.
 std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                           std::int32_t wait, const LineConsole& console, CallTrace& trace) noexcept;
+                           std::int32_t wait, const LineConsole& console, const CallTrace& trace) noexcept;
 
 }  // namespace mpdll

@@ -87,25 +87,11 @@ std::int32_t OpenTrace::fail(std::string_view why, int systemError) const noexce
     return MPDLL_E_OPEN;
 }
 
-CallTrace::CallTrace(std::string_view exportName) noexcept : export_(exportName), startMs_(platform::monotonic_ms()) {}
-
 std::int32_t CallTrace::fail(std::string_view step, std::int32_t status, std::string_view why,
-                             int systemError) noexcept {
-    if (written_) return status;
-    written_ = true;
+                             int systemError) const noexcept {
     TraceLine text;
     text.append("mpdll: ").append(export_);
     append_headline(text, " failed at ", step, startMs_, why, systemError);
-    write(text);
-    return status;
-}
-
-std::int32_t CallTrace::end(std::int32_t status) noexcept {
-    if (status == MPDLL_OK || written_) return status;
-    written_ = true;
-    TraceLine text;
-    text.append("mpdll: ").append(export_).append(" failed after ").append_decimal(ms_since(startMs_));
-    text.append(" ms: status ").append_decimal(status);
     write(text);
     return status;
 }

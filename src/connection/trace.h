@@ -14,6 +14,7 @@
 
 #include "connection/session_log.h"
 #include "mpdll/mpdll.h"
+#include "platform/platform.h"
 #include "text/bounded_text.h"
 
 namespace mpdll {
@@ -50,25 +51,23 @@ class OpenTrace {
 };
 
 // One call of an export that exchanges with the board (SendCommand,
-// TelnetSnd, TelnetRcv, SerialSnd, SerialRcv). The first failure a step
-// says is written as
-//   mpdll: EXPORT failed at STEP after N ms: WHY (system error E)
-// (the error part only for a systemError other than 0); a failed status the
-// call ends with that no step said is written as
-//   mpdll: EXPORT failed after N ms: status S
+// TelnetSnd, TelnetRcv, SerialSnd, SerialRcv). Every failed status such a
+// call returns comes from the step that failed, through fail().
 class CallTrace {
   public:
-    explicit CallTrace(std::string_view exportName) noexcept;
+    explicit CallTrace(std::string_view exportName) noexcept
+        : export_(exportName), startMs_(platform::monotonic_ms()) {}
     // The call fails at step ("arguments", "mode", "send", "receive") for
-    // why: writes the line unless one was written, and returns status.
-    std::int32_t fail(std::string_view step, std::int32_t status, std::string_view why, int systemError = 0) noexcept;
-    // The call ends with status, which it returns.
-    std::int32_t end(std::int32_t status) noexcept;
+    // why: writes the line
+    //   mpdll: EXPORT failed at STEP after N ms: WHY (system error E)
+    // (the error part only for a systemError other than 0) and returns
+    // status.
+    std::int32_t fail(std::string_view step, std::int32_t status, std::string_view why,
+                      int systemError = 0) const noexcept;
 
   private:
     std::string_view export_;
     std::uint64_t startMs_;
-    bool written_ = false;
 };
 
 // Runs the body of an exchange export with its trace, inside the export's
@@ -76,7 +75,7 @@ class CallTrace {
 template <typename Body>
 std::int32_t traced_call(const DevContext* dev, const char* name, Body&& body) noexcept {
     CallTrace trace(name);
-    return trace.end(session_log::logged_call(dev, name, [&] { return body(trace); }));
+    return session_log::logged_call(dev, name, [&] { return body(trace); });
 }
 
 // The record's connection of transport was closed by the export `by`

@@ -31,23 +31,32 @@ struct Transport {
     // puts its answer, terminated, into response (cleared by the caller,
     // as lastSent and lastReceived are). A failure is said in trace.
     std::int32_t (*exchange)(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                             std::int32_t wait, CallTrace& trace) noexcept;
+                             std::int32_t wait, const CallTrace& trace) noexcept;
     // Lines go to the board's shell, which needs the test-mode entry and
     // answers in the shell's form; false for the UDP endpoint, which is in
     // test mode already and answers in its own form.
     bool reachesShell;
 };
 
-// The backends' instances.
+// The backends' instances, each defined in its transport's folder.
 extern const Transport telnetTransport;
 extern const Transport serialTransport;
 extern const Transport udpTransport;
 
-// The transport of a mode; nullptr for a mode that names none of the three.
-const Transport* transport_for(std::int32_t mode) noexcept;
-// The transport the record's mode selects (nullptr as above).
-const Transport* transport_of(const DevContext& dev) noexcept;
 // All three, in the order CloseDev closes them: UDP, telnet, serial.
-std::span<const Transport* const> all_transports() noexcept;
+inline constexpr const Transport* kTransports[] = {&udpTransport, &telnetTransport, &serialTransport};
+
+inline std::span<const Transport* const> all_transports() noexcept { return kTransports; }
+
+// The transport of a mode; nullptr for a mode that names none of the three.
+inline const Transport* transport_for(std::int32_t mode) noexcept {
+    for (const Transport* transport : kTransports)
+        if (transport->mode == mode) return transport;
+    return nullptr;
+}
+
+// The transport the record's mode selects (nullptr as above): the one place
+// the library reads the mode to choose how to reach the board.
+inline const Transport* transport_of(const DevContext& dev) noexcept { return transport_for(dev.mode); }
 
 }  // namespace mpdll

@@ -24,13 +24,13 @@ void drop_serial_input(const DevContext& dev, SessionState&, DroppedInput& dropp
 }
 
 std::int32_t receive_serial_answer(const DevContext& dev, SessionState&, AnswerFramer& framer, std::int32_t wait,
-                                   CallTrace& trace) noexcept {
+                                   const CallTrace& trace) noexcept {
     std::int32_t received = 0;
     return serial_receive(dev, framer, wait, received, trace);
 }
 
 // The answer came whole: what is left on the port is dropped.
-std::int32_t settle_serial_answer(const DevContext& dev, const AnswerFramer& framer, CallTrace& trace) noexcept {
+std::int32_t settle_serial_answer(const DevContext& dev, const AnswerFramer& framer, const CallTrace& trace) noexcept {
     if (!framer.complete()) return serial_answer_missing(trace);
     platform::serial().purge(dev.serialHandle, platform::kPurgeAll);
     return MPDLL_OK;
@@ -39,7 +39,7 @@ std::int32_t settle_serial_answer(const DevContext& dev, const AnswerFramer& fra
 constexpr LineConsole kSerialConsole{drop_serial_input, serial_send, receive_serial_answer, settle_serial_answer};
 
 std::int32_t run_serial_line(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                             std::int32_t wait, CallTrace& trace) noexcept {
+                             std::int32_t wait, const CallTrace& trace) noexcept {
     return line_exchange(dev, line, response, keepPrompt, wait, kSerialConsole, trace);
 }
 

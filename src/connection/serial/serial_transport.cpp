@@ -70,7 +70,7 @@ bool wait_until_quiet(const SerialOps& port, MpHandle handle, std::uint32_t seen
 
 namespace mpdll {
 
-std::int32_t serial_send(const DevContext& dev, std::string_view data, CallTrace& trace) noexcept {
+std::int32_t serial_send(const DevContext& dev, std::string_view data, const CallTrace& trace) noexcept {
     if (data.size() > kCommandSize - 2) return trace.fail("send", MPDLL_E_ARGUMENT, "the line is longer than 2046 bytes");
     const std::uint64_t start = platform::monotonic_ms();
     char line[kCommandSize] = {};
@@ -107,7 +107,7 @@ void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> 
 }
 
 std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait, std::int32_t& received,
-                            CallTrace& trace) noexcept {
+                            const CallTrace& trace) noexcept {
     char chunk[kResponseSize];  // only the bytes of each read are ever read
     if (wait > 0) platform::sleep_ms(wait);
     const std::uint64_t start = platform::monotonic_ms();
@@ -149,7 +149,7 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
     return MPDLL_OK;
 }
 
-std::int32_t serial_answer_missing(CallTrace& trace) noexcept {
+std::int32_t serial_answer_missing(const CallTrace& trace) noexcept {
     return trace.fail("receive", MPDLL_E_SERIAL_TIMEOUT, "no prompt ended the answer within 5000 ms");
 }
 
@@ -160,7 +160,7 @@ std::int32_t serial_answer_missing(CallTrace& trace) noexcept {
 // replaces it. receivedLength, when given, gets the count of bytes read from
 // the port by this call, however it ends.
 static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait,
-                          mpdll::CallTrace& trace) noexcept {
+                          const mpdll::CallTrace& trace) noexcept {
     using namespace mpdll;
     if (!dev || !buffer || bufferSize < 1)
         return trace.fail("arguments", MPDLL_E_ARGUMENT, "dev or buffer is missing, or bufferSize is below 1");
@@ -183,7 +183,7 @@ static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int
 }
 
 MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
-    return mpdll::traced_call(dev, "SerialSnd", [&](mpdll::CallTrace& trace) {
+    return mpdll::traced_call(dev, "SerialSnd", [&](const mpdll::CallTrace& trace) {
         if (!dev || !data || length < 0)
             return trace.fail("arguments", MPDLL_E_ARGUMENT, "dev or data is missing, or length is negative");
         return mpdll::serial_send(*dev, std::string_view(data, static_cast<std::size_t>(length)), trace);
@@ -192,7 +192,7 @@ MPDLL_API int32_t MPDLL_CALL SerialSnd(DevContext* dev, const char* data, int32_
 
 MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
                                        int32_t wait) MPDLL_NOEXCEPT {
-    return mpdll::traced_call(dev, "SerialRcv", [&](mpdll::CallTrace& trace) {
+    return mpdll::traced_call(dev, "SerialRcv", [&](const mpdll::CallTrace& trace) {
         return serial_rcv(dev, buffer, bufferSize, receivedLength, wait, trace);
     });
 }

@@ -18,7 +18,7 @@ namespace mpdll {
 // for a line longer than 2046 bytes; MPDLL_E_TRANSPORT when the port does
 // not take the whole line (the output is purged) or its status cannot be
 // read while it drains. A failure is said in trace.
-std::int32_t serial_send(const DevContext& dev, std::string_view data, CallTrace& trace) noexcept;
+std::int32_t serial_send(const DevContext& dev, std::string_view data, const CallTrace& trace) noexcept;
 
 // Sleeps a positive wait, then reads the console into framer until its
 // answer is complete or 5000 ms pass (framer.complete() tells which); with
@@ -27,11 +27,11 @@ std::int32_t serial_send(const DevContext& dev, std::string_view data, CallTrace
 // status cannot be read; MPDLL_E_TRANSPORT when a read fails (the input is
 // purged). A failure is said in trace.
 std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait, std::int32_t& received,
-                            CallTrace& trace) noexcept;
+                            const CallTrace& trace) noexcept;
 
 // The receive time ended before the prompt: says so in trace and returns
 // MPDLL_E_SERIAL_TIMEOUT.
-std::int32_t serial_answer_missing(CallTrace& trace) noexcept;
+std::int32_t serial_answer_missing(const CallTrace& trace) noexcept;
 
 // Reads and drops the input queued on the console; scratch is the read area.
 void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> scratch) noexcept;

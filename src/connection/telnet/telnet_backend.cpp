@@ -24,19 +24,21 @@ void drop_telnet_input(const DevContext& dev, SessionState& session, DroppedInpu
 }
 
 std::int32_t receive_telnet_answer(const DevContext& dev, SessionState& session, AnswerFramer& framer,
-                                   std::int32_t wait, CallTrace& trace) noexcept {
+                                   std::int32_t wait, const CallTrace& trace) noexcept {
     long long received = 0;
     return telnet_receive(dev, session.stream, framer, wait == MPDLL_WAIT_QUIET, received, trace);
 }
 
 // An answer the window ended without its prompt is handed out as it came.
-std::int32_t settle_telnet_answer(const DevContext&, const AnswerFramer&, CallTrace&) noexcept { return MPDLL_OK; }
+std::int32_t settle_telnet_answer(const DevContext&, const AnswerFramer&, const CallTrace&) noexcept {
+    return MPDLL_OK;
+}
 
 constexpr LineConsole kTelnetConsole{drop_telnet_input, telnet_send_command, receive_telnet_answer,
                                      settle_telnet_answer};
 
 std::int32_t run_telnet_line(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
-                             std::int32_t wait, CallTrace& trace) noexcept {
+                             std::int32_t wait, const CallTrace& trace) noexcept {
     return line_exchange(dev, line, response, keepPrompt, wait, kTelnetConsole, trace);
 }
 

@@ -68,7 +68,7 @@ std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool
     return MPDLL_OK;
 }
 
-std::int32_t telnet_send_command(const DevContext& dev, std::string_view line, CallTrace& trace) noexcept {
+std::int32_t telnet_send_command(const DevContext& dev, std::string_view line, const CallTrace& trace) noexcept {
     const std::int32_t status = telnet_send_line(dev, line, true);
     if (status == MPDLL_E_ARGUMENT) return trace.fail("send", status, "the line is longer than 16382 bytes");
     if (status != MPDLL_OK) return trace.fail("send", status, "the socket send failed", std::max(status, 0));
@@ -99,7 +99,7 @@ TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::
 }
 
 std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
-                            long long& received, CallTrace& trace) noexcept {
+                            long long& received, const CallTrace& trace) noexcept {
     char chunk[telnet::Stream::kLongestChunk];  // only the bytes of each read are ever read
     const ReceiveWindow window;
     std::uint64_t lastDataMs = platform::monotonic_ms();
@@ -157,16 +157,17 @@ void discard_telnet_input(const DevContext& dev, telnet::Stream& stream, Dropped
 
 MPDLL_API int32_t MPDLL_CALL TelnetSnd(DevContext* dev, const char* data, int32_t length) MPDLL_NOEXCEPT {
     if (!dev || !data || length < 0) return MPDLL_E_ARGUMENT;
-    return mpdll::traced_call(dev, "TelnetSnd", [&](mpdll::CallTrace& trace) {
+    return mpdll::traced_call(dev, "TelnetSnd", [&](const mpdll::CallTrace& trace) {
         return mpdll::telnet_send_command(*dev, std::string_view(data, static_cast<std::size_t>(length)), trace);
     });
 }
 
 static int32_t telnet_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength, int32_t wait,
-                          mpdll::CallTrace& trace) noexcept {
+                          const mpdll::CallTrace& trace) noexcept {
     using namespace mpdll;
     if (!dev || !buffer || !receivedLength || bufferSize < 1)
-        return trace.fail("arguments", MPDLL_E_ARGUMENT, "dev, buffer or receivedLength is missing, or bufferSize is below 1");
+        return trace.fail("arguments", MPDLL_E_ARGUMENT,
+                          "dev, buffer or receivedLength is missing, or bufferSize is below 1");
     std::memset(buffer, 0, static_cast<std::size_t>(bufferSize));
     const bool quiet = wait == MPDLL_WAIT_QUIET;
     SessionState state = session::load(*dev);
@@ -183,7 +184,7 @@ static int32_t telnet_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int
 
 MPDLL_API int32_t MPDLL_CALL TelnetRcv(DevContext* dev, char* buffer, int32_t bufferSize, int32_t* receivedLength,
                                        int32_t wait) MPDLL_NOEXCEPT {
-    return mpdll::traced_call(dev, "TelnetRcv", [&](mpdll::CallTrace& trace) {
+    return mpdll::traced_call(dev, "TelnetRcv", [&](const mpdll::CallTrace& trace) {
         return telnet_rcv(dev, buffer, bufferSize, receivedLength, wait, trace);
     });
 }

@@ -29,7 +29,7 @@ std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool
 
 // A command line sent as telnet_send_line does with lastSent, its failure
 // said in trace.
-std::int32_t telnet_send_command(const DevContext& dev, std::string_view line, CallTrace& trace) noexcept;
+std::int32_t telnet_send_command(const DevContext& dev, std::string_view line, const CallTrace& trace) noexcept;
 
 // The socket error number of the last failed socket call, never 0.
 std::int32_t socket_error() noexcept;
@@ -54,7 +54,7 @@ TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::
 // the socket error number when a read or an option reply fails (a failure
 // said in trace).
 std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
-                            long long& received, CallTrace& trace) noexcept;
+                            long long& received, const CallTrace& trace) noexcept;
 
 // Reads and drops everything readable at once on the socket, through the
 // session's telnet decoder (options in it are answered); scratch is the

@@ -16,7 +16,7 @@ void close_udp_side(DevContext& dev) noexcept {
 // The line goes bare (keepPrompt and wait have no meaning here); what
 // already waits belongs to an earlier exchange.
 std::int32_t run_udp_line(DevContext& dev, std::string_view line, std::span<char> response, bool, std::int32_t,
-                          CallTrace& trace) noexcept {
+                          const CallTrace& trace) noexcept {
     char scratch[kResponseSize];
     discard_datagrams(dev.udpSocket, scratch);
     return udp_exchange(dev, line, response, scratch, trace);

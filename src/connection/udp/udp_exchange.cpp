@@ -38,7 +38,7 @@ void discard_datagrams(MpSocket socket, std::span<char> scratch, int waitMs) noe
 }
 
 std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response, std::span<char> scratch,
-                          CallTrace& trace) noexcept {
+                          const CallTrace& trace) noexcept {
     const int length = static_cast<int>(std::min<std::size_t>(command.size(), INT_MAX));
     const int sent = platform::sockets().send_to(dev.udpSocket, command.data(), length, dev.udpPeer);
     const int sendError = sent < 0 ? platform::sockets().last_error() : 0;

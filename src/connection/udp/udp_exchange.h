@@ -16,7 +16,7 @@ namespace mpdll {
 // MPDLL_OK, also when no reply came; MPDLL_E_TRANSPORT when the send, a
 // wait or a read fails (said in trace).
 std::int32_t udp_exchange(DevContext& dev, std::string_view command, std::span<char> response, std::span<char> scratch,
-                          CallTrace& trace) noexcept;
+                          const CallTrace& trace) noexcept;
 
 // Drops the datagrams waiting, and those that arrive within waitMs of the
 // last one; scratch is the read area.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "connection/answer_framer.h"
+#include "connection/answer/answer_framer.h"
 #include "support/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "connection/echo_match.h"
+#include "connection/answer/echo_match.h"
 #include "mpdll/mpdll.h"
 #include "support/fuzz_check.h"
 #include "support/scripted_board.h"

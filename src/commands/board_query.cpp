@@ -2,7 +2,8 @@
 // board_query.h).
 #include "commands/board_query.h"
 
-#include "connection/response_text.h"
+#include "connection/answer/response_text.h"
+#include "connection/transport.h"
 
 namespace mpdll::commands {
 
@@ -26,7 +27,8 @@ std::int32_t run_query(DevContext& dev, const char* line, const Query& query, Re
     const std::int32_t status =
         query.fetchedOverUdp ? read_output(dev, line, response) : exchange(dev, line, response, query.wait);
     if (status != MPDLL_OK) return status;
-    if (dev.mode == MPDLL_MODE_UDP) return read_answer(query.udp, response_text(response));
+    const Transport* transport = transport_of(dev);
+    if (transport != nullptr && !transport->reachesShell) return read_answer(query.udp, response_text(response));
     if (!query.shellInNormalForm) return read_answer(query.shell, response_text(response));
     Response normal;  // FormatBuffer's form: no blanks, tabs or line ends, a to z upper-cased
     return read_answer(query.shell, {normal.data(), normal_form(response_text(response), normal)});

@@ -155,7 +155,7 @@ OpenScope::OpenScope(const DevContext& dev, std::string_view firstStep) noexcept
 
 std::int32_t OpenScope::end(std::int32_t status) noexcept {
     if (status != MPDLL_OK && current.dev == &dev_ && !current.failureNoted)
-        open_failed(dev_.mode == MPDLL_MODE_SERIAL ? "serial port" : "open", "the port could not be opened", "");
+        open_failed("open", "the port could not be opened", "");
     current.opening = false;
     return call_.end(status);
 }
@@ -166,6 +166,15 @@ void forget(const DevContext& dev) noexcept {
         records().erase(&dev);
     }
     recording::end(dev);
+}
+
+std::uint64_t open_started_ms(const DevContext& dev) noexcept {
+    {
+        std::lock_guard lock(recordsLock);
+        const auto found = records().find(&dev);
+        if (found != records().end()) return found->second.openStartMs;
+    }
+    return platform::monotonic_ms();
 }
 
 void set_handler(MpdllLogHandler newHandler, void* context) noexcept {

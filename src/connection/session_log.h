@@ -83,6 +83,10 @@ class OpenScope {
 // CloseDev for dev: its failure and its recording end.
 void forget(const DevContext& dev) noexcept;
 
+// When the record's last OpenDev began (the monotonic clock); now for a
+// record that has none kept.
+std::uint64_t open_started_ms(const DevContext& dev) noexcept;
+
 // Sets the handler (nullptr: none); waits for running calls of the old one.
 void set_handler(MpdllLogHandler handler, void* context) noexcept;
 // A recording opened or closed: the listening flag follows.

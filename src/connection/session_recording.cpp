@@ -9,6 +9,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "connection/transport.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
 
@@ -85,10 +86,14 @@ void put_bytes(std::FILE* file, std::string_view bytes) {
 }
 
 void put_header(std::FILE* file, const DevContext& dev) {
-    const char* mode = dev.mode == MPDLL_MODE_SERIAL ? "serial" : dev.mode == MPDLL_MODE_UDP ? "udp" : "telnet";
-    std::fprintf(file, "{\"version\": 2, \"width\": 120, \"height\": 40, \"timestamp\": %lld, \"title\": \"mpdll %s\", ",
-                 static_cast<long long>(std::time(nullptr)), mode);
-    std::fprintf(file, "\"mpdll\": {\"format\": 1, \"mode\": \"%s\", \"prompt\": \"", mode);
+    // A record whose mode names no transport is recorded as telnet.
+    const Transport* transport = transport_of(dev);
+    const std::string_view mode = transport ? transport->name : telnetTransport.name;
+    const int modeLength = static_cast<int>(mode.size());
+    std::fprintf(file,
+                 "{\"version\": 2, \"width\": 120, \"height\": 40, \"timestamp\": %lld, \"title\": \"mpdll %.*s\", ",
+                 static_cast<long long>(std::time(nullptr)), modeLength, mode.data());
+    std::fprintf(file, "\"mpdll\": {\"format\": 1, \"mode\": \"%.*s\", \"prompt\": \"", modeLength, mode.data());
     put_bytes(file, field_text(dev.prompt));
     std::fputs("\"}}\n", file);
 }

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "connection/telnet_negotiation.h"
+#include "connection/telnet/telnet_negotiation.h"
 #include "mpdll/mpdll.h"
 
 namespace mpdll {

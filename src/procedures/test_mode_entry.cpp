@@ -1,12 +1,13 @@
 // Test-mode entry (EnterMP): takes the wireless interface down, switches the
 // driver's test mode on, fixes the channel, brings the interface up and
-// starts the test mode. Over UDP the board's endpoint is already in test
-// mode and nothing is sent.
+// starts the test mode. A transport that does not reach the board's shell
+// (UDP) finds its endpoint already in test mode, and nothing is sent.
 #include <array>
 #include <string_view>
 
 #include "commands/board_exchange.h"
 #include "commands/board_names.h"
+#include "connection/transport.h"
 #include "procedures/step_sequence.h"
 #include "text/buffer_sizes.h"
 
@@ -17,15 +18,9 @@ using mpdll::procedures::run_in_order;
 // EnterMP again, every step can be repeated.
 MPDLL_API int32_t MPDLL_CALL EnterMP(DevContext* dev) MPDLL_NOEXCEPT {
     if (dev == nullptr) return MPDLL_E_ARGUMENT;
-    switch (dev->mode) {
-        case MPDLL_MODE_UDP:
-            return MPDLL_OK;
-        case MPDLL_MODE_TELNET:
-        case MPDLL_MODE_SERIAL:
-            break;
-        default:
-            return MPDLL_E_MODE;
-    }
+    const mpdll::Transport* transport = mpdll::transport_of(*dev);
+    if (transport == nullptr) return MPDLL_E_MODE;
+    if (!transport->reachesShell) return MPDLL_OK;
     mpdll::commands::Response response;
     const auto send = [&](std::string_view step) noexcept {
         std::array<char, mpdll::kCommandSize> line{};

@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "connection/telnet_address.h"
+#include "connection/telnet/telnet_address.h"
 #include "mpdll/mpdll.h"
 #include "platform/native_ops.h"
 #include "platform/platform.h"

@@ -5,7 +5,9 @@
 
 #include <array>
 
-#include "connection/stale_input.h"
+#include "connection/answer/stale_input.h"
+#include "connection/telnet/telnet_transport.h"
+#include "connection/udp/udp_exchange.h"
 #include "platform/native_ops.h"
 #include "platform/platform.h"
 #include "support/swapped_platform_ops.h"

@@ -23,7 +23,7 @@ namespace {
 using namespace mpdll;
 
 // The telnet or serial exchange of one line: what already waits is dropped
-// or passed over (its prompts pay what the board owed), the line goes out, a positive wait
+// (its prompts pay what the board owed), the line goes out, a positive wait
 // is slept, and the answer is framed by the line's own echo and the prompt
 // that ends the text. The session's knowledge is kept for the next line.
 int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> response, bool keepPrompt,
@@ -34,9 +34,7 @@ int32_t line_exchange(DevContext& dev, std::string_view line, std::span<char> re
     char scratch[kResponseSize];
     DroppedInput dropped(prompt);
     if (telnet) {
-        // On a telnet board that echoes and owes nothing the framer passes
-        // over whatever comes before this line's echo: no read ahead of it.
-        if (!state.boardEchoes || state.owedPrompts > 0) discard_telnet_input(dev, state.stream, dropped, scratch);
+        discard_telnet_input(dev, state.stream, dropped, scratch);
     } else {
         discard_serial_input(dev.serialHandle, dropped, scratch);
     }

@@ -71,8 +71,12 @@ std::size_t end_before_trailing_controls(std::string_view text) noexcept {
     constexpr std::size_t kLongestSequence = 32;
     std::size_t end = text.size();
     for (int sequences = 0; sequences < 4; ++sequences) {
-        const std::size_t escape = text.substr(0, end).rfind(kEscape);
-        if (escape == std::string_view::npos || end - escape > kLongestSequence) break;
+        // Only the last kLongestSequence bytes can hold the sequence's ESC.
+        const std::size_t from = end > kLongestSequence ? end - kLongestSequence : 0;
+        const std::string_view window = text.substr(from, end - from);
+        if (window.find(kEscape) == std::string_view::npos) break;  // the common case, found quickly
+        const std::size_t found = window.rfind(kEscape);
+        const std::size_t escape = from + found;
         // Only a whole sequence: one cut off by the end may still take in
         // what looks like the prompt.
         const std::string_view sequence = text.substr(escape, end - escape);

@@ -122,8 +122,18 @@ Negotiation negotiate(std::string_view received, std::span<char> reply) noexcept
 }
 
 Stream::Taken Stream::take(std::string_view chunk, std::span<char> data, std::span<char> reply) noexcept {
-    std::array<char, kMostCarried + kLongestChunk> joined;
     const std::size_t chunkLength = std::min(chunk.size(), kLongestChunk);
+    // Most reads are plain text: nothing carried, no IAC, no NUL to drop.
+    const std::string_view plain = chunk.substr(0, chunkLength);
+    if (carriedLength_ == 0 && plain.find(static_cast<char>(kIac)) == std::string_view::npos &&
+        plain.find('\0') == std::string_view::npos) {
+        Taken taken;
+        taken.dataLength = std::min(chunkLength, data.size());
+        if (taken.dataLength > 0 && data.data() != chunk.data())
+            std::memmove(data.data(), chunk.data(), taken.dataLength);
+        return taken;
+    }
+    std::array<char, kMostCarried + kLongestChunk> joined;
     std::memcpy(joined.data(), carried_.data(), carriedLength_);
     std::memcpy(joined.data() + carriedLength_, chunk.data(), chunkLength);
     const std::string_view bytes(joined.data(), carriedLength_ + chunkLength);

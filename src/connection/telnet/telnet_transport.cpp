@@ -46,14 +46,20 @@ std::int32_t telnet_send_bytes(MpSocket socket, std::string_view bytes) noexcept
 std::int32_t telnet_send_line(const DevContext& dev, std::string_view data, bool record) noexcept {
     if (data.size() > kLongestLine) return MPDLL_E_ARGUMENT;
     if (record) {
-        std::array<char, kCommandSize> sent{};
+        std::array<char, kCommandSize> sent;  // only the line and its CR are read
         const std::size_t shown = std::min(data.size(), sent.size() - 2);
         std::memcpy(sent.data(), data.data(), shown);
         sent[shown] = '\r';
         last_exchange::record_sent(std::string_view(sent.data(), shown + 1));
     }
-    // The line goes out in pieces of a staging area, each 0xFF doubled.
+    // The line goes out in pieces of a staging area, each 0xFF doubled; a
+    // short line without one goes out whole.
     std::array<char, 4096> staged;
+    if (data.size() < staged.size() && data.find(kIacChar) == std::string_view::npos) {
+        std::copy(data.begin(), data.end(), staged.begin());
+        staged[data.size()] = '\r';
+        return telnet_send_bytes(dev.telnetSocket, std::string_view(staged.data(), data.size() + 1));
+    }
     std::size_t length = 0;
     for (std::size_t at = 0; at <= data.size(); ++at) {
         const char c = at < data.size() ? data[at] : '\r';

@@ -139,6 +139,8 @@ TEST(TelnetStream, ReadsOptionsAndDataAcrossChunks) {
          "z",
          bytes({IAC, SB, 1, '0', IAC, SE})},
         {"escaped_data_byte_split", {"a" + bytes({IAC}), bytes({IAC}) + "b"}, "a" + bytes({IAC}) + "b", ""},
+        {"plain_text", {"XCAP=32\r\n", "# "}, "XCAP=32\r\n# ", ""},
+        {"plain_text_after_a_cut_sequence", {"a" + bytes({IAC, DO}), bytes({1}), "plain"}, "aplain", bytes({IAC, WILL, 1})},
     };
     for (const StreamCase& c : cases) {
         mpdll::telnet::Stream stream;
@@ -152,6 +154,23 @@ TEST(TelnetStream, ReadsOptionsAndDataAcrossChunks) {
         EXPECT_EQ(data, c.data) << c.name;
         EXPECT_EQ(reply, c.reply) << c.name;
     }
+}
+
+// Plain text is decoded where it was read (the receive's own area) and
+// never past a smaller data area.
+TEST(TelnetStream, DecodesPlainTextInPlaceAndWithinItsArea) {
+    mpdll::telnet::Stream inPlace;
+    char area[] = "flash get XCAP\r\nXCAP=32\r\n# ";
+    const std::string_view read(area, sizeof area - 1);
+    char reply[8];
+    const auto taken = inPlace.take(read, std::span<char>(area, sizeof area - 1), reply);
+    EXPECT_EQ(std::string_view(area, taken.dataLength), "flash get XCAP\r\nXCAP=32\r\n# ");
+
+    mpdll::telnet::Stream small;
+    char data[5] = {'#', '#', '#', '#', '#'};
+    const auto cut = small.take("abcdefgh", std::span<char>(data, 4), reply);
+    EXPECT_EQ(std::string_view(data, cut.dataLength), "abcd");
+    EXPECT_EQ(data[4], '#');
 }
 
 TEST(TelnetStream, KeepsWithinItsAreas) {

@@ -2,6 +2,8 @@
 // board_exchange.h).
 #include "commands/board_exchange.h"
 
+#include "connection/transport.h"
+
 namespace mpdll::commands {
 
 std::int32_t exchange(DevContext& dev, const char* line, Response& response, std::int32_t wait) noexcept {
@@ -19,7 +21,10 @@ std::int32_t exchange(DevContext& dev, const TextComposer& line, Response& respo
 
 std::int32_t read_output(DevContext& dev, const char* line, Response& response) noexcept {
     if (const std::int32_t status = exchange(dev, line, response); status != MPDLL_OK) return status;
-    if (dev.mode != MPDLL_MODE_UDP) return MPDLL_OK;
+    // The shell answers at once; the UDP endpoint hands the output over on
+    // a second request.
+    const Transport* transport = transport_of(dev);
+    if (transport == nullptr || transport->reachesShell) return MPDLL_OK;
     if (IsBufferOk(response.data()) != MPDLL_OK) return MPDLL_E_REPLY;
     return exchange(dev, "flash read", response);
 }

@@ -53,7 +53,8 @@ void write(TraceLine& text) {
 
 }  // namespace
 
-OpenTrace::OpenTrace(std::string_view password) noexcept : password_(password), startMs_(platform::monotonic_ms()) {}
+OpenTrace::OpenTrace(std::string_view firstStep, std::string_view password) noexcept
+    : password_(password), step_(firstStep), startMs_(platform::monotonic_ms()) {}
 
 void OpenTrace::heard(std::string_view data) noexcept {
     tailLength_ = append_keeping_newest(tail_, tailLength_, data, password_);

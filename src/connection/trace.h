@@ -22,8 +22,10 @@ namespace mpdll {
 // One open, whatever its transport.
 class OpenTrace {
   public:
-    // The password is masked wherever it shows in what was heard.
-    explicit OpenTrace(std::string_view password) noexcept;
+    // firstStep: the step the open begins with, already announced to the
+    // session log when the open began. The password is masked wherever it
+    // shows in what was heard.
+    OpenTrace(std::string_view firstStep, std::string_view password) noexcept;
 
     // The step now running: "connect", "negotiation", "user", "password",
     // "first command", "serial port", "line settings", "UDP socket",
@@ -44,7 +46,7 @@ class OpenTrace {
   private:
     static constexpr std::size_t kKept = 96;
     std::string_view password_;
-    std::string_view step_ = "connect";
+    std::string_view step_;
     std::uint64_t startMs_;
     std::array<char, kKept> tail_{};
     std::size_t tailLength_ = 0;

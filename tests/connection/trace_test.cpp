@@ -41,7 +41,7 @@ class TraceOn : public ::testing::Test {
 };
 
 TEST_F(TraceOn, SaysTheStepWhatWasHeardAndTheTime) {
-    mpdll::OpenTrace trace("hunter2");
+    mpdll::OpenTrace trace("connect", "hunter2");
     trace.step("password");
     const char heard[] = "login: admin\r\nhunter2\x01\"\\\xff";
     trace.heard(std::string(heard, sizeof heard - 1));
@@ -55,7 +55,7 @@ TEST_F(TraceOn, SaysTheStepWhatWasHeardAndTheTime) {
 }
 
 TEST_F(TraceOn, KeepsOnlyTheNewestBytesHeard) {
-    mpdll::OpenTrace trace("");
+    mpdll::OpenTrace trace("connect", "");
     trace.heard(std::string(200, 'a'));
     trace.heard("tail");
     ::testing::internal::CaptureStderr();
@@ -66,7 +66,7 @@ TEST_F(TraceOn, KeepsOnlyTheNewestBytesHeard) {
 
 TEST(TraceOff, SaysNothingWithoutMpdllTrace) {
     ::unsetenv("MPDLL_TRACE");
-    mpdll::OpenTrace trace("");
+    mpdll::OpenTrace trace("connect", "");
     ::testing::internal::CaptureStderr();
     trace.fail("why");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");

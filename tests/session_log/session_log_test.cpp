@@ -161,6 +161,37 @@ TEST_F(SessionLog, AHandlerSetWhileCallsRunSeesWholeCallsAndStopsWhenUnset) {
     EXPECT_EQ(log.events.size(), 1u);
 }
 
+// Each step of an open is told once, the first one as the open begins.
+TEST_F(SessionLog, EachOpenStepIsToldOnce) {
+    struct Case {
+        Transport transport;
+        const char* firstStep;
+    };
+    for (const Case c : {Case{Transport::telnet, "connect"}, Case{Transport::serial, "serial port"},
+                         Case{Transport::udp, "udp"}}) {
+        BoardUnderTest board(c.transport, mpdll::test::quick_board());
+        auto dev = board.record();
+        {
+            std::lock_guard guard(log.lock);
+            log.events.clear();  // a record may take the place of the one before
+        }
+        MpdllSetLogHandler(&EventLog::handler, &log);
+        ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK) << c.firstStep;
+        MpdllSetLogHandler(nullptr, nullptr);
+        std::vector<std::string> steps;
+        {
+            std::lock_guard guard(log.lock);
+            for (const Seen& seen : log.events[dev.get()])
+                if (seen.kind == MPDLL_EVENT_OPEN_STEP) steps.push_back(seen.bytes);
+        }
+        ASSERT_FALSE(steps.empty()) << c.firstStep;
+        EXPECT_EQ(steps.front(), c.firstStep);
+        for (std::size_t i = 1; i < steps.size(); ++i)
+            EXPECT_NE(steps[i], steps[i - 1]) << c.firstStep << ": step " << steps[i] << " told twice";
+        CloseDev(dev.get(), board.close_mask());
+    }
+}
+
 TEST(OpenFailure, EachRecordKeepsWhereAndWhyItsOpenFailed) {
     struct Case {
         const char* name;

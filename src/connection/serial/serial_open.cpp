@@ -10,6 +10,7 @@
 
 #include "connection/device_open_close.h"
 #include "connection/trace.h"
+#include "connection/transport.h"
 #include "connection/serial/serial_timeouts.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
@@ -30,8 +31,7 @@ std::int32_t serial_open_failed(DevContext& dev, const OpenTrace& trace, std::st
 // The Windows backend puts the device-namespace prefix before names longer
 // than four characters; POSIX takes portName as a device path.
 std::int32_t open_serial(DevContext& dev) noexcept {
-    OpenTrace trace("");
-    trace.step("serial port");
+    OpenTrace trace(serialTransport.firstOpenStep, "");
     const platform::SerialOps& port = platform::serial();
     dev.serialHandle = port.open(dev.portName);
     if (dev.serialHandle == platform::kInvalidHandle) {

@@ -5,6 +5,7 @@
 
 #include "connection/device_open_close.h"
 #include "connection/trace.h"
+#include "connection/transport.h"
 #include "connection/telnet/telnet_address.h"
 #include "connection/telnet/telnet_login.h"
 #include "platform/platform.h"
@@ -54,7 +55,7 @@ bool connect_socket(DevContext& dev, MpSocket socket, const OpenTrace& trace) {
 }  // namespace
 
 std::int32_t open_telnet(DevContext& dev) noexcept {
-    OpenTrace trace(field_text(dev.password));
+    OpenTrace trace(telnetTransport.firstOpenStep, field_text(dev.password));
     const MpSocket socket = platform::sockets().open_tcp();
     if (!platform::sockets().is_valid(socket)) {
         dev.telnetSocket = platform::kInvalidSocket;

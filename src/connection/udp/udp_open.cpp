@@ -9,6 +9,7 @@
 
 #include "connection/device_open_close.h"
 #include "connection/trace.h"
+#include "connection/transport.h"
 #include "platform/platform.h"
 #include "text/bounded_text.h"
 #include "text/buffer_sizes.h"
@@ -56,7 +57,7 @@ void release_udp_handles(DevContext& dev) noexcept {
 }
 
 std::int32_t open_udp(DevContext& dev) noexcept {
-    OpenTrace trace("");
+    OpenTrace trace(udpTransport.firstOpenStep, "");
     dev.cmdTimeout = kUdpCommandTimeoutMs;
     dev.udpPeer.family = platform::kFamilyIpv4;
     dev.udpPeer.port = network_order16(kUdpCommandPort);

@@ -266,7 +266,11 @@ MPDLL_API DevContext* MPDLL_CALL DevTimeout(DevContext* dev, int32_t timeoutMs) 
  * the reason with the operating system's error number where there is one,
  * what the board said last, the time spent): the debugger output on
  * Windows, standard error on POSIX while the environment variable
- * MPDLL_TRACE is set (and not "0"). The password is masked ('*') in
+ * MPDLL_TRACE is set (and not "0"). The same debug text has a line for
+ * every connection CloseDev (or a second OpenDev) closes, with how long it
+ * was open, and for every failed SendCommand, TelnetSnd, TelnetRcv,
+ * SerialSnd and SerialRcv: the export, the step, the reason and the
+ * system error number where there is one. The password is masked ('*') in
  * lastSent, lastReceived and that text before any of them is cut to size,
  * also a piece of it at a cut or at the end.
  * OpenDev on a record whose connection of that mode is still open closes that

@@ -75,17 +75,18 @@ INSTANTIATE_TEST_SUITE_P(Waits, DrippingConsole,
 // Fills what the console side buffers until a write would block: the
 // console then takes nothing more, as a far end holding the flow off. The
 // kernel moves written bytes on to the other side in the background, later
-// on a busy machine, so filling goes on until two rounds in a row, each
-// after a pause, take nothing.
+// on a busy machine (its worker may wait its turn for most of a second), so
+// filling goes on until three rounds in a row, each after a pause, take
+// nothing.
 void fill_until_blocked(int slave) {
     ::fcntl(slave, F_SETFL, ::fcntl(slave, F_GETFL) | O_NONBLOCK);
     const std::string block(4096, 'f');
-    for (int idleRounds = 0; idleRounds < 2;) {
+    for (int idleRounds = 0; idleRounds < 3;) {
         bool took = false;
         for (std::size_t size = block.size(); size > 0; size /= 2)
             while (::write(slave, block.data(), size) > 0) took = true;
         idleRounds = took ? 0 : idleRounds + 1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
 }
 

@@ -23,15 +23,15 @@ source "$(dirname "$0")/wine_board.sh"
 use_wine_prefix "$win64"
 
 cleanup() {
-  stop_boards
+  mpboard_stop
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT INT TERM
 
 start_board simulator "$board" --telnet-port 0 --udp-address "$udp_address" --udp-port 9034 \
   --serial-link "$work/board-console" --flash-file "$work/board-flash" --log "$work/board.log"
-telnet=$(ready_field telnet)
-serial=$(ready_field serial)
+telnet=$(mpboard_endpoint telnet)
+serial=$(mpboard_endpoint serial)
 ln -sfn "$serial" "$WINEPREFIX/dosdevices/com5"
 
 cp "$dll" "$work/"

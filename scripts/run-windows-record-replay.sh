@@ -25,7 +25,7 @@ source "$here/wine_board.sh"
 use_wine_prefix "$win64"
 
 cleanup() {
-  stop_boards
+  mpboard_stop
   wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT INT TERM
@@ -66,9 +66,9 @@ recording_of() {
 
 start_board simulator "$board" --telnet-port 0 --udp-port -1 --serial-link "$work/board-console" \
   --log "$work/board.log"
-ln -sfn "$(ready_field serial)" "$WINEPREFIX/dosdevices/com6"
-run_plan recorded "$(ready_field telnet)" "$work/recorded"
-stop_boards
+ln -sfn "$(mpboard_endpoint serial)" "$WINEPREFIX/dosdevices/com6"
+run_plan recorded "$(mpboard_endpoint telnet)" "$work/recorded"
+mpboard_stop
 
 telnet_cast=$(recording_of "$work/recorded" telnet) || exit 1
 serial_cast=$(recording_of "$work/recorded" serial) || exit 1
@@ -76,12 +76,12 @@ echo "PASS MPDLL_RECORD under wine wrote $(basename "$telnet_cast") (telnet) and
 
 start_board telnet-replay "$board" --replay "$telnet_cast" --replay-speed 0 --telnet-port 0 --udp-port -1 --no-serial \
   --log "$work/telnet-replay.log"
-replay_telnet=$(ready_field telnet)
+replay_telnet=$(mpboard_endpoint telnet)
 start_board serial-replay "$board" --replay "$serial_cast" --replay-speed 0 --telnet-port -1 --udp-port -1 \
   --serial-link "$work/replay-console" --log "$work/serial-replay.log"
-ln -sfn "$(ready_field serial)" "$WINEPREFIX/dosdevices/com6"
+ln -sfn "$(mpboard_endpoint serial)" "$WINEPREFIX/dosdevices/com6"
 run_plan replayed "$replay_telnet" "$work/replayed"
-stop_boards
+mpboard_stop
 
 if [ "$(grep -ac '^PLAN [a-z]* CloseDev: 0' "$work/recorded.out")" -ne 2 ]; then
   echo "FAIL the recorded run did not get through the plan on telnet and serial"

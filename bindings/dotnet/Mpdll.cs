@@ -454,8 +454,8 @@ namespace Mpdll
 
         // Extensions: every byte of every record to a handler, why a record's
         // open failed, the library's version, the password masked in a text,
-        // the serial line settings. Keep the delegate alive (in a field) for
-        // as long as it is set.
+        // the serial line settings, the settle after the prompt. Keep the
+        // delegate alive (in a field) for as long as it is set.
         [UnmanagedFunctionPointer(Convention)]
         public delegate void LogHandler(IntPtr context, IntPtr dev, int kind, int status, IntPtr bytes, int length,
                                         uint elapsedMs);
@@ -471,6 +471,8 @@ namespace Mpdll
         [DllImport(Library, CallingConvention = Convention)]
         public static extern int MpdllSetSerialLine(ref DevContext dev, uint baud, int dataBits, int parity, int stopBits,
                                                     int flow);
+        [DllImport(Library, CallingConvention = Convention)]
+        public static extern int MpdllSetPromptSettle(ref DevContext dev, int milliseconds);
     }
 
     /// <summary>A failed call: the export, its status and what the status means.</summary>
@@ -524,6 +526,10 @@ namespace Mpdll
         private readonly int mode;
         private IntPtr portName;
         private bool open;
+        private int promptSettleMs;
+
+        /// <summary>The longest PromptSettleMs (MPDLL_PROMPT_SETTLE_MAX_MS).</summary>
+        public const int PromptSettleMaxMs = 2000;
 
         private Board(int mode, string prompt, string description)
         {
@@ -606,6 +612,27 @@ namespace Mpdll
             DevContext.PutText(r->chipModel, Sizes.FieldSize, chipModel, "chipModel");
         }
 
+        /// <summary>How long each line's answer waits for the board to be quiet after its
+        /// prompt, in ms (MpdllSetPromptSettle): for a telnet or serial board whose answers
+        /// can hold the prompt's text at the end of a write. 0, the default, ends an answer at
+        /// its prompt; every answer costs the settle once more. Kept by the board and applied
+        /// at each Open (at once when open). ArgumentOutOfRangeException outside 0 to
+        /// PromptSettleMaxMs; InvalidOperationException for a UDP board.</summary>
+        public int PromptSettleMs
+        {
+            get { return promptSettleMs; }
+            set
+            {
+                if (value < 0 || value > PromptSettleMaxMs)
+                    throw new ArgumentOutOfRangeException("value", value, "the settle is 0 to " + PromptSettleMaxMs + " ms");
+                if (mode == ConnectionMode.Udp)
+                    throw new InvalidOperationException("a UDP board has no prompt to settle after: " + Description);
+                if (open)
+                    Run("MpdllSetPromptSettle", Native.MpdllSetPromptSettle(ref *Live(), value));
+                promptSettleMs = value;
+            }
+        }
+
         /// <summary>Opens the connection (OpenDev); telnet logs in.</summary>
         public Board Open()
         {
@@ -614,6 +641,8 @@ namespace Mpdll
                 r->mode = mode;
                 Run("OpenDev", Native.OpenDev(ref *r));
                 open = true;
+                if (promptSettleMs > 0)
+                    Run("MpdllSetPromptSettle", Native.MpdllSetPromptSettle(ref *r, promptSettleMs));
             }
             return this;
         }

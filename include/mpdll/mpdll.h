@@ -19,7 +19,10 @@
  *   text never becomes another line's answer, and a lost or late line costs
  *   only itself (SendCommand). The answer is collected whole and then cut to
  *   the caller's size. TelnetRcv and SerialRcv end where the prompt ends the
- *   text.
+ *   text. A board whose answers can hold the prompt's text at the end of a
+ *   write (the rest of the answer follows a moment later) needs a settle
+ *   after the prompt (MpdllSetPromptSettle): only time tells that text from
+ *   the prompt that ends the answer.
  * - The telnet stream is decoded for the whole session (options answered,
  *   IAC IAC one 0xFF byte), and TelnetSnd doubles a 0xFF byte it sends.
  * - The telnet open succeeds only with evidence of a shell (OpenDev).
@@ -390,6 +393,11 @@ MPDLL_API int32_t MPDLL_CALL SerialRcv(DevContext* dev, char* buffer, int32_t bu
  *   or late line costs only itself: with an echoing board the next line the
  *   board answers gets its own answer (at most 2 s late), and no line ever
  *   gets another line's text.
+ * - Where the board's answers can hold the prompt's text at the end of a
+ *   write, nothing in the text tells it from the prompt that ends the
+ *   answer: the answer ends there, and its rest becomes the next line's.
+ *   MpdllSetPromptSettle makes each answer wait until the board has been
+ *   quiet after its prompt.
  * The answer is collected whole (up to 16383 bytes) and only then cut to
  * responseSize - 1 characters, so a small response gets the head of this
  * line's own answer. A telnet receive that ends by its 5 to 6 s window
@@ -779,6 +787,38 @@ MPDLL_API int32_t MPDLL_CALL MpdllMaskSecret(char* text, int32_t length, const c
  * that is none of the codes above. */
 MPDLL_API int32_t MPDLL_CALL MpdllSetSerialLine(DevContext* dev, uint32_t baud, int32_t dataBits, int32_t parity,
                                                int32_t stopBits, int32_t flow) MPDLL_NOEXCEPT;
+
+/* The longest settle MpdllSetPromptSettle takes, in ms. */
+#define MPDLL_PROMPT_SETTLE_MAX_MS 2000
+
+/* The settle after the prompt, for a console whose answers can hold the
+ * prompt's text at the end of a write ("XCAP=1\n# " and, a moment later,
+ * "trim\n# "): without it the answer ends at that text and its rest becomes
+ * the next line's answer, returned as a success. With milliseconds above 0,
+ * once the text received ends with a prompt that ends the line's answer,
+ * the receive goes on until the board has sent nothing for that long; text
+ * that comes meanwhile joins the answer, which is framed again whole by the
+ * same rules, and the prompt that then ends the text ends it. The receive
+ * never goes past its own time (telnet 5 to 6 s, serial 5000 ms): when it
+ * ends, the answer is what the framing says then (a serial answer whose
+ * text no longer ends with a prompt is MPDLL_E_SERIAL_TIMEOUT). The timing
+ * trade: every answer costs the settle once more, so 0 (the default) is
+ * right for a board whose prompt only ever ends its answers.
+ * It applies to every line the record runs over telnet or serial:
+ * SendCommand and every export built on it. It does not apply to the quiet
+ * wait (MPDLL_WAIT_QUIET), to an empty prompt (the first data ends the
+ * answer), nor to TelnetRcv and SerialRcv, which end at the prompt as
+ * always.
+ * Reads dev->mode and dev->openFlags; changes only what the library keeps
+ * for the record's open connection, which lasts until that connection
+ * closes: CloseDev, and OpenDev (which opens it afresh), put it back to 0.
+ * So call it after OpenDev; telnet's firstCommand runs without it.
+ * Returns MPDLL_OK; MPDLL_E_ARGUMENT for a NULL dev or milliseconds outside
+ * 0 to MPDLL_PROMPT_SETTLE_MAX_MS; MPDLL_E_MODE for a record whose mode is
+ * neither telnet nor serial (a UDP reply is one datagram and has no
+ * prompt); MPDLL_E_OPEN when the record's connection of its mode is not
+ * open. Nothing changes on a failure. */
+MPDLL_API int32_t MPDLL_CALL MpdllSetPromptSettle(DevContext* dev, int32_t milliseconds) MPDLL_NOEXCEPT;
 
 #if defined(__cplusplus)
 }

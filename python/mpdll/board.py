@@ -31,7 +31,7 @@ import weakref
 from . import errors, fork_safety, outputs
 from .dev_context import DevContext, put_text
 from .board_log import exchange_logger
-from .header_values import COMMAND_SIZE, MAC_TEXT_SIZE, RESPONSE_SIZE, SERIAL_LINE_CODES
+from .header_values import COMMAND_SIZE, MAC_TEXT_SIZE, PROMPT_SETTLE_MAX_MS, RESPONSE_SIZE, SERIAL_LINE_CODES
 from .library import library
 from .secret_mask import masked
 from .session_events import ExchangeCollector, dispatcher
@@ -102,10 +102,21 @@ class Board:
     With strict=True unknown rate and channel names raise ValueError before
     anything is sent, procedures made of several commands run them one by
     one, and over telnet and serial each setting command's answer is judged:
-    one holding a word of refusals raises ReplyError carrying the answer."""
+    one holding a word of refusals raises ReplyError carrying the answer.
+
+    prompt_settle_ms (telnet and serial): each line's answer waits until the
+    board has been quiet that long after its prompt (MpdllSetPromptSettle,
+    applied at every open), for a board whose answers can hold the prompt's
+    text at the end of a write; each answer costs that time once more. 0, the
+    default, ends an answer at its prompt."""
 
     def __init__(self, record, description, *, password="", transcript=True, strict=False, refusals=REFUSALS,
-                 log=None):
+                 log=None, prompt_settle_ms=0):
+        if not 0 <= prompt_settle_ms <= PROMPT_SETTLE_MAX_MS:
+            raise ValueError(f"prompt_settle_ms must be 0 to {PROMPT_SETTLE_MAX_MS}, not {prompt_settle_ms}")
+        if prompt_settle_ms and record.mode == MODE_UDP:
+            raise ValueError("a UDP board has no prompt to settle after: prompt_settle_ms is for telnet and serial")
+        self._prompt_settle_ms = prompt_settle_ms
         self._lib = library()
         self._record = record
         self._mode = record.mode
@@ -141,7 +152,7 @@ class Board:
     @classmethod
     def telnet(cls, host, user="root", password="", prompt="# ", port=None, *, first_command="",
                if_name="wlan0", tool="", chip="", receive_timeout_ms=0, send_timeout_ms=0, transcript=True,
-               strict=False, refusals=REFUSALS, log=None):
+               strict=False, refusals=REFUSALS, log=None, prompt_settle_ms=0):
         """A board reached by telnet at host (port 23 unless port is given),
         logging in as user with password. The timeouts are the socket's, in ms
         (0 = 5000)."""
@@ -155,12 +166,12 @@ class Board:
         record.sendTimeout = send_timeout_ms
         where = address if port is None else f"{address}:{port}"
         return cls(record, f"telnet {where}", password=password, transcript=transcript, strict=strict,
-                   refusals=refusals, log=log)
+                   refusals=refusals, log=log, prompt_settle_ms=prompt_settle_ms)
 
     @classmethod
     def serial(cls, device, baud=115200, *, data_bits=8, parity="none", stop_bits=1, flow="none",
                read_interval_ms=None, drain_ms=1000, prompt="# ", if_name="wlan0", tool="", chip="",
-               transcript=True, strict=False, refusals=REFUSALS, log=None):
+               transcript=True, strict=False, refusals=REFUSALS, log=None, prompt_settle_ms=0):
         """A board reached through its serial console at device (a path, or a
         port name on Windows). Reads return what the port holds unless
         read_interval_ms makes them end that long after the last byte; each
@@ -187,7 +198,8 @@ class Board:
         if status != errors.OK:
             raise ValueError(f"the library refuses the serial line (MpdllSetSerialLine: {status}): baud must be "
                              f"above 0 and data_bits 5 to 8, not {baud} and {data_bits}")
-        return cls(record, f"serial {device}", transcript=transcript, strict=strict, refusals=refusals, log=log)
+        return cls(record, f"serial {device}", transcript=transcript, strict=strict, refusals=refusals, log=log,
+                   prompt_settle_ms=prompt_settle_ms)
 
     @classmethod
     def udp(cls, host, *, prompt="# ", if_name="wlan0", tool="", chip="", transcript=True, strict=False,
@@ -217,6 +229,10 @@ class Board:
     def strict(self):
         return self._strict
 
+    @property
+    def prompt_settle_ms(self):
+        return self._prompt_settle_ms
+
     def open(self):
         """Opens the connection (OpenDev); telnet logs in."""
         with self._call_lock:
@@ -229,6 +245,8 @@ class Board:
                 raise self._open_failure(failure) from None
             self._open = True
             self._closer = weakref.finalize(self, _close_dropped, self._lib, self._record)
+            if self._prompt_settle_ms:
+                self._run("MpdllSetPromptSettle", self._prompt_settle_ms, record=False)
             return self
 
     def close(self):

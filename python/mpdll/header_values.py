@@ -1,7 +1,8 @@
 """The values include/mpdll/mpdll.h defines, under the names of its macros
 without the MPDLL_ prefix (MPDLL_RESPONSE_SIZE is RESPONSE_SIZE): buffer and
-field sizes in bytes with the terminator, the board's UDP command port, and
-the serial line codes MpdllSetSerialLine takes. The package takes them from
+field sizes in bytes with the terminator, the board's UDP command port, the
+longest settle MpdllSetPromptSettle takes, and the serial line codes
+MpdllSetSerialLine takes. The package takes them from
 here only; a test compares these tables with the header."""
 
 HEADER_VALUES = {
@@ -13,6 +14,7 @@ HEADER_VALUES = {
     "LOGIN_TEXT_SIZE": 20,  # userName, password
     "FIRST_COMMAND_SIZE": 100,
     "UDP_PORT": 9034,
+    "PROMPT_SETTLE_MAX_MS": 2000,
 }
 
 COMMAND_SIZE = HEADER_VALUES["COMMAND_SIZE"]
@@ -23,6 +25,7 @@ IP_TEXT_SIZE = HEADER_VALUES["IP_TEXT_SIZE"]
 LOGIN_TEXT_SIZE = HEADER_VALUES["LOGIN_TEXT_SIZE"]
 FIRST_COMMAND_SIZE = HEADER_VALUES["FIRST_COMMAND_SIZE"]
 UDP_PORT = HEADER_VALUES["UDP_PORT"]
+PROMPT_SETTLE_MAX_MS = HEADER_VALUES["PROMPT_SETTLE_MAX_MS"]
 
 SERIAL_LINE_CODES = {
     "PARITY_NONE": 0,

@@ -125,13 +125,14 @@ def candidate_paths(environment=None, package_dir=PACKAGE_DIR):
 
 # The extensions (named Mpdll..., beyond the 69): the log handler, a
 # record's last open failure, the library's version, the password's masking
-# and the serial line settings.
+# the serial line settings and the settle after the prompt.
 EXTENSION_PROTOTYPES = {
     "MpdllSetLogHandler": (c_int32, [ctypes.c_void_p, ctypes.c_void_p]),
     "MpdllOpenFailure": (c_int32, [_dev, c_char_p, c_int32, c_char_p, c_int32, c_char_p, c_int32]),
     "MpdllLibraryVersion": (c_char_p, []),
     "MpdllMaskSecret": (c_int32, [c_void_p, c_int32, c_char_p]),
     "MpdllSetSerialLine": (c_int32, [_dev, c_uint32, c_int32, c_int32, c_int32, c_int32]),
+    "MpdllSetPromptSettle": (c_int32, [_dev, c_int32]),
 }
 
 

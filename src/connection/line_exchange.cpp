@@ -30,7 +30,10 @@ std::int32_t line_exchange(DevContext& dev, std::string_view line, std::span<cha
     const bool quiet = wait == MPDLL_WAIT_QUIET;
     AnswerFramer framer(FramingRules{line, prompt, state.boardEchoes, owed, quiet, state.prompt_trailer()},
                         dropped.tail());
-    status = console.receive(dev, state, framer, wait, trace);
+    // The settle is for the prompt that ends an answer: the quiet wait and an
+    // empty prompt end it otherwise.
+    const PromptSettle settle(quiet || prompt.empty() ? 0 : state.promptSettleMs);
+    status = console.receive(dev, state, framer, wait, settle, trace);
     if (status == MPDLL_OK) framer.close();
     // Line ends inside the line are lines of their own to the shell (a
     // firstCommand that ends in CR gets two): each owes one more prompt.

@@ -49,10 +49,12 @@ SessionState load(const DevContext& dev) noexcept {
     return found == sessions().end() ? SessionState{} : found->second;
 }
 
-void store(const DevContext& dev, const SessionState& state) noexcept {
+bool store(const DevContext& dev, const SessionState& state) noexcept {
     std::lock_guard lock(sessionsLock);
     const auto found = sessions().find(&dev);
-    if (found != sessions().end()) found->second = state;
+    if (found == sessions().end()) return false;
+    found->second = state;
+    return true;
 }
 
 }  // namespace mpdll::session

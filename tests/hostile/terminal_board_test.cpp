@@ -167,9 +167,10 @@ const Fault kFaults[] = {
 // Output that holds the prompt's own text right where a write ends, or a
 // prompt printed twice: on a console whose terminal echoes a typed line at
 // once while the shell has no line editor, or that does not echo at all,
-// such a prompt cannot be told from the real one except by waiting, and the
-// answers stay shifted until the caller pauses. Known open; run by hand with
-// --gtest_also_run_disabled_tests.
+// such a prompt cannot be told from the real one except by waiting. Without
+// a settle after the prompt the answer ends at that text and the answers
+// stay shifted until the caller pauses; with one (MpdllSetPromptSettle
+// longer than the board's pause) each line gets its own whole answer.
 const Fault kPromptTextAtTheEndOfAWrite[] = {
     {"answer_split_after_prompt_text",
      [](TerminalLink& l) {
@@ -177,7 +178,7 @@ const Fault kPromptTextAtTheEndOfAWrite[] = {
                                {ShellStep{200, "# "}, ShellStep{150, "settings\nXCAP=v_XCAP\n"}, ShellStep{0, "# "}});
      },
      {"XCAP"},
-     false,
+     true,
      0.5},
     {"answer_holding_prompt_text_then_more",
      [](TerminalLink& l) {
@@ -185,24 +186,30 @@ const Fault kPromptTextAtTheEndOfAWrite[] = {
                                {ShellStep{200, "XCAP=v_XCAP\n# "}, ShellStep{150, "trim\n"}, ShellStep{0, "# "}});
      },
      {"XCAP"},
-     false,
+     true,
      0.5},
     {"stray_prompt_after_an_answer",
      [](TerminalLink& l) {
          l.board().script_next("flash get XCAP", {ShellStep{200, "XCAP=v_XCAP\n# "}, ShellStep{100, "# "}});
      },
      {"XCAP"},
-     false,
+     true,
      0.4},
 };
 
+// The settle the cases below give the record: longer than any pause the
+// board makes after the prompt's text, on busy cores too.
+constexpr std::int32_t kSettleMs = 400;
+
 class SingleFault : public ::testing::TestWithParam<std::tuple<BoardKind, Fault>> {
   protected:
-    void run_fault(bool loaded) {
+    // settleMs: the record's settle after the prompt (0: none).
+    void run_fault(bool loaded, std::int32_t settleMs = 0) {
         const auto& [kind, fault] = GetParam();
         TerminalLink link(kind.wire, kind.echo);
         ASSERT_TRUE(link.board().ready());
         ASSERT_EQ(link.open(), MPDLL_OK);
+        if (settleMs > 0) ASSERT_EQ(MpdllSetPromptSettle(link.dev(), settleMs), MPDLL_OK);
         const double limit = call_limit(kind.wire, loaded);
         fault.arrange(link);
         const Stopwatch sinceFault;
@@ -230,9 +237,22 @@ INSTANTIATE_TEST_SUITE_P(Boards, SingleFault,
                              return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
                          });
 
-INSTANTIATE_TEST_SUITE_P(DISABLED_PromptTextAtTheEndOfAWrite, SingleFault,
+// With the settle: the prompt's text at the end of a write no longer ends
+// an answer, and every fault above still costs only its own line.
+class SettledSingleFault : public SingleFault {};
+
+TEST_P(SettledSingleFault, CostsOnlyItsOwnLine) { run_fault(false, kSettleMs); }
+
+INSTANTIATE_TEST_SUITE_P(PromptTextAtTheEndOfAWrite, SettledSingleFault,
                          ::testing::Combine(::testing::Values(kTelnet, kTelnetWithoutEcho, kSerial, kSerialWithoutEcho),
                                             ::testing::ValuesIn(kPromptTextAtTheEndOfAWrite)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+                         });
+
+INSTANTIATE_TEST_SUITE_P(Boards, SettledSingleFault,
+                         ::testing::Combine(::testing::Values(kTelnet, kTelnetWithoutEcho, kSerial, kSerialWithoutEcho),
+                                            ::testing::ValuesIn(kFaults)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
                          });
@@ -248,6 +268,21 @@ TEST_P(LoadedSingleFault, CostsOnlyItsOwnLine) { run_fault(true); }
 INSTANTIATE_TEST_SUITE_P(Boards, LoadedSingleFault,
                          ::testing::Combine(::testing::Values(kTelnet, kSerial),
                                             ::testing::Values(kFaults[0], kFaults[2], kFaults[6])),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+                         });
+
+// The prompt's text at the end of a write, with the settle, on busy cores.
+class LoadedSettledSingleFault : public SingleFault {
+  private:
+    BusyCores load_;
+};
+
+TEST_P(LoadedSettledSingleFault, CostsOnlyItsOwnLine) { run_fault(true, kSettleMs); }
+
+INSTANTIATE_TEST_SUITE_P(PromptTextAtTheEndOfAWrite, LoadedSettledSingleFault,
+                         ::testing::Combine(::testing::Values(kTelnet, kTelnetWithoutEcho, kSerial, kSerialWithoutEcho),
+                                            ::testing::ValuesIn(kPromptTextAtTheEndOfAWrite)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
                          });

@@ -230,5 +230,33 @@ TEST_F(MpctlBoard, ShortCheckPassesOverUdpAndSerial) {
     }
 }
 
+// --prompt-settle reaches the library once the board is open: an answer the
+// board writes in pieces 150 ms apart, one ending with the prompt's text
+// ("NOTE=left# "), comes whole with it and ends at that text without it.
+// Values the library would refuse, and a UDP board, are usage errors.
+TEST_F(MpctlBoard, PromptSettleKeepsAnAnswerWholePastThePromptsText) {
+    mpboard::Faults pieces;
+    pieces.chunk_size = 11;
+    pieces.chunk_delay_ms = 150;
+    start(pieces);
+    board_->set_flash_value("NOTE", "left# right");
+    for (const std::string transport : {"telnet", "serial"}) {
+        const ProcessResult settled =
+            run_mpctl(with(connection(transport), {"--prompt-settle", "400", "--no-enter", "send", "flash get NOTE"}));
+        EXPECT_EQ(settled.exit_code, 0) << transport << settled.out << settled.err;
+        EXPECT_NE(settled.out.find("NOTE=left# right"), std::string::npos) << transport << settled.out;
+        const ProcessResult cut = run_mpctl(with(connection(transport), {"--no-enter", "send", "flash get NOTE"}));
+        EXPECT_EQ(cut.exit_code, 0) << transport << cut.out << cut.err;
+        EXPECT_NE(cut.out.find("NOTE=left"), std::string::npos) << transport << cut.out;
+        EXPECT_EQ(cut.out.find("right"), std::string::npos) << transport << cut.out;
+    }
+    for (const auto& refused : {with(telnet(), {"--prompt-settle", "2001", "send", "ls"}),
+                                with(serial(), {"--prompt-settle", "-1", "send", "ls"}),
+                                with(udp(), {"--prompt-settle", "400", "send", "ls"})}) {
+        const ProcessResult run = run_mpctl(refused);
+        EXPECT_EQ(run.exit_code, 2) << refused[0] << " " << refused[3] << run.out << run.err;
+    }
+}
+
 }  // namespace
 }  // namespace mpctl_test

@@ -46,11 +46,16 @@ std::vector<SessionStep> BoardSession::prepare(Needs needs) {
         Stopwatch watch;
         SessionStep step{"open " + describe(options_), {}, 0};
         step.result.status = OpenDev(dev_.get());
-        step.duration_ms = watch.elapsed_ms();
         open_ = step.result.status == MPDLL_OK;
+        if (open_ && options_.prompt_settle != 0) {
+            // The options passed connection_problem(): the library takes the value.
+            step.result.status = MpdllSetPromptSettle(dev_.get(), options_.prompt_settle);
+        }
+        step.duration_ms = watch.elapsed_ms();
         if (!open_) step.result.values = open_failure_values(*dev_);
+        const bool ready = step.result.status == MPDLL_OK;
         steps.push_back(std::move(step));
-        if (!open_) {
+        if (!ready) {
             return steps;
         }
     }

@@ -106,6 +106,12 @@ void add_connection_options(CLI::App& app, ConnectionOptions& o) {
         ->type_name("HOST");
     app.add_option("--prompt", o.prompt, "The board's shell prompt; \\r, \\n, \\t and \\\\ are escapes")
         ->default_str("\"# \"");
+    app.add_option("--prompt-settle", o.prompt_settle,
+                   "Telnet and serial: each answer waits until the board has been quiet this many ms after its "
+                   "prompt, for a board whose answers can hold the prompt's text at the end of a write (0: none)")
+        ->type_name("MS")
+        ->check(CLI::Range(0, MPDLL_PROMPT_SETTLE_MAX_MS))
+        ->capture_default_str();
     app.add_option("--first-command", o.first_command, "Command line run right after the telnet login")
         ->type_name("LINE");
     app.add_option("--if", o.if_name, "The board's wireless interface name")->type_name("NAME")->capture_default_str();
@@ -142,6 +148,9 @@ std::string fill_record(const ConnectionOptions& o, DevContext& dev) {
         return error;
     }
     if (!o.udp.empty()) {
+        if (o.prompt_settle != 0) {
+            return "--prompt-settle is for --telnet and --serial: a UDP reply has no prompt";
+        }
         dev.mode = MPDLL_MODE_UDP;
         in_addr address{};
         if (inet_pton(AF_INET, o.udp.c_str(), &address) != 1) {

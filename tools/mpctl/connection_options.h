@@ -4,6 +4,7 @@
 
 #include <mpdll/mpdll.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,9 @@ struct ConnectionOptions {
     std::optional<std::uint32_t> read_interval;
     std::string udp;  // IPv4 address; the board listens on port MPDLL_UDP_PORT
     std::string prompt = "# ";
+    // Telnet and serial: each answer waits this many ms of quiet after its
+    // prompt (MpdllSetPromptSettle once the connection is open); 0: none.
+    std::int32_t prompt_settle = 0;
     std::string first_command;
     std::string if_name = "wlan0";
     std::string tool;

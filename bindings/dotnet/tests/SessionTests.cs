@@ -3,7 +3,8 @@
 // read-back, the chip version and the last exchange (the password masked by
 // the library's rule); the serial line settings the library fills; and the
 // failures a station program meets: a wrong password, a closed or disposed
-// board, a text too long for its field, a serial line the library refuses.
+// board, a text too long for its field, a serial line the library refuses;
+// the settle after the prompt.
 using System;
 using System.Diagnostics;
 using System.Linq;
@@ -130,6 +131,31 @@ public unsafe class SessionTests
         var refusal = Assert.Throws<ArgumentException>(() => Board.Serial("/dev/null", baud, "# ", dataBits));
         StringAssert.StartsWith("the library refuses the serial line (MpdllSetSerialLine: " + Status.Argument + ")",
                                 refusal.Message);
+    }
+
+    // The settle reaches the library at the open and at once on an open
+    // board: every answer then waits that long after its prompt. Values
+    // outside its range, and a UDP board, are refused before the library.
+    [Test]
+    public void APromptSettleMakesEachAnswerWaitAfterItsPrompt()
+    {
+        using (Board board = Telnet()) {
+            board.PromptSettleMs = 600;
+            board.Open();
+            var clock = Stopwatch.StartNew();
+            StringAssert.Contains("XCAP=", board.Send("flash get XCAP"));
+            Assert.That(clock.ElapsedMilliseconds, Is.GreaterThanOrEqualTo(600));
+            board.PromptSettleMs = 0;
+            clock.Restart();
+            StringAssert.Contains("XCAP=", board.Send("flash get XCAP"));
+            Assert.That(clock.ElapsedMilliseconds, Is.LessThan(600));
+            Assert.Throws<ArgumentOutOfRangeException>(() => board.PromptSettleMs = Board.PromptSettleMaxMs + 1);
+            Assert.Throws<ArgumentOutOfRangeException>(() => board.PromptSettleMs = -1);
+            Assert.AreEqual(0, board.PromptSettleMs);
+        }
+        using (Board udp = Board.Udp("127.0.0.1")) {
+            Assert.Throws<InvalidOperationException>(() => udp.PromptSettleMs = 100);
+        }
     }
 
     [Test]

@@ -22,7 +22,10 @@ AnswerFramer::AnswerFramer(const FramingRules& rules, std::string_view before) n
 }
 
 bool AnswerFramer::add(std::string_view text) noexcept {
-    if (text.empty() || complete_) return complete_;
+    if (text.empty()) return complete_;
+    // Text after the end re-opens the answer, to be framed again whole.
+    const bool reopened = complete_;
+    complete_ = satisfied_ = false;
     anyData_ = true;
     const std::size_t room = text_.size() - 1 - length_;
     const std::size_t kept = overflowed_ ? 0 : std::min(room, text.size());
@@ -40,7 +43,7 @@ bool AnswerFramer::add(std::string_view text) noexcept {
         overflowPrompts_.feed(text.substr(kept));
         overflowBytes_ += text.size() - kept;
     }
-    if (rules_.quiet || rules_.prompt.empty() || ends_with_prompt_now()) evaluate(false);
+    if (reopened || rules_.quiet || rules_.prompt.empty() || ends_with_prompt_now()) evaluate(false);
     return complete_;
 }
 

@@ -48,7 +48,10 @@ class AnswerFramer {
     explicit AnswerFramer(const FramingRules& rules, std::string_view before = {}) noexcept;
 
     // Takes the next received text (telnet commands and NUL bytes already
-    // taken out). True once the answer is complete.
+    // taken out). True once the answer is complete. Text that comes after
+    // the answer was complete re-opens it: all the text is framed again by
+    // the same rules (a receive that waits for the board to settle after
+    // the prompt reads on).
     bool add(std::string_view text) noexcept;
     bool complete() const noexcept { return complete_; }
     // The text ends with a prompt, but fewer came than this answer needs

@@ -24,9 +24,9 @@ void drop_serial_input(const DevContext& dev, SessionState&, DroppedInput& dropp
 }
 
 std::int32_t receive_serial_answer(const DevContext& dev, SessionState&, AnswerFramer& framer, std::int32_t wait,
-                                   const CallTrace& trace) noexcept {
+                                   const PromptSettle& settle, const CallTrace& trace) noexcept {
     std::int32_t received = 0;
-    return serial_receive(dev, framer, wait, received, trace);
+    return serial_receive(dev, framer, wait, settle, received, trace);
 }
 
 // The answer came whole: what is left on the port is dropped.

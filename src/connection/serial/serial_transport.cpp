@@ -106,8 +106,8 @@ void discard_serial_input(MpHandle port, DroppedInput& dropped, std::span<char> 
     }
 }
 
-std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait, std::int32_t& received,
-                            const CallTrace& trace) noexcept {
+std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait, const PromptSettle& settle,
+                            std::int32_t& received, const CallTrace& trace) noexcept {
     char chunk[kResponseSize];  // only the bytes of each read are ever read
     if (wait > 0) platform::sleep_ms(wait);
     const std::uint64_t start = platform::monotonic_ms();
@@ -126,7 +126,7 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
                 framer.take_idle_prompt();
                 return MPDLL_OK;
             }
-            int waitMs = time_left(start) + 1;
+            int waitMs = settle.bounded_wait(framer, lastDataMs, time_left(start) + 1);
             if (framer.only_echo_missing()) waitMs = std::min(waitMs, static_cast<int>(kIdlePromptMs - quietMs) + 1);
             port.wait_input(handle, waitMs);
         } else {
@@ -140,8 +140,9 @@ std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::in
             session_log::received(std::string_view(chunk, static_cast<std::size_t>(got)));
             received = static_cast<int32_t>(std::min<std::int64_t>(std::int64_t{received} + got, INT32_MAX));
             if (got > 0) lastDataMs = platform::monotonic_ms();
-            if (framer.add(without_nul_bytes(chunk, static_cast<std::size_t>(got)))) return MPDLL_OK;
+            framer.add(without_nul_bytes(chunk, static_cast<std::size_t>(got)));
         }
+        if (settle.over(framer, lastDataMs)) return MPDLL_OK;
         spent = platform::monotonic_ms() - start;
     }
     if (framer.idle_at_prompt_owing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs)
@@ -171,7 +172,7 @@ static int32_t serial_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int
     const bool quietWait = wait == MPDLL_WAIT_QUIET;
     const std::string_view held = quietWait ? std::string_view{} : text_within(buffer, out.size() - 1);
     AnswerFramer framer(FramingRules{{}, field_text(dev->prompt), false, 0, quietWait}, held);
-    const std::int32_t status = serial_receive(*dev, framer, wait, received, trace);
+    const std::int32_t status = serial_receive(*dev, framer, wait, PromptSettle{}, received, trace);
     if (status != MPDLL_OK) return status;
     // What came is appended to what the buffer held (replaces it with the
     // quiet wait), as far as it fits.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "connection/answer/answer_framer.h"
+#include "connection/answer/prompt_settle.h"
 #include "connection/answer/stale_input.h"
 #include "connection/trace.h"
 #include "mpdll/mpdll.h"
@@ -21,13 +22,14 @@ namespace mpdll {
 std::int32_t serial_send(const DevContext& dev, std::string_view data, const CallTrace& trace) noexcept;
 
 // Sleeps a positive wait, then reads the console into framer until its
-// answer is complete or 5000 ms pass (framer.complete() tells which); with
-// the quiet wait the first burst, once the port held still, ends it.
-// received adds the bytes read. 0; MPDLL_E_SERIAL_TIMEOUT when the port
-// status cannot be read; MPDLL_E_TRANSPORT when a read fails (the input is
-// purged). A failure is said in trace.
-std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait, std::int32_t& received,
-                            const CallTrace& trace) noexcept;
+// answer is complete, and settle has passed after it, or 5000 ms pass
+// (framer.complete() tells which); with the quiet wait the first burst,
+// once the port held still, ends it. received adds the bytes read. 0;
+// MPDLL_E_SERIAL_TIMEOUT when the port status cannot be read;
+// MPDLL_E_TRANSPORT when a read fails (the input is purged). A failure is
+// said in trace.
+std::int32_t serial_receive(const DevContext& dev, AnswerFramer& framer, std::int32_t wait, const PromptSettle& settle,
+                            std::int32_t& received, const CallTrace& trace) noexcept;
 
 // The receive time ended before the prompt: says so in trace and returns
 // MPDLL_E_SERIAL_TIMEOUT.

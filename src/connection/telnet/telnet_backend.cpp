@@ -24,9 +24,9 @@ void drop_telnet_input(const DevContext& dev, SessionState& session, DroppedInpu
 }
 
 std::int32_t receive_telnet_answer(const DevContext& dev, SessionState& session, AnswerFramer& framer,
-                                   std::int32_t wait, const CallTrace& trace) noexcept {
+                                   std::int32_t wait, const PromptSettle& settle, const CallTrace& trace) noexcept {
     long long received = 0;
-    return telnet_receive(dev, session.stream, framer, wait == MPDLL_WAIT_QUIET, received, trace);
+    return telnet_receive(dev, session.stream, framer, wait == MPDLL_WAIT_QUIET, settle, received, trace);
 }
 
 // An answer the window ended without its prompt is handed out as it came.

@@ -105,7 +105,7 @@ TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::
 }
 
 std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
-                            long long& received, const CallTrace& trace) noexcept {
+                            const PromptSettle& settle, long long& received, const CallTrace& trace) noexcept {
     char chunk[telnet::Stream::kLongestChunk];  // only the bytes of each read are ever read
     const ReceiveWindow window;
     std::uint64_t lastDataMs = platform::monotonic_ms();
@@ -126,8 +126,9 @@ std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, Answe
             }
             case TelnetData::Kind::data:
                 if (!got.text.empty()) lastDataMs = platform::monotonic_ms();
-                if (framer.add(got.text)) return MPDLL_OK;
-                // Options alone: with the quiet wait the burst was only them.
+                // A read of options alone frames nothing: with the quiet
+                // wait the burst was only them, and the receive goes on.
+                framer.add(got.text);
                 break;
             case TelnetData::Kind::closed:
                 // A closed connection stays readable with nothing to read:
@@ -137,6 +138,7 @@ std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, Answe
             case TelnetData::Kind::nothing:
                 break;
         }
+        if (settle.over(framer, lastDataMs)) return MPDLL_OK;
         if (framer.only_echo_missing() && platform::monotonic_ms() - lastDataMs >= kIdlePromptMs) {
             framer.take_idle_prompt();
             return MPDLL_OK;
@@ -179,7 +181,7 @@ static int32_t telnet_rcv(DevContext* dev, char* buffer, int32_t bufferSize, int
     SessionState state = session::load(*dev);
     AnswerFramer framer(FramingRules{{}, field_text(dev->prompt), false, 0, quiet});
     long long received = 0;
-    const std::int32_t status = telnet_receive(*dev, state.stream, framer, quiet, received, trace);
+    const std::int32_t status = telnet_receive(*dev, state.stream, framer, quiet, PromptSettle{}, received, trace);
     session::store(*dev, state);
     if (status != MPDLL_OK) return status;
     copy_text(std::span<char>(buffer, static_cast<std::size_t>(bufferSize)), framer.text());

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "connection/answer/answer_framer.h"
+#include "connection/answer/prompt_settle.h"
 #include "connection/answer/receive_window.h"
 #include "connection/answer/stale_input.h"
 #include "connection/telnet/telnet_negotiation.h"
@@ -48,13 +49,13 @@ struct TelnetData {
 TelnetData read_telnet_data(const DevContext& dev, telnet::Stream& stream, std::span<char> area, bool settleFirst,
                             const ReceiveWindow& window) noexcept;
 
-// Reads the board into framer until its answer is complete or the 5 to 6 s
-// window closes (framer.complete() tells which). received adds the bytes
-// read from the socket. 0; MPDLL_E_TRANSPORT when waiting for data fails;
-// the socket error number when a read or an option reply fails (a failure
-// said in trace).
+// Reads the board into framer until its answer is complete, and settle
+// has passed after it, or the 5 to 6 s window closes (framer.complete()
+// tells which). received adds the bytes read from the socket. 0;
+// MPDLL_E_TRANSPORT when waiting for data fails; the socket error number
+// when a read or an option reply fails (a failure said in trace).
 std::int32_t telnet_receive(const DevContext& dev, telnet::Stream& stream, AnswerFramer& framer, bool quiet,
-                            long long& received, const CallTrace& trace) noexcept;
+                            const PromptSettle& settle, long long& received, const CallTrace& trace) noexcept;
 
 // Reads and drops everything readable at once on the socket, through the
 // session's telnet decoder (options in it are answered); scratch is the

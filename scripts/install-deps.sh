@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake make
+  build-essential cmake make ninja-build
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev libasio-dev nlohmann-json3-dev libtinyxml2-dev
   clang-14 libclang-rt-14-dev lld-14 llvm-14

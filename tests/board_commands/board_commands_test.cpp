@@ -42,13 +42,17 @@ class BoardCommands : public ::testing::TestWithParam<int32_t> {
     // Test mode on and the transcript cleared.
     void enter_test_mode() {
         ASSERT_EQ(MPDLL_OK, EnterMP(dev()));
-        if (udp()) ASSERT_EQ(MPDLL_OK, mp_start(dev()));  // EnterMP sends nothing over UDP
+        if (udp()) {
+            ASSERT_EQ(MPDLL_OK, mp_start(dev()));  // EnterMP sends nothing over UDP
+        }
         ASSERT_TRUE(board_->test_mode());
         board_->clear_commands();
     }
 
     void close_board() {
-        if (opened_) EXPECT_EQ(MPDLL_OK, CloseDev(dev_.get(), static_cast<uint32_t>(GetParam())));
+        if (opened_) {
+            EXPECT_EQ(MPDLL_OK, CloseDev(dev_.get(), static_cast<uint32_t>(GetParam())));
+        }
         opened_ = false;
     }
 

@@ -24,7 +24,6 @@ namespace mpdll::test {
 namespace {
 
 constexpr double kReceiveLimit = 5.0;  // seconds after the requested waits
-constexpr double kSlackSeconds = 0.5;  // scheduling on a loaded test machine
 
 struct DripCase {
     const char* name;
@@ -54,7 +53,7 @@ TEST_P(DrippingConsole, TheReceiveEndsWithinItsBound) {
     const std::int32_t status = SendCommand(dev.get(), "iwpriv wlan0 mp_ther", response, sizeof response, 0, c.wait);
     const double seconds = clock.seconds();
     EXPECT_EQ(status, c.status);
-    EXPECT_LE(seconds, c.limitSeconds + kSlackSeconds);
+    EXPECT_LE(seconds, c.limitSeconds + kSchedulingSlackSeconds);
     if (c.status == MPDLL_E_SERIAL_TIMEOUT) {
         EXPECT_GE(seconds, c.limitSeconds - kLibraryTickSeconds)
             << "the receive ended before its time without the prompt";
@@ -109,7 +108,7 @@ TEST_P(StalledConsole, AWriteThatPutsOutLessThanTheLineFails) {
     fill_until_blocked(console.slave());
     const Stopwatch clock;
     EXPECT_EQ(SerialSnd(dev.get(), "iwpriv wlan0 mp_ther", 20), MPDLL_E_TRANSPORT);
-    EXPECT_LE(clock.seconds(), 0.3 + kSlackSeconds);
+    EXPECT_LE(clock.seconds(), 0.3 + kSchedulingSlackSeconds);
     CloseDev(dev.get(), MPDLL_MODE_SERIAL);
 }
 
@@ -153,7 +152,7 @@ TEST_P(StuckOutputQueue, TheDrainWaitEndsWithinTheWriteTimeouts) {
     dev.commTimeouts = c.timeouts;
     const Stopwatch clock;
     EXPECT_EQ(SerialSnd(&dev, "x", 1), MPDLL_OK);  // the line went out; only the drain is cut short
-    EXPECT_LE(clock.seconds(), c.limitSeconds + kSlackSeconds);
+    EXPECT_LE(clock.seconds(), c.limitSeconds + kSchedulingSlackSeconds);
 }
 
 constexpr MpCommTimeouts kLibraryDefaults{};                 // 100/0/0/100/500: 700 ms for "x" and CR

@@ -25,7 +25,6 @@ namespace mpdll::test {
 namespace {
 
 constexpr double kConnectBound = 5.0;  // seconds a telnet connect may take
-constexpr double kSlackSeconds = 0.5;
 
 // What each open descriptor of this process names ("socket:[123]", "/dev/pts/4").
 std::multiset<std::string> open_targets() {
@@ -125,7 +124,7 @@ TEST_P(RecordLifecycle, AFailedOrRepeatedOpenLeavesNothingLiveAndCloseTouchesOnl
     const bool canFail = aim_nowhere(*a, nowhere);
     const Stopwatch clock;
     const std::int32_t status = OpenDev(a.get());
-    EXPECT_LE(clock.seconds(), kConnectBound + kSlackSeconds);
+    EXPECT_LE(clock.seconds(), kConnectBound + kSchedulingSlackSeconds);
     if (canFail) {
         EXPECT_EQ(status, MPDLL_E_OPEN);
         EXPECT_TRUE(record_closed(*a, mode)) << "openFlags " << a->openFlags;

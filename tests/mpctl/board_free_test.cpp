@@ -1,6 +1,7 @@
 // mpctl without a board: usage errors and their exit code, the board-free
 // conversions through the library, plan files that are refused before
 // anything runs.
+#include "mpctl_board.h"
 #include "mpctl_process.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +14,6 @@ namespace mpctl_test {
 namespace {
 
 using Json = nlohmann::json;
-
-// mpctl's JSON output; null when it is not one JSON document.
-Json json_of(const ProcessResult& run) {
-    Json json = Json::parse(run.out, nullptr, /*allow_exceptions=*/false);
-    EXPECT_FALSE(json.is_discarded()) << "not JSON: " << run.out << run.err;
-    return json.is_discarded() ? Json() : json;
-}
 
 // The single step of a one-operation JSON result (its last step); null when
 // the result holds no step.

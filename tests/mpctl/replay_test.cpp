@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 using mpdll::test::Transport;
 
-const char* const password = "pw-Secret9";
+const char* const kRecordedPassword = "pw-Secret9";
 
 // The short check, then a flash value written and read again: the same
 // line twice with two answers.
@@ -68,7 +68,7 @@ class RecordAndReplay : public ::testing::TestWithParam<RoundTripCase> {
                                                const std::string& serial_path) {
         switch (transport) {
             case Transport::telnet:
-                return {"--telnet", "127.0.0.1:" + std::to_string(telnet_port), "--password", password};
+                return {"--telnet", "127.0.0.1:" + std::to_string(telnet_port), "--password", kRecordedPassword};
             case Transport::udp:
                 return {"--udp", udp_address};
             default:
@@ -105,7 +105,7 @@ class RecordAndReplay : public ::testing::TestWithParam<RoundTripCase> {
 TEST_P(RecordAndReplay, TheReplayAnswersThePlanAsTheBoardDid) {
     const RoundTripCase& c = GetParam();
     mpboard::Options options;
-    options.password = password;
+    options.password = kRecordedPassword;
     c.configure(options);
     Json recorded_steps, replayed_steps;
     std::string recording;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,12 +80,10 @@ class SeveralBoards : public ::testing::Test {
 // Standard error is a terminal here: the progress line shows every board.
 TEST_F(SeveralBoards, RunTheirPlanAtOnceInOneTableAndOneJUnitReport) {
     const std::string junit = write_temp_file("three.xml", "");
-    const auto began = std::chrono::steady_clock::now();
     const ProcessResult run = run_mpctl_on_terminal(run_args(plan_, {"--junit", junit}), 200);
-    const auto took = std::chrono::steady_clock::now() - began;
     EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
-    // One after another the three waits alone would take this long.
-    EXPECT_LT(took, std::chrono::milliseconds(3 * wait_ms)) << "the boards did not run at once";
+    // The boards run at once: the progress line shows all three in their
+    // wait together (a clock would only say so on an idle machine).
     const std::string waiting = "\r\033[K" + std::string("SN-TEL-1 5/6 wait ") + std::to_string(wait_ms) +
                                 " | SN-SER-2 5/6 wait " + std::to_string(wait_ms) + " | SN-UDP-3 5/6 wait " +
                                 std::to_string(wait_ms);

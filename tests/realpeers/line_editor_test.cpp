@@ -100,14 +100,18 @@ TEST_F(LineEditorShell, ALateLineCostsOnlyItself) {
     double seconds = 0;
     const std::string late = run("sleep 7; flash get LATE", status, seconds);
     EXPECT_LT(seconds, kCallLimit);
-    if (status == MPDLL_OK) EXPECT_EQ(late, std::string("\r\nLATE=v_LATE\r\n").substr(0, late.size()));
+    if (status == MPDLL_OK) {
+        EXPECT_EQ(late, std::string("\r\nLATE=v_LATE\r\n").substr(0, late.size()));
+    }
     // Typed while the shell sleeps: echoed by the terminal, then drawn again
     // by the line editor after the late answer's prompt.
     std::vector<char> value(16384);
     const test::Stopwatch clock;
     const std::int32_t typedAhead = FlashGet(dev_.get(), "AHEAD", value.data());
     EXPECT_LT(clock.seconds(), kCallLimit);
-    if (typedAhead == MPDLL_OK) EXPECT_STREQ(value.data(), "v_AHEAD") << "another line's answer taken";
+    if (typedAhead == MPDLL_OK) {
+        EXPECT_STREQ(value.data(), "v_AHEAD") << "another line's answer taken";
+    }
     expect_flash_own("THER", "a late line");
     expect_flash_own("XCAP", "a late line and one more");
 }

@@ -8,6 +8,9 @@ namespace mpdll::test {
 // The library counts whole milliseconds, so a limit it waits out may end up
 // to one of them before a Stopwatch, started first, says it should.
 constexpr double kLibraryTickSeconds = 0.001;
+// What scheduling on a loaded test machine may add to a limit the library
+// waits out.
+constexpr double kSchedulingSlackSeconds = 0.5;
 
 class Stopwatch {
   public:

@@ -11,15 +11,15 @@
 namespace {
 
 // Guard bytes on both sides of the text: the call must leave them alone.
-const std::string kGuard = "<guard>";
+const std::string kGuardText = "<guard>";
 
 // text masked in place between the guards; the guards are checked too.
 std::string masked(const std::string& text, const char* secret) {
-    std::string area = kGuard + text + kGuard;
-    EXPECT_EQ(MpdllMaskSecret(area.data() + kGuard.size(), static_cast<std::int32_t>(text.size()), secret), MPDLL_OK);
-    EXPECT_EQ(area.substr(0, kGuard.size()), kGuard) << "written before the text";
-    EXPECT_EQ(area.substr(kGuard.size() + text.size()), kGuard) << "written past the length";
-    return area.substr(kGuard.size(), text.size());
+    std::string area = kGuardText + text + kGuardText;
+    EXPECT_EQ(MpdllMaskSecret(area.data() + kGuardText.size(), static_cast<std::int32_t>(text.size()), secret), MPDLL_OK);
+    EXPECT_EQ(area.substr(0, kGuardText.size()), kGuardText) << "written before the text";
+    EXPECT_EQ(area.substr(kGuardText.size() + text.size()), kGuardText) << "written past the length";
+    return area.substr(kGuardText.size(), text.size());
 }
 
 TEST(SecretMaskExport, MasksEveryWholeSecretAndAnUnfinishedOneAtTheEnd) {

@@ -113,18 +113,18 @@ TEST(SerialExchange, QuietWaitTakesTheFirstBurstWithoutThePrompt) {
     CloseDev(dev.get(), MPDLL_MODE_SERIAL);
 }
 
-struct CountCase {
+struct ReceivedCountCase {
     const char* name;
     int32_t wait;
     std::string said;
 };
 
-void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReceivedCountCase& c, std::ostream* os) { *os << c.name; }
 
-class SerialReceiveCount : public ::testing::TestWithParam<CountCase> {};
+class SerialReceiveCount : public ::testing::TestWithParam<ReceivedCountCase> {};
 
 TEST_P(SerialReceiveCount, TheCountOfBytesReadIsStored) {
-    const CountCase& c = GetParam();
+    const ReceivedCountCase& c = GetParam();
     PtyBoard board;
     auto dev = serial_record(board.path(), "# ");
     ASSERT_EQ(OpenDev(dev.get()), MPDLL_OK);
@@ -138,9 +138,9 @@ TEST_P(SerialReceiveCount, TheCountOfBytesReadIsStored) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Waits, SerialReceiveCount,
-                         ::testing::Values(CountCase{"UntilThePrompt", 0, "wlan0     mp_ther:31\r\n# "},
-                                           CountCase{"QuietWait", MPDLL_WAIT_QUIET, "Welcome\r\nlogin: "}),
-                         [](const ::testing::TestParamInfo<CountCase>& info) { return info.param.name; });
+                         ::testing::Values(ReceivedCountCase{"UntilThePrompt", 0, "wlan0     mp_ther:31\r\n# "},
+                                           ReceivedCountCase{"QuietWait", MPDLL_WAIT_QUIET, "Welcome\r\nlogin: "}),
+                         [](const ::testing::TestParamInfo<ReceivedCountCase>& info) { return info.param.name; });
 
 TEST(SerialExchange, EmptyLineIsOneCr) {
     PtyBoard board;

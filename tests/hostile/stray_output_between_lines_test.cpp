@@ -56,7 +56,12 @@ class EchoingBoard {
         shell_ = std::thread([this] { answer_lines(); });
     }
     ~EchoingBoard() {
-        stop_ = true;
+        {
+            // Under the lock, so the shell cannot miss the wake-up between
+            // its look at stop_ and its wait.
+            std::lock_guard lock(linesMutex_);
+            stop_ = true;
+        }
         changed_.notify_all();
         reader_.join();
         shell_.join();

@@ -798,10 +798,14 @@ MPDLL_API int32_t MPDLL_CALL MpdllSetSerialLine(DevContext* dev, uint32_t baud, 
  * once the text received ends with a prompt that ends the line's answer,
  * the receive goes on until the board has sent nothing for that long; text
  * that comes meanwhile joins the answer, which is framed again whole by the
- * same rules, and the prompt that then ends the text ends it. The receive
- * never goes past its own time (telnet 5 to 6 s, serial 5000 ms): when it
- * ends, the answer is what the framing says then (a serial answer whose
- * text no longer ends with a prompt is MPDLL_E_SERIAL_TIMEOUT). The timing
+ * same rules, and the prompt that then ends the text ends it. Text that no
+ * prompt ends (a kernel message on the console after the prompt) is not
+ * the line's: once the board has been quiet that long, or the receive's
+ * time ends, the answer is the one the earlier prompt ended. The receive
+ * never goes past its own time (telnet 5 to 6 s, serial 5000 ms). A serial
+ * console that delivers the prompt and such a message in one read (a pause
+ * shorter than the record's read interval) gives MPDLL_E_SERIAL_TIMEOUT, as
+ * without the settle. The timing
  * trade: every answer costs the settle once more, so 0 (the default) is
  * right for a board whose prompt only ever ends its answers.
  * It applies to every line the record runs over telnet or serial:

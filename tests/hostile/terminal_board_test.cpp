@@ -170,7 +170,9 @@ const Fault kFaults[] = {
 // such a prompt cannot be told from the real one except by waiting. Without
 // a settle after the prompt the answer ends at that text and the answers
 // stay shifted until the caller pauses; with one (MpdllSetPromptSettle
-// longer than the board's pause) each line gets its own whole answer.
+// longer than the board's pause) each line gets its own whole answer, and
+// a kernel message after the real prompt (in a read of its own: later than
+// the console's read interval) ends no answer late.
 const Fault kPromptTextAtTheEndOfAWrite[] = {
     {"answer_split_after_prompt_text",
      [](TerminalLink& l) {
@@ -195,6 +197,14 @@ const Fault kPromptTextAtTheEndOfAWrite[] = {
      {"XCAP"},
      true,
      0.4},
+    {"kernel_line_after_the_prompt",
+     [](TerminalLink& l) {
+         l.board().script_next("flash get XCAP",
+                               {ShellStep{200, "XCAP=v_XCAP\n# "}, ShellStep{250, "[  12.345678] usb 1-1: new device\n"}});
+     },
+     {"XCAP"},
+     true,
+     0.4},
 };
 
 // The settle the cases below give the record: longer than any pause the
@@ -209,7 +219,9 @@ class SingleFault : public ::testing::TestWithParam<std::tuple<BoardKind, Fault>
         TerminalLink link(kind.wire, kind.echo);
         ASSERT_TRUE(link.board().ready());
         ASSERT_EQ(link.open(), MPDLL_OK);
-        if (settleMs > 0) ASSERT_EQ(MpdllSetPromptSettle(link.dev(), settleMs), MPDLL_OK);
+        if (settleMs > 0) {
+            ASSERT_EQ(MpdllSetPromptSettle(link.dev(), settleMs), MPDLL_OK);
+        }
         const double limit = call_limit(kind.wire, loaded);
         fault.arrange(link);
         const Stopwatch sinceFault;

@@ -18,14 +18,18 @@ AnswerFramer::AnswerFramer(const FramingRules& rules, std::string_view before) n
     base_ = std::min(before.size(), kFieldSize);
     if (base_ > 0) std::memcpy(text_.data(), before.data() + before.size() - base_, base_);
     length_ = base_;
-    answerStart_ = answerEnd_ = base_;
+    e_.answerStart = e_.answerEnd = base_;
 }
 
 bool AnswerFramer::add(std::string_view text) noexcept {
-    if (text.empty()) return complete_;
+    if (text.empty()) return e_.complete;
     // Text after the end re-opens the answer, to be framed again whole.
-    const bool reopened = complete_;
-    complete_ = satisfied_ = false;
+    const bool reopened = e_.complete;
+    if (reopened) {
+        lastComplete_ = e_;
+        reopenedAfterComplete_ = true;
+    }
+    e_.complete = e_.satisfied = false;
     anyData_ = true;
     const std::size_t room = text_.size() - 1 - length_;
     const std::size_t kept = overflowed_ ? 0 : std::min(room, text.size());
@@ -44,12 +48,13 @@ bool AnswerFramer::add(std::string_view text) noexcept {
         overflowBytes_ += text.size() - kept;
     }
     if (reopened || rules_.quiet || rules_.prompt.empty() || ends_with_prompt_now()) evaluate(false);
-    return complete_;
+    return e_.complete;
 }
 
 bool AnswerFramer::close() noexcept {
-    if (!complete_) evaluate(true);
-    return complete_;
+    if (!e_.complete) evaluate(true);
+    if (!e_.complete && reopenedAfterComplete_) e_ = lastComplete_;
+    return e_.complete;
 }
 
 std::size_t AnswerFramer::end_before_terminal_controls() const noexcept {
@@ -83,14 +88,14 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
             p = finder_.next(all, again.match == EchoMatch::whole ? again.end : p.end);
         }
     }
-    echo_ = echo.match == EchoMatch::whole;
+    e_.echo = echo.match == EchoMatch::whole;
 
     // The prompts before the echo pay what earlier lines owe; those inside it
     // are part of the typed line; after it, the ones still owed are passed
     // over and the one that ends the text ends the answer.
     std::size_t before = 0, after = 0;
     std::size_t owedLeft = rules_.owed;
-    std::size_t start = echo_ ? echo.end : base_;
+    std::size_t start = e_.echo ? echo.end : base_;
     std::size_t previousEnd = start, lastCountedEnd = start;
     PromptAt last{std::string_view::npos, 0};
     const std::size_t textEnd = end_before_terminal_controls();
@@ -100,16 +105,16 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
         // after other text on a line ("notes# todo") is output, unless it is
         // the very end of what came.
         const bool atLineStart = p.start == 0 || all[p.start - 1] == '\r' || all[p.start - 1] == '\n' ||
-                                 p.start == lastEnd || p.start == base_ || (echo_ && p.start == echo.end);
+                                 p.start == lastEnd || p.start == base_ || (e_.echo && p.start == echo.end);
         if (!atLineStart && p.end != textEnd) continue;
         last = p;
         lastEnd = p.end;
         if (p.end <= base_) continue;
-        if (echo_ && p.end <= echo.start) {
+        if (e_.echo && p.end <= echo.start) {
             owedLeft = rules_.owed - std::min(rules_.owed, ++before);
             continue;
         }
-        if (echo_ && p.start < echo.end) continue;
+        if (e_.echo && p.start < echo.end) continue;
         if (++after == owedLeft) start = p.end;
         previousEnd = lastCountedEnd;
         lastCountedEnd = p.end;
@@ -123,55 +128,55 @@ void AnswerFramer::evaluate(bool fallback) noexcept {
     const std::string_view behind = all.substr(std::min(last.end, length_));
     const bool trailerMissing = !rules_.promptTrailer.empty() && endsWithPrompt && !overflowed_ &&
                                 behind.substr(0, rules_.promptTrailer.size()) != rules_.promptTrailer;
-    trailerStart_ = endsWithPrompt && !overflowed_ ? last.end : length_;
-    trailerLength_ = endsWithPrompt && !overflowed_ ? length_ - last.end : 0;
-    const bool mayEndWithoutEcho = !echo_ && !echoInProgress && (fallback || !rules_.echoExpected);
+    e_.trailerStart = endsWithPrompt && !overflowed_ ? last.end : length_;
+    e_.trailerLength = endsWithPrompt && !overflowed_ ? length_ - last.end : 0;
+    const bool mayEndWithoutEcho = !e_.echo && !echoInProgress && (fallback || !rules_.echoExpected);
 
-    counted_ = after + beyond;
-    needed_ = owedLeft + 1;
-    lineReached_ = echo_ || !rules_.echoExpected;
-    startKnown_ = counted_ >= owedLeft;
-    answerStart_ = std::min(start, length_);
-    answerEnd_ = endsWithPrompt && !overflowed_ ? std::max(answerStart_, last.start) : length_;
+    e_.counted = after + beyond;
+    e_.needed = owedLeft + 1;
+    e_.lineReached = e_.echo || !rules_.echoExpected;
+    e_.startKnown = e_.counted >= owedLeft;
+    e_.answerStart = std::min(start, length_);
+    e_.answerEnd = endsWithPrompt && !overflowed_ ? std::max(e_.answerStart, last.start) : length_;
     if (rules_.quiet || rules_.prompt.empty()) {
         // The burst as it came, without the echo, what still belongs to
         // earlier lines and a prompt at its end.
-        if (!startKnown_) answerStart_ = answerEnd_;
-        startKnown_ = true;
-        satisfied_ = rules_.prompt.empty() ? anyData_ : endsWithPrompt && counted_ >= needed_;
+        if (!e_.startKnown) e_.answerStart = e_.answerEnd;
+        e_.startKnown = true;
+        e_.satisfied = rules_.prompt.empty() ? anyData_ : endsWithPrompt && e_.counted >= e_.needed;
     } else {
-        satisfied_ = endsWithPrompt && !trailerMissing && counted_ >= needed_ && (echo_ || mayEndWithoutEcho);
+        e_.satisfied = endsWithPrompt && !trailerMissing && e_.counted >= e_.needed && (e_.echo || mayEndWithoutEcho);
     }
-    complete_ = rules_.quiet || rules_.prompt.empty() ? anyData_ : satisfied_;
+    e_.complete = rules_.quiet || rules_.prompt.empty() ? anyData_ : e_.satisfied;
     // Waiting on a quiet board: for prompts it may no longer owe, or for an
     // echo it may no longer give.
-    const bool owing = counted_ > 0 && (echo_ || !rules_.echoExpected);
-    const bool echoMissing = !echo_ && !echoInProgress && rules_.echoExpected && counted_ >= needed_;
-    const bool onlyTrailerMissing = trailerMissing && counted_ >= needed_ && (echo_ || mayEndWithoutEcho);
-    idleCandidate_ = !complete_ && endsWithPrompt && !overflowed_ && (owing || echoMissing || onlyTrailerMissing);
-    echoMissing_ = idleCandidate_ && (echoMissing || onlyTrailerMissing);
-    idleStart_ = previousEnd;
-    idleEnd_ = std::max(previousEnd, last.start == std::string_view::npos ? length_ : last.start);
+    const bool owing = e_.counted > 0 && (e_.echo || !rules_.echoExpected);
+    const bool echoMissing = !e_.echo && !echoInProgress && rules_.echoExpected && e_.counted >= e_.needed;
+    const bool onlyTrailerMissing = trailerMissing && e_.counted >= e_.needed && (e_.echo || mayEndWithoutEcho);
+    e_.idleCandidate = !e_.complete && endsWithPrompt && !overflowed_ && (owing || echoMissing || onlyTrailerMissing);
+    e_.echoMissing = e_.idleCandidate && (echoMissing || onlyTrailerMissing);
+    e_.idleStart = previousEnd;
+    e_.idleEnd = std::max(previousEnd, last.start == std::string_view::npos ? length_ : last.start);
 }
 
 void AnswerFramer::take_idle_prompt() noexcept {
     if (!idle_at_prompt_owing()) return;
-    answerStart_ = idleStart_;
-    answerEnd_ = idleEnd_;
-    startKnown_ = true;
-    satisfied_ = complete_ = true;
+    e_.answerStart = e_.idleStart;
+    e_.answerEnd = e_.idleEnd;
+    e_.startKnown = true;
+    e_.satisfied = e_.complete = true;
 }
 
 std::string_view AnswerFramer::answer(bool keepPrompt) const noexcept {
-    if (!startKnown_) return {};
-    const std::size_t end = keepPrompt ? length_ : answerEnd_;
-    return {text_.data() + answerStart_, end - answerStart_};
+    if (!e_.startKnown) return {};
+    const std::size_t end = keepPrompt ? length_ : e_.answerEnd;
+    return {text_.data() + e_.answerStart, end - e_.answerStart};
 }
 
 std::size_t AnswerFramer::owed_after() const noexcept {
-    if (rules_.prompt.empty() || satisfied_) return 0;
-    if (!lineReached_) return rules_.owed - std::min(rules_.owed, counted_);
-    return idleCandidate_ ? needed_ - std::min(needed_, counted_) : needed_;
+    if (rules_.prompt.empty() || e_.satisfied) return 0;
+    if (!e_.lineReached) return rules_.owed - std::min(rules_.owed, e_.counted);
+    return e_.idleCandidate ? e_.needed - std::min(e_.needed, e_.counted) : e_.needed;
 }
 
 }  // namespace mpdll

@@ -53,7 +53,12 @@ class AnswerFramer {
     // the same rules (a receive that waits for the board to settle after
     // the prompt reads on).
     bool add(std::string_view text) noexcept;
-    bool complete() const noexcept { return complete_; }
+    bool complete() const noexcept { return e_.complete; }
+    // Text re-opened a complete answer and no prompt has ended it again (a
+    // kernel message on the console after the prompt). Should the receive
+    // end so, close() takes the answer that prompt ended: what came after
+    // it is not this line's.
+    bool reopened() const noexcept { return reopenedAfterComplete_ && !e_.complete; }
     // The text ends with a prompt, but fewer came than this answer needs
     // (the board owes earlier lines more), or the echo of this line never
     // came from a board that echoed before: either the board is still
@@ -61,18 +66,18 @@ class AnswerFramer {
     // the line) or the board stopped echoing. Only time tells: when the
     // receive window ends with the board quiet at that prompt for
     // kIdlePromptMs, take_idle_prompt() makes it this line's.
-    bool idle_at_prompt_owing() const noexcept { return idleCandidate_ && !complete_; }
+    bool idle_at_prompt_owing() const noexcept { return e_.idleCandidate && !e_.complete; }
     // Of those, the cases a quiet board settles within the window: only this
     // line's echo is missing (the board stopped echoing), or only the
     // trailer a real prompt of this board carries (its line editor stopped
     // putting it there).
-    bool only_echo_missing() const noexcept { return echoMissing_ && !complete_; }
+    bool only_echo_missing() const noexcept { return e_.echoMissing && !e_.complete; }
     // The board stayed quiet at the prompt ending the text: the answer is
     // the text before that prompt, after the one before it (or the echo).
     void take_idle_prompt() noexcept;
     // The receive ended without a complete answer: where this line's echo was
-    // not recognised, the rules of a board without echo decide. True when
-    // the answer is complete by them.
+    // not recognised, the rules of a board without echo decide; a re-opened
+    // answer is the one completed before. True when the answer is complete.
     bool close() noexcept;
 
     // This line's own answer: after its echo, without the prompt that ended
@@ -82,9 +87,9 @@ class AnswerFramer {
     std::string_view answer(bool keepPrompt) const noexcept;
     // Everything this exchange received, as far as it is kept (16383 bytes).
     std::string_view text() const noexcept { return {text_.data() + base_, length_ - base_}; }
-    bool echo_seen() const noexcept { return echo_; }
+    bool echo_seen() const noexcept { return e_.echo; }
     // The terminal controls behind the prompt that ended the answer.
-    std::string_view trailer_seen() const noexcept { return {text_.data() + trailerStart_, trailerLength_}; }
+    std::string_view trailer_seen() const noexcept { return {text_.data() + e_.trailerStart, e_.trailerLength}; }
     // The prompts the board owes once this receive ends: none when this
     // answer came whole; when the text ended with a prompt, those still not
     // seen; otherwise those owed and this line's, none of the prompts in
@@ -110,20 +115,25 @@ class AnswerFramer {
     std::uint64_t overflowBytes_ = 0;
     bool anyData_ = false;
 
-    // The last evaluation.
-    bool complete_ = false;
-    bool satisfied_ = false;  // the prompt rule ended the answer
-    bool echo_ = false;
-    std::size_t counted_ = 0;  // prompts after the echo (or, without one, all)
-    std::size_t needed_ = 1;   // prompts that end this answer, owed ones included
-    std::size_t answerStart_ = 0, answerEnd_ = 0;
-    bool startKnown_ = false;
-    bool lineReached_ = true;  // false: an echoing board never echoed this line
-    bool idleCandidate_ = false;
-    std::size_t trailerStart_ = 0, trailerLength_ = 0;
-    bool echoMissing_ = false;
-    std::size_t idleStart_ = 0;  // after the prompt before the last one, or the echo
-    std::size_t idleEnd_ = 0;    // where the last prompt starts
+    // An evaluation of the text received so far.
+    struct Evaluation {
+        bool complete = false;
+        bool satisfied = false;  // the prompt rule ended the answer
+        bool echo = false;
+        std::size_t counted = 0;  // prompts after the echo (or, without one, all)
+        std::size_t needed = 1;   // prompts that end this answer, owed ones included
+        std::size_t answerStart = 0, answerEnd = 0;
+        bool startKnown = false;
+        bool lineReached = true;  // false: an echoing board never echoed this line
+        bool idleCandidate = false;
+        std::size_t trailerStart = 0, trailerLength = 0;
+        bool echoMissing = false;
+        std::size_t idleStart = 0;  // after the prompt before the last one, or the echo
+        std::size_t idleEnd = 0;    // where the last prompt starts
+    };
+    Evaluation e_;                // the last one
+    Evaluation lastComplete_;     // the last that completed the answer, when
+    bool reopenedAfterComplete_ = false;  // text came after it
 };
 
 // The text of a received chunk with its NUL bytes (a CR NUL line end, noise

@@ -19,20 +19,23 @@ class PromptSettle {
     PromptSettle() noexcept = default;  // none: the prompt ends the receive
     explicit PromptSettle(std::uint32_t ms) noexcept : ms_(ms) {}
 
-    // The receive ends now: the answer is complete and, with a settle time,
-    // nothing has come for that long since lastDataMs.
+    // The receive ends now: the answer is complete (or was, before text
+    // without a prompt re-opened it) and, with a settle time, nothing has
+    // come for that long since lastDataMs.
     bool over(const AnswerFramer& framer, std::uint64_t lastDataMs) const noexcept {
-        return framer.complete() && (ms_ == 0 || platform::monotonic_ms() - lastDataMs >= ms_);
+        return settling(framer) && (ms_ == 0 || platform::monotonic_ms() - lastDataMs >= ms_);
     }
     // A wait for input bounded so that it ends when the settle does (at most
     // longestMs).
     int bounded_wait(const AnswerFramer& framer, std::uint64_t lastDataMs, int longestMs) const noexcept {
-        if (ms_ == 0 || !framer.complete()) return longestMs;
+        if (ms_ == 0 || !settling(framer)) return longestMs;
         const std::uint64_t quiet = platform::monotonic_ms() - lastDataMs;
         return quiet >= ms_ ? 0 : std::min(longestMs, static_cast<int>(ms_ - quiet) + 1);
     }
 
   private:
+    static bool settling(const AnswerFramer& framer) noexcept { return framer.complete() || framer.reopened(); }
+
     std::uint32_t ms_ = 0;
 };
 

@@ -805,9 +805,9 @@ MPDLL_API int32_t MPDLL_CALL MpdllSetSerialLine(DevContext* dev, uint32_t baud, 
  * never goes past its own time (telnet 5 to 6 s, serial 5000 ms). A serial
  * console that delivers the prompt and such a message in one read (a pause
  * shorter than the record's read interval) gives MPDLL_E_SERIAL_TIMEOUT, as
- * without the settle. The timing
- * trade: every answer costs the settle once more, so 0 (the default) is
- * right for a board whose prompt only ever ends its answers.
+ * without the settle. The timing trade: every answer costs the settle once
+ * more, so 0 (the default) is right for a board whose prompt only ever ends
+ * its answers.
  * It applies to every line the record runs over telnet or serial:
  * SendCommand and every export built on it. It does not apply to the quiet
  * wait (MPDLL_WAIT_QUIET), to an empty prompt (the first data ends the

@@ -3,8 +3,7 @@
 // owed), the line goes out, a positive wait is slept, and the answer is
 // framed by the line's own echo and the prompt that ends the text (after
 // the record's settle, when it has one). The session's knowledge is kept for
-// the next line. The backends differ only
-// in the four steps of LineConsole.
+// the next line. The backends differ only in the four steps of LineConsole.
 #pragma once
 
 #include <cstdint>

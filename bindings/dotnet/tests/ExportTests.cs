@@ -77,17 +77,20 @@ public class ExportTests
             Assert.AreEqual(row.Groups[2].Value, Status.Meaning(values[row.Groups[1].Value]), row.Groups[1].Value);
     }
 
-    // MPDLL_COMMAND_SIZE is Sizes.CommandSize, MPDLL_UDP_PORT ConnectionMode.UdpPort.
+    // MPDLL_COMMAND_SIZE is Sizes.CommandSize, MPDLL_UDP_PORT ConnectionMode.UdpPort,
+    // MPDLL_PROMPT_SETTLE_MAX_MS Board.PromptSettleMaxMs.
     [Test]
     public void SizesAndThePortAreTheHeaders()
     {
         string header = Source("include", "mpdll", "mpdll.h");
-        var defines = Regex.Matches(header, @"#define MPDLL_(\w+_SIZE|UDP_PORT) (\d+)").Cast<Match>().ToList();
-        Assert.That(defines.Count, Is.GreaterThanOrEqualTo(7));
+        var defines = Regex.Matches(header, @"#define MPDLL_(\w+_SIZE|UDP_PORT|PROMPT_SETTLE_MAX_MS) (\d+)").Cast<Match>().ToList();
+        Assert.That(defines.Count, Is.GreaterThanOrEqualTo(9));
         foreach (Match define in defines) {
             string name = string.Concat(define.Groups[1].Value.Split('_')
                                         .Select(word => word[0] + word.Substring(1).ToLowerInvariant()));
-            Type holder = name == "UdpPort" ? typeof(ConnectionMode) : typeof(Sizes);
+            Type holder = name == "UdpPort"             ? typeof(ConnectionMode)
+                          : name == "PromptSettleMaxMs" ? typeof(Board)
+                                                        : typeof(Sizes);
             FieldInfo constant = holder.GetField(name, BindingFlags.Public | BindingFlags.Static);
             Assert.IsNotNull(constant, "no " + holder.Name + "." + name + " for MPDLL_" + define.Groups[1].Value);
             Assert.AreEqual(int.Parse(define.Groups[2].Value), constant.GetValue(null), name);

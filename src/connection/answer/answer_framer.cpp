@@ -24,11 +24,8 @@ AnswerFramer::AnswerFramer(const FramingRules& rules, std::string_view before) n
 bool AnswerFramer::add(std::string_view text) noexcept {
     if (text.empty()) return e_.complete;
     // Text after the end re-opens the answer, to be framed again whole.
-    const bool reopened = e_.complete;
-    if (reopened) {
-        lastComplete_ = e_;
-        reopenedAfterComplete_ = true;
-    }
+    const bool wasComplete = e_.complete;
+    if (wasComplete) lastComplete_ = e_;
     e_.complete = e_.satisfied = false;
     anyData_ = true;
     const std::size_t room = text_.size() - 1 - length_;
@@ -47,13 +44,13 @@ bool AnswerFramer::add(std::string_view text) noexcept {
         overflowPrompts_.feed(text.substr(kept));
         overflowBytes_ += text.size() - kept;
     }
-    if (reopened || rules_.quiet || rules_.prompt.empty() || ends_with_prompt_now()) evaluate(false);
+    if (wasComplete || rules_.quiet || rules_.prompt.empty() || ends_with_prompt_now()) evaluate(false);
     return e_.complete;
 }
 
 bool AnswerFramer::close() noexcept {
     if (!e_.complete) evaluate(true);
-    if (!e_.complete && reopenedAfterComplete_) e_ = lastComplete_;
+    if (reopened()) e_ = lastComplete_;
     return e_.complete;
 }
 

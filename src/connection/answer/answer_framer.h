@@ -58,7 +58,7 @@ class AnswerFramer {
     // kernel message on the console after the prompt). Should the receive
     // end so, close() takes the answer that prompt ended: what came after
     // it is not this line's.
-    bool reopened() const noexcept { return reopenedAfterComplete_ && !e_.complete; }
+    bool reopened() const noexcept { return lastComplete_.complete && !e_.complete; }
     // The text ends with a prompt, but fewer came than this answer needs
     // (the board owes earlier lines more), or the echo of this line never
     // came from a board that echoed before: either the board is still
@@ -107,8 +107,8 @@ class AnswerFramer {
     FramingRules rules_;
     PromptFinder finder_;
     std::array<char, kResponseSize> text_;  // only its first length_ bytes are ever read
-    std::size_t base_ = 0;    // carried bytes at the front of text_
-    std::size_t length_ = 0;  // bytes kept in text_, carried ones included
+    std::size_t base_ = 0;                  // carried bytes at the front of text_
+    std::size_t length_ = 0;                // bytes kept in text_, carried ones included
     // Text beyond what text_ keeps is only counted for prompts.
     bool overflowed_ = false;
     PromptCounter overflowPrompts_;
@@ -131,9 +131,8 @@ class AnswerFramer {
         std::size_t idleStart = 0;  // after the prompt before the last one, or the echo
         std::size_t idleEnd = 0;    // where the last prompt starts
     };
-    Evaluation e_;                // the last one
-    Evaluation lastComplete_;     // the last that completed the answer, when
-    bool reopenedAfterComplete_ = false;  // text came after it
+    Evaluation e_;             // the last one
+    Evaluation lastComplete_;  // the last complete one that text re-opened (none: not complete)
 };
 
 // The text of a received chunk with its NUL bytes (a CR NUL line end, noise

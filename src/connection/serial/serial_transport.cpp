@@ -71,7 +71,8 @@ bool wait_until_quiet(const SerialOps& port, MpHandle handle, std::uint32_t seen
 namespace mpdll {
 
 std::int32_t serial_send(const DevContext& dev, std::string_view data, const CallTrace& trace) noexcept {
-    if (data.size() > kCommandSize - 2) return trace.fail("send", MPDLL_E_ARGUMENT, "the line is longer than 2046 bytes");
+    if (data.size() > kCommandSize - 2)
+        return trace.fail("send", MPDLL_E_ARGUMENT, "the line is longer than 2046 bytes");
     const std::uint64_t start = platform::monotonic_ms();
     char line[kCommandSize] = {};
     std::memcpy(line, data.data(), data.size());
